@@ -1,0 +1,20 @@
+// Text routines for paths and numbers shown to the user. Portable: no Windows headers.
+#pragma once
+#include <string>
+
+namespace corv {
+
+// Upper-cases the ASCII letters; other bytes (code-page characters) stay as they are.
+std::string UpperCaseAscii(std::string text);
+
+// Shortens a path for a label by dropping leading directory names and putting "..." in their place.
+// Never returns something longer than the path itself.
+std::string ShortenPath(const std::string& path, int maxLength);
+
+// The directory part of a path without its trailing backslash; a drive root such as "C:\" keeps it.
+std::string ExtractDir(const std::string& path);
+
+// Inserts the separator between groups of groupSize characters, counted from the right or the left.
+std::string GroupDigits(const std::string& text, char separator, unsigned short groupSize, bool fromRight);
+
+} // namespace corv

@@ -1,0 +1,61 @@
+#include "settings/registry.h"
+
+#include <vector>
+
+namespace corv {
+
+namespace {
+
+class RegKey {
+  public:
+    RegKey() = default;
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    ~RegKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    HKEY* Out() { return &key_; }
+    HKEY Get() const { return key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+} // namespace
+
+std::string RegReadString(HKEY root, const std::string& subkey, const std::string& valueName) {
+    RegKey key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS) return {};
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ || size == 0)
+        return {};
+    std::vector<char> data(size);
+    DWORD got = size;
+    if (RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &got) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return {};
+    // The stored data need not end in NUL: never read beyond what was reported.
+    const std::size_t limit = got < size ? got : size;
+    std::size_t length = 0;
+    while (length < limit && data[length] != '\0') ++length;
+    return std::string(data.data(), length);
+}
+
+bool RegWriteString(HKEY root, const std::string& subkey, const std::string& valueName, const std::string& text) {
+    RegKey key;
+    if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        key.Out(), nullptr) != ERROR_SUCCESS)
+        return false;
+    return RegSetValueExA(key.Get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool RegRemoveKey(HKEY root, const std::string& subkey) {
+    RegKey key;
+    if (RegOpenKeyExA(root, nullptr, 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS) return false;
+    return RegDeleteKeyA(key.Get(), subkey.c_str()) == ERROR_SUCCESS;
+}
+
+} // namespace corv

@@ -1,0 +1,126 @@
+#include "tests/support/winsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace corv::test {
+
+namespace {
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string full = path + "\\" + name;
+            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+} // namespace
+
+TempFolder::TempFolder() {
+    char base[MAX_PATH + 1];
+    GetTempPathA(sizeof base, base);
+    static unsigned counter = 0;
+    for (;;) {
+        path_ = std::string(base) + "corvtest-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++counter);
+        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            ADD_FAILURE() << "cannot create " << path_;
+            break;
+        }
+    }
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::vector<std::string> TempFolder::Files() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void WriteFileBytes(const std::string& name, const std::string& content) {
+    std::ofstream out(name, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out) ADD_FAILURE() << "cannot write " << name;
+}
+
+std::string ReadFileBytes(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool FileExists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+ScratchKey::ScratchKey(std::string subkey) : subkey_(std::move(subkey)) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str());
+}
+
+ScratchKey::~ScratchKey() { RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str()); }
+
+void SetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type, const void* data,
+                 DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type, std::string& data) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    DWORD size = 0;
+    bool ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    if (ok) {
+        data.assign(size, '\0');
+        ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
+             ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+    return ok;
+}
+
+ScriptedMessageBoxes::ScriptedMessageBoxes(std::deque<int> answers) : answers_(std::move(answers)) {
+    previous_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
+        asked_.push_back(request);
+        if (answers_.empty()) {
+            ADD_FAILURE() << "unexpected message box: " << request.caption << ": " << request.text;
+            return IDCANCEL;
+        }
+        const int answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    });
+}
+
+ScriptedMessageBoxes::~ScriptedMessageBoxes() {
+    EXPECT_TRUE(answers_.empty()) << answers_.size() << " scripted answers were not used";
+    SetMessageBoxHandler(std::move(previous_));
+}
+
+} // namespace corv::test

@@ -1,0 +1,68 @@
+// Test helpers for the Windows build: real temporary folders, real registry keys, scripted message boxes.
+#pragma once
+#include "settings/system.h"
+
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace corv::test {
+
+// A fresh folder under the temporary directory, removed with everything in it at the end.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+    // Names of the files in the folder, sorted.
+    std::vector<std::string> Files() const;
+
+  private:
+    std::string path_;
+};
+
+void WriteFileBytes(const std::string& name, const std::string& content);
+std::string ReadFileBytes(const std::string& name);
+bool FileExists(const std::string& name);
+
+// A registry key under HKEY_CURRENT_USER that is removed with its subkeys before and after the test.
+class ScratchKey {
+  public:
+    explicit ScratchKey(std::string subkey);
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+    const std::string& Subkey() const { return subkey_; }
+
+  private:
+    std::string subkey_;
+};
+
+// Stores a raw registry value of any type, bypassing the routines under test.
+void SetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type, const void* data,
+                 DWORD size);
+// Reads a raw value; false when it is absent.
+bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type, std::string& data);
+
+// Answers message boxes from a script and records what was asked, for its lifetime.
+class ScriptedMessageBoxes {
+  public:
+    explicit ScriptedMessageBoxes(std::deque<int> answers = {});
+    ~ScriptedMessageBoxes();
+    ScriptedMessageBoxes(const ScriptedMessageBoxes&) = delete;
+    ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
+    void Answer(int id) { answers_.push_back(id); }
+    const std::vector<MessageBoxRequest>& Asked() const { return asked_; }
+
+  private:
+    std::deque<int> answers_;
+    std::vector<MessageBoxRequest> asked_;
+    MessageBoxHandler previous_;
+};
+
+} // namespace corv::test

@@ -1,0 +1,85 @@
+# Shared by tools/run and tools/test: set-up, the Windows build, Xvfb and the Wine prefix.
+# Sourced, not run.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=${CORV_BUILD:-$ROOT/build}
+WIN_BUILD=$BUILD/win
+NATIVE_BUILD=$BUILD/native
+export WINEPREFIX=$WIN_BUILD/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko prompts: the program needs neither.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+corv_log() { echo "[$(basename "$0")] $*" >&2; }
+
+# Configures (once) and builds the Windows tree.
+corv_build_win() {
+  "$ROOT/tools/setup"
+  if [ ! -f "$WIN_BUILD/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-w64-mingw32.cmake" ${CORV_CMAKE_ARGS:-} >/dev/null
+  fi
+  cmake --build "$WIN_BUILD"
+}
+
+# Configures (once) and builds the native tree of the portable code.
+corv_build_native() {
+  if [ ! -f "$NATIVE_BUILD/build.ninja" ]; then
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  fi
+  cmake --build "$NATIVE_BUILD"
+}
+
+CORV_XVFB_PID=
+# Starts Xvfb on a free display number and exports DISPLAY.
+corv_start_xvfb() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    CORV_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$CORV_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  corv_log "could not start Xvfb"
+  return 1
+}
+
+# Creates the build's Wine prefix once: 32-bit, Wine's virtual desktop (frames and captions drawn as
+# Windows would draw them), no crash dialogs.
+corv_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
+    corv_log "creating the Wine prefix $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.corvane-ready"
+  fi
+}
+
+# Keeps one wineserver alive for the prefix while tests start many processes, and starts Wine's own
+# background processes (services, the desktop) now: started later by a test, they would inherit its
+# output pipe and CTest would wait for them until its timeout.
+corv_start_wineserver() {
+  wineserver -p >/dev/null 2>&1 || true
+  wine "$WIN_BUILD/bin/winwait.exe" wait "corvane-warm-up" 0 >/dev/null 2>&1 </dev/null || true
+}
+
+corv_stop_all() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  if [ -n "$CORV_XVFB_PID" ]; then
+    kill "$CORV_XVFB_PID" 2>/dev/null || true
+    wait "$CORV_XVFB_PID" 2>/dev/null || true
+    CORV_XVFB_PID=
+  fi
+}

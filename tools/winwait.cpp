@@ -1,0 +1,80 @@
+// Helper for tools/run: waits until a top-level window whose caption starts with a text has painted,
+// or asks it to close and waits until it is gone.
+//   winwait wait  CAPTION-PREFIX [SECONDS]
+//   winwait close CAPTION-PREFIX [SECONDS]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Search {
+    const char* prefix;
+    HWND found;
+};
+
+BOOL CALLBACK Match(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    char caption[512];
+    if (GetWindowTextA(window, caption, sizeof caption) > 0 &&
+        std::strncmp(caption, search->prefix, std::strlen(search->prefix)) == 0 && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND Find(const char* prefix) {
+    Search search{prefix, nullptr};
+    EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: winwait wait|close CAPTION-PREFIX [SECONDS]\n");
+        return 2;
+    }
+    const std::string verb = argv[1];
+    const char* prefix = argv[2];
+    const DWORD deadline = GetTickCount() + (argc > 3 ? std::atoi(argv[3]) : 60) * 1000u;
+
+    if (verb == "wait") {
+        for (;;) {
+            if (HWND window = Find(prefix)) {
+                DWORD_PTR ignored = 0;
+                // Once the window answers, its queue is drained; then make every pending paint happen.
+                if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) {
+                    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+                    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+                    Sleep(300);
+                    return 0;
+                }
+            }
+            if (GetTickCount() > deadline) break;
+            Sleep(100);
+        }
+        std::fprintf(stderr, "winwait: no window \"%s\" appeared\n", prefix);
+        return 1;
+    }
+    if (verb == "close") {
+        HWND window = Find(prefix);
+        if (!window) return 0;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        while (IsWindow(window)) {
+            if (GetTickCount() > deadline) {
+                std::fprintf(stderr, "winwait: \"%s\" did not close\n", prefix);
+                return 1;
+            }
+            Sleep(100);
+        }
+        return 0;
+    }
+    std::fprintf(stderr, "winwait: unknown verb %s\n", verb.c_str());
+    return 2;
+}
