@@ -124,3 +124,74 @@ ScriptedMessageBoxes::~ScriptedMessageBoxes() {
 }
 
 } // namespace corv::test
+
+namespace corv::test {
+
+namespace {
+struct OwnWindowSearch {
+    const std::string* caption; // nullptr: any dialog
+    HWND found = nullptr;
+};
+
+// Tests run in parallel processes: only this process's windows count.
+BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<OwnWindowSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    char text[256] = {};
+    if (search->caption) {
+        GetWindowTextA(window, text, sizeof text);
+        if (*search->caption != text) return TRUE;
+    } else {
+        GetClassNameA(window, text, sizeof text);
+        if (std::string(text) != "#32770") return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+} // namespace
+
+HWND FindOwnDialog() {
+    OwnWindowSearch search{nullptr};
+    EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindOwnWindow(const std::string& caption) {
+    OwnWindowSearch search{&caption};
+    EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+WindowWatcher::WindowWatcher(std::string caption, std::function<void(HWND)> action, DWORD timeoutMs)
+    : thread_([this, caption = std::move(caption), action = std::move(action), timeoutMs] {
+          const DWORD start = GetTickCount();
+          while (GetTickCount() - start < timeoutMs) {
+              HWND window = caption.empty() ? FindOwnDialog() : FindOwnWindow(caption);
+              if (window) {
+                  Sleep(100); // let the dialog finish its initialisation
+                  action(window);
+                  found_ = true;
+                  return;
+              }
+              Sleep(30);
+          }
+      }) {}
+
+WindowWatcher::~WindowWatcher() { Done(); }
+
+bool WindowWatcher::Done() {
+    if (!joined_) {
+        thread_.join();
+        joined_ = true;
+    }
+    return found_;
+}
+
+void PressButton(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+} // namespace corv::test

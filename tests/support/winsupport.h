@@ -66,3 +66,36 @@ class ScriptedMessageBoxes {
 };
 
 } // namespace corv::test
+
+#include <functional>
+#include <thread>
+
+namespace corv::test {
+
+// A visible dialog window (class "#32770") of this process, or nullptr.
+HWND FindOwnDialog();
+// A visible top-level window of this process with exactly this caption, or nullptr.
+HWND FindOwnWindow(const std::string& caption);
+
+// Watches from a second thread for a top-level window with the given caption (any dialog of this process
+// when the caption is empty), while the thread that opened it is blocked in its modal loop; then runs the
+// action on it. Joins at the end of its scope.
+class WindowWatcher {
+  public:
+    WindowWatcher(std::string caption, std::function<void(HWND)> action, DWORD timeoutMs = 15000);
+    ~WindowWatcher();
+    WindowWatcher(const WindowWatcher&) = delete;
+    WindowWatcher& operator=(const WindowWatcher&) = delete;
+    // Waits for the watcher; true when it found the window and ran the action.
+    bool Done();
+
+  private:
+    std::thread thread_;
+    bool found_ = false;
+    bool joined_ = false;
+};
+
+// Presses a dialog's button by its id, as a click would.
+void PressButton(HWND dialog, int id);
+
+} // namespace corv::test

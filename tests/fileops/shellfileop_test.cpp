@@ -1,0 +1,133 @@
+#include "fileops/shellfileop.h"
+
+#include "tests/support/winsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace corv;
+using namespace corv::test;
+
+namespace {
+
+// The files of one folder, in name order, standing in for the main window's list.
+class FolderList : public FileOpList {
+  public:
+    explicit FolderList(const TempFolder& folder) : folder_(folder) { Update(); }
+    int ItemIndex() const override { return index_; }
+    int Count() const override { return static_cast<int>(names_.size()); }
+    void Update() override { names_ = folder_.Files(); }
+    void SelectIndex(int index) override { index_ = index >= 0 && index < Count() ? index : -1; }
+    std::string Selected() const { return index_ >= 0 ? names_[static_cast<std::size_t>(index_)] : ""; }
+
+  private:
+    const TempFolder& folder_;
+    std::vector<std::string> names_;
+    int index_ = -1;
+};
+
+class ShellFileOpTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) WriteFileBytes(folder_ / name, name);
+        list_.Update();
+        SetFileOpList(&list_);
+    }
+    void TearDown() override { SetFileOpList(nullptr); }
+
+    // Deletes with the shell, answering its question about the recycle bin with Yes.
+    void DeleteConfirmed(const std::string& name) {
+        SourceFiles = name;
+        WindowWatcher watcher("", [](HWND box) { PressButton(box, IDYES); }, 5000);
+        ShellFileOp(nullptr, foDelete);
+        watcher.Done();
+    }
+
+    TempFolder folder_;
+    FolderList list_{folder_};
+};
+
+} // namespace
+
+TEST(MakeShellFileList, DoubleNulTerminatedAndNeverCut) {
+    EXPECT_EQ(MakeShellFileList({"C:\\A"}), std::string("C:\\A\0\0", 6));
+    EXPECT_EQ(MakeShellFileList({"X", "YZ"}), std::string("X\0YZ\0\0", 6));
+    EXPECT_EQ(MakeShellFileList({}), std::string("\0\0", 2));
+    const std::string longName(300, 'n');
+    EXPECT_EQ(MakeShellFileList({longName}).size(), 302u);
+}
+
+TEST_F(ShellFileOpTest, DeletingTheLastFileSelectsTheNewLast) {
+    list_.SelectIndex(3);
+    DeleteConfirmed(folder_ / "d.jpg");
+    EXPECT_FALSE(FileExists(folder_ / "d.jpg"));
+    EXPECT_EQ(list_.Count(), 3);
+    EXPECT_EQ(list_.Selected(), "c.jpg");
+}
+
+TEST_F(ShellFileOpTest, DeletingInTheMiddleSelectsTheFileThatMovedUp) {
+    list_.SelectIndex(1);
+    DeleteConfirmed(folder_ / "b.jpg");
+    EXPECT_FALSE(FileExists(folder_ / "b.jpg"));
+    EXPECT_EQ(list_.Selected(), "c.jpg");
+}
+
+TEST_F(ShellFileOpTest, NothingSelectedStaysUnselected) {
+    list_.SelectIndex(-1);
+    DeleteConfirmed(folder_ / "a.jpg");
+    EXPECT_FALSE(FileExists(folder_ / "a.jpg"));
+    EXPECT_EQ(list_.ItemIndex(), -1);
+}
+
+TEST_F(ShellFileOpTest, RenameMoveAndCopy) {
+    list_.SelectIndex(0);
+    SourceFiles = folder_ / "a.jpg";
+    DestFiles = folder_ / "z.jpg";
+    ShellFileOp(nullptr, foRename);
+    EXPECT_EQ(folder_.Files(), (std::vector<std::string>{"b.jpg", "c.jpg", "d.jpg", "z.jpg"}));
+    EXPECT_EQ(list_.Selected(), "b.jpg") << "the list was re-read";
+
+    CreateDirectoryA((folder_ / "sub").c_str(), nullptr);
+    SourceFiles = folder_ / "b.jpg";
+    DestFiles = folder_ / "sub";
+    ShellFileOp(nullptr, foMove);
+    EXPECT_FALSE(FileExists(folder_ / "b.jpg"));
+    EXPECT_EQ(ReadFileBytes(folder_ / "sub\\b.jpg"), "b.jpg");
+
+    SourceFiles = folder_ / "c.jpg";
+    ShellFileOp(nullptr, foCopy);
+    EXPECT_TRUE(FileExists(folder_ / "c.jpg"));
+    EXPECT_EQ(ReadFileBytes(folder_ / "sub\\c.jpg"), "c.jpg");
+}
+
+TEST_F(ShellFileOpTest, ReadyMadeListOfSeveralFilesIsUsedAsItIs) {
+    CreateDirectoryA((folder_ / "target").c_str(), nullptr);
+    const std::string ready = MakeShellFileList({folder_ / "a.jpg", folder_ / "c.jpg"});
+    SourceFiles = folder_ / "d.jpg"; // not used when a list is given
+    DestFiles = folder_ / "target";
+    ShellFileOp(nullptr, foCopy, &ready);
+    EXPECT_EQ(ReadFileBytes(folder_ / "target\\a.jpg"), "a.jpg");
+    EXPECT_EQ(ReadFileBytes(folder_ / "target\\c.jpg"), "c.jpg");
+    EXPECT_FALSE(FileExists(folder_ / "target\\d.jpg"));
+}
+
+TEST_F(ShellFileOpTest, NamesLongerThan254CharactersAreNotCut) {
+    // A full name of about 258 characters: still a valid path, too long for a 256-byte list.
+    std::string dir = folder_.Path();
+    while (dir.size() < 200) {
+        dir += "\\deep-folder-name";
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+    }
+    const std::string padding(std::max<std::size_t>(1, 258 - dir.size() - 6), 'p');
+    const std::string longName = dir + "\\" + padding + ".jpg";
+    ASSERT_GT(longName.size(), 254u);
+    ASSERT_LT(longName.size(), static_cast<std::size_t>(MAX_PATH));
+    WriteFileBytes(longName, "long");
+    ASSERT_TRUE(FileExists(longName));
+    // Cut at 254 characters the name would name another file, and copying it would act on that one.
+    WriteFileBytes(longName.substr(0, 254), "impostor");
+
+    SourceFiles = longName;
+    DestFiles = folder_ / "copied.jpg";
+    ShellFileOp(nullptr, foCopy);
+    EXPECT_EQ(ReadFileBytes(folder_ / "copied.jpg"), "long");
+}
