@@ -1,0 +1,28 @@
+// What the main window decides about pictures without touching a window. Portable.
+#pragma once
+#include <string>
+
+namespace corv {
+
+// True for the viewer's picture types: ".JPG", ".BMP", ".GIF", ".PCX", ".TIF" by extension key,
+// so "A.TIFF" is a picture and "A.JPEG" is not.
+bool IsPictureFile(const std::string& fileName);
+
+// The colour-count word of the information line for a depth in bits per pixel ("2", "256", "16M", "N/A"...).
+std::string ColorCountText(int bitsPerPixel);
+
+// Sizes of the picture panel and the picture in it.
+struct ImagePanelLayout {
+    int panelWidth, panelHeight, viewWidth, viewHeight;
+    bool operator==(const ImagePanelLayout&) const = default;
+};
+
+// The design sizes: panel 360 x 272, picture 352 x 264.
+inline constexpr ImagePanelLayout DesignImagePanel{360, 272, 352, 264};
+
+// The panel for a picture of width x height in a window client of clientWidth x clientHeight: the picture's
+// own size, or stretched into the free area right of the file panel with its aspect kept. Sizes that give
+// no layout (no width, no height, no free height) get the design sizes.
+ImagePanelLayout FitImagePanelLayout(int width, int height, int clientWidth, int clientHeight, bool stretching);
+
+} // namespace corv

@@ -1,0 +1,11 @@
+// The extension key of a file name: how the viewer tells picture types apart. Portable.
+#pragma once
+#include <string>
+
+namespace corv {
+
+// The text from the last "." (when no ":" or "\" follows it), upper-cased, cut to four characters:
+// "A.TIFF" gives ".TIF", "A.jpeg" gives ".JPE", "C:\MY.DIR\FILE" gives "".
+std::string ExtensionKey(const std::string& fileName);
+
+} // namespace corv
