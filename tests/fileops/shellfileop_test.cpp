@@ -71,6 +71,21 @@ TEST_F(ShellFileOpTest, DeletingInTheMiddleSelectsTheFileThatMovedUp) {
     EXPECT_EQ(list_.Selected(), "c.jpg");
 }
 
+TEST_F(ShellFileOpTest, DeletedFilesGoToTheRecycleBin) {
+    // Wine's recycle bin is the XDG trash of the data folder the test runner sets.
+    char data[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("XDG_DATA_HOME", data, sizeof data)) GTEST_SKIP() << "no XDG_DATA_HOME";
+    std::string trash = std::string("Z:") + data + "/Trash/files/";
+    for (char& c : trash)
+        if (c == '/') c = '\\';
+    const std::string unique = "recycled-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(GetTickCount()) + ".jpg";
+    WriteFileBytes(folder_ / unique, "keep me");
+    DeleteConfirmed(folder_ / unique);
+    EXPECT_FALSE(FileExists(folder_ / unique));
+    EXPECT_EQ(ReadFileBytes(trash + unique), "keep me") << trash;
+}
+
 TEST_F(ShellFileOpTest, NothingSelectedStaysUnselected) {
     list_.SelectIndex(-1);
     DeleteConfirmed(folder_ / "a.jpg");

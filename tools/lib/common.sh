@@ -10,6 +10,8 @@ export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts: the program needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Wine's recycle bin is the XDG trash: keep what the tests delete inside the build folder.
+export XDG_DATA_HOME=$WIN_BUILD/xdg-data
 
 corv_log() { echo "[$(basename "$0")] $*" >&2; }
 
