@@ -29,7 +29,6 @@ class PcxDecoder final : public Decoder {
     }
 
     Status Decode(Raster& out) override {
-        if (out.Format() == PixelFormat::Indexed8) ReadPalette(out.palette);
         const size_t lineBytes = static_cast<size_t>(h_.planes) * static_cast<size_t>(h_.bytesPerLine);
         std::vector<uint8_t> line;
         try {
@@ -62,31 +61,33 @@ class PcxDecoder final : public Decoder {
             }
             Unpack(line.data(), out.Row(y));
         }
+        if (out.Format() == PixelFormat::Indexed8 && !ReadPalette(pos, out.palette)) return Status::Corrupt;
         return Status::Ok;
     }
 
   private:
-    void ReadPalette(Palette& pal) const {
+    bool ReadPalette(size_t end, Palette& pal) const {
         const uint8_t* p = file_.data;
         const int bits = h_.bitsPerPixel * h_.planes;
         if (bits == 8) {
-            // Version 5 puts 256 colours after a 12 at the very end; without them the picture is grey.
-            if (h_.version >= 5 && file_.size >= 128 + 769 && p[file_.size - 769] == 12) {
-                const uint8_t* c = p + file_.size - 768;
-                for (int i = 0; i < 256; ++i)
-                    pal.colors[i] = {c[3 * i], c[3 * i + 1], c[3 * i + 2]};
-            } else {
+            pal.count = 256;
+            // Version 5 puts 256 colours after a 12 at the very end; older versions have none: grey.
+            if (h_.version < 5) {
                 for (int i = 0; i < 256; ++i)
                     pal.colors[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+                return true;
             }
-            pal.count = 256;
-            return;
+            if (file_.size < end + 769 || p[file_.size - 769] != 12) return false; // cut off
+            const uint8_t* c = p + file_.size - 768;
+            for (int i = 0; i < 256; ++i)
+                pal.colors[i] = {c[3 * i], c[3 * i + 1], c[3 * i + 2]};
+            return true;
         }
         pal.count = 1 << bits;
         if (bits == 1) {
             pal.colors[0] = {0, 0, 0};
             pal.colors[1] = {255, 255, 255};
-            return;
+            return true;
         }
         // Up to 16 colours stand in the header, except in version 3, which relies on the EGA's own.
         for (int i = 0; i < pal.count; ++i) {
@@ -97,6 +98,7 @@ class PcxDecoder final : public Decoder {
                 pal.colors[i] = {c[0], c[1], c[2]};
             }
         }
+        return true;
     }
 
     void Unpack(const uint8_t* line, uint8_t* dst) const {
