@@ -209,7 +209,8 @@ class NearestCache {
             for (int i = 0; i < pal_.count; ++i) {
                 const Rgb& p = pal_.colors[i];
                 const int dr = cr - p.r, dg = cg - p.g, db = cb - p.b;
-                const int d = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+                // Plain distance: weighted ones pull error diffusion off colours at the edge of the gamut.
+                const int d = dr * dr + dg * dg + db * db;
                 if (d < bestD) bestD = d, best = i;
             }
             slot = static_cast<int16_t>(best);

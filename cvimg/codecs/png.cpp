@@ -40,15 +40,17 @@ class PngDecoder final : public Decoder {
     }
 
     Status Decode(Raster& out) override {
+        // libpng takes the lowest address of the buffer; a negative stride means bottom-up rows.
+        void* buffer = out.Step() < 0 ? out.Row(out.Height() - 1) : out.Row(0);
         png_color background{kBackground.r, kBackground.g, kBackground.b};
         if (!indexed_) {
-            if (!png_image_finish_read(&image_, &background, out.Row(0), static_cast<png_int_32>(out.Step()),
+            if (!png_image_finish_read(&image_, &background, buffer, static_cast<png_int_32>(out.Step()),
                                        nullptr))
                 return FailureOf(image_);
             return Status::Ok;
         }
         uint8_t colormap[256 * 3];
-        if (!png_image_finish_read(&image_, &background, out.Row(0), static_cast<png_int_32>(out.Step()),
+        if (!png_image_finish_read(&image_, &background, buffer, static_cast<png_int_32>(out.Step()),
                                    colormap))
             return FailureOf(image_);
         out.palette.count = static_cast<int>(image_.colormap_entries);

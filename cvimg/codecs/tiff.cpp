@@ -54,6 +54,13 @@ void UnmapProc(thandle_t, void*, toff_t) {}
 // libtiff would print its complaints; the module reports through its result codes instead.
 void Quiet(const char*, const char*, va_list) {}
 
+// libtiff drops tags whose data lie beyond the end of the file and carries on, e.g. reading a palette
+// picture whose colour map was cut off as grey. A cut file is broken: such a warning fails the read.
+thread_local bool t_cutShort = false;
+void OnWarning(const char*, const char* format, va_list) {
+    if (std::strstr(format, "IO error")) t_cutShort = true;
+}
+
 class TiffDecoder final : public Decoder {
   public:
     explicit TiffDecoder(Bytes file) : source_{file} {}
@@ -66,10 +73,12 @@ class TiffDecoder final : public Decoder {
         if (f.size < 4 || !((std::memcmp(f.data, "II*\0", 4) == 0) || std::memcmp(f.data, "MM\0*", 4) == 0))
             return Status::NotThisType;
         TIFFSetErrorHandler(Quiet);
-        TIFFSetWarningHandler(Quiet);
-        tif_ = TIFFClientOpen("picture", "rm", &source_, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+        TIFFSetWarningHandler(OnWarning);
+        t_cutShort = false;
+        // Mapped: the file is in memory already, and libtiff reads uncompressed tiles best that way.
+        tif_ = TIFFClientOpen("picture", "r", &source_, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
                               MapProc, UnmapProc);
-        if (!tif_) return Status::Corrupt;
+        if (!tif_ || t_cutShort) return Status::Corrupt;
         uint32_t w = 0, h = 0;
         uint16_t compression = COMPRESSION_NONE;
         TIFFGetField(tif_, TIFFTAG_IMAGEWIDTH, &w);
@@ -89,7 +98,8 @@ class TiffDecoder final : public Decoder {
                                              uint32_t[static_cast<size_t>(w) * static_cast<size_t>(h)]);
         if (!rgba) return Status::OutOfMemory;
         if (!TIFFReadRGBAImageOriented(tif_, static_cast<uint32_t>(w), static_cast<uint32_t>(h), rgba.get(),
-                                       ORIENTATION_TOPLEFT, 1))
+                                       ORIENTATION_TOPLEFT, 1) ||
+            t_cutShort)
             return Status::Corrupt;
         // The RGBA reader gives premultiplied alpha: add the background's share.
         for (int y = 0; y < h; ++y) {

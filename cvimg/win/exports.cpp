@@ -43,6 +43,10 @@ Status ReadPicture(Format format, const char* name, int depth, bool dither, DibS
     MappedFile file;
     if (Status s = file.Open(name); Failed(s)) return s;
     if (file.View().size == 0) return Status::Corrupt;
+    // The header parser knows the size before any library is asked: a picture too large for the
+    // 16-bit sizes or the address space is refused as such, whatever else may be wrong with it.
+    PictureInfo info;
+    if (ReadPictureInfo(file.View(), info) == Status::TooLarge) return Status::TooLarge;
     std::unique_ptr<Decoder> decoder = MakeDecoder(format, file.View());
     Layout layout;
     if (Status s = decoder->ReadHeader(layout); Failed(s)) return s;

@@ -20,7 +20,9 @@ namespace {
 using test::Color;
 using test::Fixture;
 
-Bytes View(const std::string& s) { return {reinterpret_cast<const uint8_t*>(s.data()), s.size()}; }
+Bytes View(const std::string& s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
 
 // Decodes with our own readers into memory and renders at a depth code, like the module does.
 struct Rendered {
@@ -33,9 +35,12 @@ struct Rendered {
         const uint8_t* row = rows.data() + stride * static_cast<size_t>(y);
         if (target.bits == 24) return {row[3 * x + 2], row[3 * x + 1], row[3 * x]};
         int i = 0;
-        if (target.bits == 8) i = row[x];
-        else if (target.bits == 4) i = (row[x / 2] >> ((x & 1) ? 0 : 4)) & 15;
-        else i = (row[x / 8] >> (7 - x % 8)) & 1;
+        if (target.bits == 8)
+            i = row[x];
+        else if (target.bits == 4)
+            i = (row[x / 2] >> ((x & 1) ? 0 : 4)) & 15;
+        else
+            i = (row[x / 8] >> (7 - x % 8)) & 1;
         const Rgb& c = target.palette.colors[i];
         return {c.r, c.g, c.b};
     }
@@ -115,15 +120,22 @@ TEST(PictureInfo, PixelDataIsNeverRead) {
         ASSERT_EQ(ReadPictureInfo(View(bytes), before), Status::Ok);
         size_t from = 0;
         const std::string s(name);
-        if (s.ends_with(".bmp")) from = bytes[10] & 0xFF; // pixel data offset (< 256 here)
-        else if (s.ends_with(".pcx")) from = 128;
-        else if (s.ends_with(".jpg")) from = bytes.find("\xFF\xDA") + 2;
-        else if (s.ends_with(".png")) from = bytes.find("IDAT") + 4;
-        else from = bytes.size() - 4400; // IM puts the strips of the plain TIFF before its directory
+        if (s.ends_with(".bmp"))
+            from = bytes[10] & 0xFF; // pixel data offset (< 256 here)
+        else if (s.ends_with(".pcx"))
+            from = 128;
+        else if (s.ends_with(".jpg"))
+            from = bytes.find("\xFF\xDA") + 2;
+        else if (s.ends_with(".png"))
+            from = bytes.find("IDAT") + 4;
+        else
+            from = bytes.size() - 4400; // IM puts the strips of the plain TIFF before its directory
         if (s.ends_with(".tif")) {
-            for (size_t i = 8; i < 8 + 45 * 30 * 3; ++i) bytes[i] = static_cast<char>(random());
+            for (size_t i = 8; i < 8 + 45 * 30 * 3; ++i)
+                bytes[i] = static_cast<char>(random());
         } else {
-            for (size_t i = from; i < bytes.size(); ++i) bytes[i] = static_cast<char>(random());
+            for (size_t i = from; i < bytes.size(); ++i)
+                bytes[i] = static_cast<char>(random());
         }
         ASSERT_EQ(ReadPictureInfo(View(bytes), after), Status::Ok);
         EXPECT_EQ(after.width, before.width);
@@ -158,7 +170,8 @@ TEST(PictureInfo, SizesBeyondSixteenBitsAreTooLargeAndZeroSizesCorrupt) {
     auto png = [](uint32_t w, uint32_t h) {
         std::string b("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
         for (uint32_t v : {w, h})
-            for (int k = 3; k >= 0; --k) b += static_cast<char>((v >> (8 * k)) & 255);
+            for (int k = 3; k >= 0; --k)
+                b += static_cast<char>((v >> (8 * k)) & 255);
         b += std::string("\x08\x02\0\0\0", 5) + "CRC!";
         return b;
     };
@@ -207,7 +220,8 @@ TEST(OwnReaders, EveryBmpAndPcxFixtureDecodesToItsColoursAtEveryDepth) {
             for (int i = 0; i < 6; ++i) {
                 const Color want = f.colors[i], got = r.At(test::BlockX(i), test::BlockY(i));
                 if (depth == 24 || depth == 8 || depth == 4) {
-                    EXPECT_TRUE(Near(got, want, 0)) << "block " << i << " " << Str(got) << " want " << Str(want);
+                    EXPECT_TRUE(Near(got, want, 0))
+                        << "block " << i << " " << Str(got) << " want " << Str(want);
                 } else if (depth == 1) {
                     const int bw = test::Luma(want) >= 128 ? 255 : 0;
                     EXPECT_TRUE(Near(got, {bw, bw, bw}, 0)) << "block " << i << " " << Str(got);
@@ -221,8 +235,8 @@ TEST(OwnReaders, CutFilesFailWithoutReadingPastTheirEnd) {
     for (const Fixture& f : test::LoadManifest()) {
         if (f.reader != "BMP" && f.reader != "PCX") continue;
         const std::string bytes = test::ReadAll(test::FixtureDir() + "/" + f.file);
-        for (size_t n : {size_t{0}, size_t{1}, size_t{13}, size_t{54}, size_t{127}, size_t{128}, bytes.size() / 3,
-                         bytes.size() / 2, bytes.size() - 2}) {
+        for (size_t n : {size_t{0}, size_t{1}, size_t{13}, size_t{54}, size_t{127}, size_t{128},
+                         bytes.size() / 3, bytes.size() / 2, bytes.size() - 2}) {
             if (n >= bytes.size()) continue;
             std::unique_ptr<uint8_t[]> cut(new uint8_t[n + 1]);
             std::memcpy(cut.get(), bytes.data(), n);
@@ -270,7 +284,8 @@ Rendered RenderRaster(const Raster& raster, int depth, bool dither) {
 TEST(ColourReduction, AGradientGetsAnAdaptivePaletteThatStaysClose) {
     Synthetic s(256, 64);
     for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 256; ++x) s.Set(x, y, {uint8_t(x), uint8_t(y * 4), uint8_t(255 - x)});
+        for (int x = 0; x < 256; ++x)
+            s.Set(x, y, {uint8_t(x), uint8_t(y * 4), uint8_t(255 - x)});
     for (int depth : {8, 4}) {
         const Rendered r = RenderRaster(s.raster, depth, false);
         ASSERT_EQ(r.status, Status::Ok);
@@ -292,7 +307,8 @@ TEST(ColourReduction, ErrorDiffusionKeepsTheAverageColourOfAnArea) {
     // undithered every pixel takes the one nearest entry.
     Synthetic s(64, 64);
     for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) s.Set(x, y, {100, 100, 100});
+        for (int x = 0; x < 64; ++x)
+            s.Set(x, y, {100, 100, 100});
     for (int depth : {0, 1}) {
         const Rendered plain = RenderRaster(s.raster, depth, false);
         const Rendered dithered = RenderRaster(s.raster, depth, true);
@@ -312,7 +328,8 @@ TEST(ColourReduction, ErrorDiffusionKeepsTheAverageColourOfAnArea) {
 
 TEST(ColourReduction, FixedPalettesForVgaAndBlackAndWhite) {
     Synthetic s(4, 1);
-    s.Set(0, 0, {255, 0, 0}), s.Set(1, 0, {250, 250, 250}), s.Set(2, 0, {0, 0, 120}), s.Set(3, 0, {10, 10, 10});
+    s.Set(0, 0, {255, 0, 0}), s.Set(1, 0, {250, 250, 250}), s.Set(2, 0, {0, 0, 120}),
+        s.Set(3, 0, {10, 10, 10});
     const Rendered vga = RenderRaster(s.raster, 0, false);
     EXPECT_EQ(vga.target.bits, 4);
     EXPECT_EQ(vga.target.palette.count, 16);
@@ -338,7 +355,8 @@ TEST(ColourReduction, ExactlySixteenOrTwoHundredFiftySixColoursAreKept) {
     }
     const Rendered r8 = RenderRaster(s.raster, 8, true);
     EXPECT_TRUE(r8.target.exact);
-    for (int x = 0; x < 256; ++x) EXPECT_TRUE(Near(r8.At(x, 0), {x, (x * 7) & 255, (x * 13) & 255}, 0));
+    for (int x = 0; x < 256; ++x)
+        EXPECT_TRUE(Near(r8.At(x, 0), {x, (x * 7) & 255, (x * 13) & 255}, 0));
     s.Set(0, 1, {1, 2, 3}); // a 257th colour
     EXPECT_FALSE(RenderRaster(s.raster, 8, false).target.exact);
 }

@@ -13,15 +13,17 @@ struct Color {
 };
 
 struct Fixture {
-    std::string file;        // relative to the fixtures folder, with forward slashes
-    std::string reader;      // JPEG, PNG, GIF, TIFF, BMP, PCX
+    std::string file;   // relative to the fixtures folder, with forward slashes
+    std::string reader; // JPEG, PNG, GIF, TIFF, BMP, PCX
     int width = 0, height = 0;
     std::string type, compression;
     int bpp = 0, frames = 0, tolerance = 0;
-    Color colors[6];         // block centres, top row first
+    Color colors[6]; // block centres, top row first
 };
 
-inline std::string FixtureDir() { return CORV_FIXTURE_DIR; }
+inline std::string FixtureDir() {
+    return CORV_FIXTURE_DIR;
+}
 
 inline std::vector<Fixture> LoadManifest() {
     std::vector<Fixture> out;
@@ -31,7 +33,8 @@ inline std::vector<Fixture> LoadManifest() {
         if (line.empty() || line[0] == '#') continue;
         std::istringstream s(line);
         Fixture f;
-        s >> f.file >> f.reader >> f.width >> f.height >> f.type >> f.compression >> f.bpp >> f.frames >> f.tolerance;
+        s >> f.file >> f.reader >> f.width >> f.height >> f.type >> f.compression >> f.bpp >> f.frames >>
+            f.tolerance;
         for (char& c : f.compression)
             if (c == '_') c = ' ';
         for (Color& c : f.colors) {
@@ -46,8 +49,12 @@ inline std::vector<Fixture> LoadManifest() {
 }
 
 // Centres of the six blocks of 15 x 15 pixels.
-inline int BlockX(int i) { return 7 + 15 * (i % 3); }
-inline int BlockY(int i) { return 7 + 15 * (i / 3); }
+inline int BlockX(int i) {
+    return 7 + 15 * (i % 3);
+}
+inline int BlockY(int i) {
+    return 7 + 15 * (i / 3);
+}
 
 inline std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -56,6 +63,8 @@ inline std::string ReadAll(const std::string& path) {
     return s.str();
 }
 
-inline int Luma(const Color& c) { return (299 * c.r + 587 * c.g + 114 * c.b + 500) / 1000; }
+inline int Luma(const Color& c) {
+    return (299 * c.r + 587 * c.g + 114 * c.b + 500) / 1000;
+}
 
 } // namespace cvimg::test

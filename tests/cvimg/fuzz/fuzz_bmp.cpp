@@ -13,7 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     cvimg::Raster raster;
     if (raster.Allocate(layout.width, layout.height, layout.format) != cvimg::Status::Ok) return 0;
     if (decoder->Decode(raster) != cvimg::Status::Ok) return 0;
-    const int depth = size ? (data[size - 1] % 5 == 0 ? 24 : data[size - 1] % 5 == 1 ? 8 : data[size - 1] % 5 == 2 ? 4 : data[size - 1] % 5 == 3 ? 1 : 0) : 24;
+    const int depth = size ? (data[size - 1] % 5 == 0   ? 24
+                              : data[size - 1] % 5 == 1 ? 8
+                              : data[size - 1] % 5 == 2 ? 4
+                              : data[size - 1] % 5 == 3 ? 1
+                                                        : 0)
+                           : 24;
     cvimg::Target target;
     if (cvimg::PlanTarget(raster, depth, target) != cvimg::Status::Ok) return 0;
     const size_t stride = ((static_cast<size_t>(layout.width) * target.bits + 31) / 32) * 4;
