@@ -18,9 +18,12 @@ corv_log() { echo "[$(basename "$0")] $*" >&2; }
 # Configures (once) and builds the Windows tree.
 corv_build_win() {
   "$ROOT/tools/setup"
+  # The codec libraries: built once, rebuilt only when their build inputs change.
+  "$ROOT/tools/build-codecs"
   if [ ! -f "$WIN_BUILD/build.ninja" ]; then
     cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-w64-mingw32.cmake" ${CORV_CMAKE_ARGS:-} >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-w64-mingw32.cmake" \
+      -DCMAKE_PREFIX_PATH="$("$ROOT/tools/build-codecs" --print-prefix)" ${CORV_CMAKE_ARGS:-} >/dev/null
   fi
   cmake --build "$WIN_BUILD"
 }

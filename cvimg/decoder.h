@@ -1,0 +1,35 @@
+// One decoder per file format. A decoder reads the header first, so that the caller can choose where
+// the pixels go (its own memory or a DIB section), then decodes into a raster of that size and format.
+#pragma once
+#include "cvimg/raster.h"
+
+#include <memory>
+
+namespace cvimg {
+
+struct Layout {
+    int width = 0, height = 0;
+    PixelFormat format = PixelFormat::Bgr24;
+};
+
+class Decoder {
+  public:
+    virtual ~Decoder() = default;
+    // Reads what comes before the pixels. A decoder whose header succeeded is ready for Decode.
+    virtual Status ReadHeader(Layout& layout) = 0;
+    // Fills `into`, which has the width, height and format of the layout (and the palette, if indexed).
+    virtual Status Decode(Raster& into) = 0;
+};
+
+enum class Format { Jpeg, Gif, Pcx, Bmp, Png, Tiff };
+
+// The file's bytes must outlive the decoder.
+std::unique_ptr<Decoder> MakeBmpDecoder(Bytes file);
+std::unique_ptr<Decoder> MakePcxDecoder(Bytes file);
+// The codec libraries' decoders (codecs/), built where the libraries are.
+std::unique_ptr<Decoder> MakeJpegDecoder(Bytes file);
+std::unique_ptr<Decoder> MakePngDecoder(Bytes file);
+std::unique_ptr<Decoder> MakeGifDecoder(Bytes file);
+std::unique_ptr<Decoder> MakeTiffDecoder(Bytes file);
+
+} // namespace cvimg

@@ -1,0 +1,168 @@
+// The exports of CVIMG32.DLL: header information and one read operation per format. Every read
+// returns a DIB section and, for 8 bits and fewer, a palette; on failure both handles are 0.
+#include "cvimg/api.h"
+#include "cvimg/decoder.h"
+#include "cvimg/info.h"
+#include "cvimg/reduce.h"
+#include "cvimg/win/mappedfile.h"
+#include "cvimg/win/output.h"
+
+#include <cstring>
+#include <new>
+#include <type_traits>
+
+namespace cvimg {
+
+namespace {
+
+bool NameOk(const char* name) {
+    return name && name[0] && strnlen(name, MAX_PATH) < MAX_PATH;
+}
+
+std::unique_ptr<Decoder> MakeDecoder(Format format, Bytes file) {
+    switch (format) {
+    case Format::Jpeg:
+        return MakeJpegDecoder(file);
+    case Format::Gif:
+        return MakeGifDecoder(file);
+    case Format::Pcx:
+        return MakePcxDecoder(file);
+    case Format::Bmp:
+        return MakeBmpDecoder(file);
+    case Format::Png:
+        return MakePngDecoder(file);
+    case Format::Tiff:
+        return MakeTiffDecoder(file);
+    }
+    return nullptr;
+}
+
+Status ReadPicture(Format format, const char* name, int depth, bool dither, DibSection& dib,
+                   corv::PaletteHandle& palette) {
+    if (depth != 0 && depth != 1 && depth != 4 && depth != 8 && depth != 24) return Status::BadDepth;
+    MappedFile file;
+    if (Status s = file.Open(name); Failed(s)) return s;
+    if (file.View().size == 0) return Status::Corrupt;
+    // The header parser knows the size before any library is asked: a picture too large for the
+    // 16-bit sizes or the address space is refused as such, whatever else may be wrong with it.
+    PictureInfo info;
+    if (ReadPictureInfo(file.View(), info) == Status::TooLarge) return Status::TooLarge;
+    std::unique_ptr<Decoder> decoder = MakeDecoder(format, file.View());
+    Layout layout;
+    if (Status s = decoder->ReadHeader(layout); Failed(s)) return s;
+    if (Status s = CheckPictureSize(layout.width, layout.height); Failed(s)) return s;
+
+    Raster raster;
+    if (depth == 24 && layout.format == PixelFormat::Bgr24) {
+        // True colour in, true colour out: the decoder writes straight into the section.
+        if (Status s = CreateDib(layout.width, layout.height, 24, nullptr, dib); Failed(s)) return s;
+        raster.Attach(layout.width, layout.height, layout.format, dib.top, dib.step);
+        return decoder->Decode(raster);
+    }
+    if (Status s = raster.Allocate(layout.width, layout.height, layout.format); Failed(s)) return s;
+    if (Status s = decoder->Decode(raster); Failed(s)) return s;
+    decoder.reset();
+    Target target;
+    if (Status s = PlanTarget(raster, depth, target); Failed(s)) return s;
+    if (Status s = CreateDib(layout.width, layout.height, target.bits,
+                             target.bits <= 8 ? &target.palette : nullptr, dib);
+        Failed(s))
+        return s;
+    if (Status s = Render(raster, target, dither, dib.top, dib.step); Failed(s)) return s;
+    if (target.bits <= 8) {
+        if (Status s = CreateLogicalPalette(target.palette, palette); Failed(s)) return s;
+    }
+    return Status::Ok;
+}
+
+// An incoming palette belongs to the caller: it is neither used nor freed, and the out value replaces it.
+int16_t Read(Format format, const char* name, int32_t depth, int32_t dither, HBITMAP* bitmap,
+             HPALETTE* palette) {
+    if (bitmap) *bitmap = nullptr;
+    if (palette) *palette = nullptr;
+    if (!bitmap || !palette || !NameOk(name)) return static_cast<int16_t>(Status::BadArgument);
+    Status status;
+    DibSection dib;
+    corv::PaletteHandle pal;
+    try {
+        status = ReadPicture(format, name, depth, dither != 0, dib, pal);
+    } catch (const std::bad_alloc&) {
+        status = Status::OutOfMemory;
+    } catch (...) {
+        status = Status::Corrupt;
+    }
+    if (Failed(status)) return static_cast<int16_t>(status); // the owners free whatever was made
+    *bitmap = static_cast<HBITMAP>(dib.bitmap.Release());
+    *palette = static_cast<HPALETTE>(pal.Release());
+    return static_cast<int16_t>(Status::Ok);
+}
+
+void Put16(int16_t* out, int value) {
+    if (out) *out = static_cast<int16_t>(value > 32767 ? 32767 : value < -32768 ? -32768 : value);
+}
+
+} // namespace
+
+} // namespace cvimg
+
+using namespace cvimg;
+
+extern "C" {
+
+int16_t __stdcall LibImageInfo(const char* fileName, char* typeText, int16_t* width, int16_t* height,
+                               int16_t* bits, int16_t* planes, int16_t* frames, char* compressionText,
+                               int32_t /*reserved*/) {
+    PictureInfo info;
+    Status status = Status::BadArgument;
+    if (NameOk(fileName)) {
+        try {
+            MappedFile file;
+            status = file.Open(fileName);
+            if (!Failed(status)) status = ReadPictureInfo(file.View(), info);
+        } catch (...) {
+            status = Status::OutOfMemory;
+        }
+    }
+    if (Failed(status)) info = {};
+    if (typeText) std::memcpy(typeText, info.type, kTypeTextSize);
+    if (compressionText) std::memcpy(compressionText, info.compression, kCompressionTextSize);
+    Put16(width, info.width);
+    Put16(height, info.height);
+    Put16(bits, info.bits);
+    Put16(planes, info.planes);
+    Put16(frames, info.frames);
+    return static_cast<int16_t>(status);
+}
+
+int16_t __stdcall LibReadJPEG(const char* fileName, int32_t depth, int32_t /*one*/, int32_t dither,
+                              HBITMAP* bitmap, HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Jpeg, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadGIF(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                             HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Gif, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadPCX(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                             HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Pcx, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadBMP(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                             HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Bmp, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadPNG(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                             HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Png, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadTIFF(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                              HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Tiff, fileName, depth, dither, bitmap, palette);
+}
+
+} // extern "C"
+
+// The exports must keep the exact types the program binds.
+static_assert(std::is_same_v<decltype(&LibImageInfo), LibImageInfoFn>);
+static_assert(std::is_same_v<decltype(&LibReadJPEG), LibReadJpegFn>);
+static_assert(std::is_same_v<decltype(&LibReadGIF), LibReadFn>);
+static_assert(std::is_same_v<decltype(&LibReadTIFF), LibReadFn>);

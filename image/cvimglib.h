@@ -1,0 +1,39 @@
+// The program's side of CVIMG32.DLL: loads the module, binds its seven operations by ordinal and
+// looks up the message of a result code in the module's string table.
+#pragma once
+#include "cvimg/api.h"
+
+#include <string>
+
+namespace corv {
+
+class CvImgLib {
+  public:
+    CvImgLib() = default;
+    ~CvImgLib();
+    CvImgLib(const CvImgLib&) = delete;
+    CvImgLib& operator=(const CvImgLib&) = delete;
+
+    // Loads "CVIMG32.DLL" (the program's folder comes first in the search) and binds every operation.
+    // False, with nothing bound, when the module or one of its operations is missing.
+    bool Load(const char* moduleName = "CVIMG32.DLL");
+    bool Loaded() const { return module_ != nullptr; }
+
+    // The message of a failure code: the string whose number is the code read as an unsigned 16-bit
+    // value, at most 255 characters. Empty when the module has no such string.
+    std::string Message(int16_t code) const;
+
+    cvimg::LibImageInfoFn LibImageInfo = nullptr;
+    cvimg::LibReadJpegFn LibReadJPEG = nullptr;
+    cvimg::LibReadFn LibReadGIF = nullptr;
+    cvimg::LibReadFn LibReadPCX = nullptr;
+    cvimg::LibReadFn LibReadBMP = nullptr;
+    cvimg::LibReadFn LibReadPNG = nullptr;
+    cvimg::LibReadFn LibReadTIFF = nullptr;
+
+  private:
+    void Unload();
+    HMODULE module_ = nullptr;
+};
+
+} // namespace corv

@@ -1,0 +1,383 @@
+// The portable parts of the imaging module: header information of every fixture, our BMP and PCX
+// readers, colour reduction. Natively these run under AddressSanitizer, so every read past a buffer
+// while parsing cut or damaged files shows up here.
+#include "cvimg/decoder.h"
+#include "cvimg/info.h"
+#include "cvimg/reduce.h"
+#include "tests/cvimg/fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <random>
+
+namespace cvimg {
+namespace {
+
+using test::Color;
+using test::Fixture;
+
+Bytes View(const std::string& s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+
+// Decodes with our own readers into memory and renders at a depth code, like the module does.
+struct Rendered {
+    Status status = Status::Corrupt;
+    int width = 0, height = 0;
+    Target target;
+    std::vector<uint8_t> rows;
+    size_t stride = 0;
+    Color At(int x, int y) const {
+        const uint8_t* row = rows.data() + stride * static_cast<size_t>(y);
+        if (target.bits == 24) return {row[3 * x + 2], row[3 * x + 1], row[3 * x]};
+        int i = 0;
+        if (target.bits == 8)
+            i = row[x];
+        else if (target.bits == 4)
+            i = (row[x / 2] >> ((x & 1) ? 0 : 4)) & 15;
+        else
+            i = (row[x / 8] >> (7 - x % 8)) & 1;
+        const Rgb& c = target.palette.colors[i];
+        return {c.r, c.g, c.b};
+    }
+};
+
+Rendered Decode(std::unique_ptr<Decoder> decoder, int depth, bool dither) {
+    Rendered out;
+    Layout layout;
+    if ((out.status = decoder->ReadHeader(layout)) != Status::Ok) return out;
+    Raster raster;
+    if ((out.status = raster.Allocate(layout.width, layout.height, layout.format)) != Status::Ok) return out;
+    if ((out.status = decoder->Decode(raster)) != Status::Ok) return out;
+    if ((out.status = PlanTarget(raster, depth, out.target)) != Status::Ok) return out;
+    out.width = layout.width;
+    out.height = layout.height;
+    out.stride = ((static_cast<size_t>(out.width) * out.target.bits + 31) / 32) * 4;
+    out.rows.assign(out.stride * out.height, 0xEE);
+    out.status = Render(raster, out.target, dither, out.rows.data(), static_cast<ptrdiff_t>(out.stride));
+    return out;
+}
+
+std::unique_ptr<Decoder> OwnReader(const std::string& reader, Bytes b) {
+    return reader == "BMP" ? MakeBmpDecoder(b) : MakePcxDecoder(b);
+}
+
+bool Near(const Color& a, const Color& b, int tol) {
+    return std::abs(a.r - b.r) <= tol && std::abs(a.g - b.g) <= tol && std::abs(a.b - b.b) <= tol;
+}
+
+std::string Str(const Color& c) {
+    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+}
+
+TEST(PictureInfo, EveryFixtureReportsTypeSizeDepthCompressionAndFrames) {
+    const auto fixtures = test::LoadManifest();
+    ASSERT_GT(fixtures.size(), 90u);
+    for (const Fixture& f : fixtures) {
+        SCOPED_TRACE(f.file);
+        const std::string bytes = test::ReadAll(test::FixtureDir() + "/" + f.file);
+        PictureInfo info;
+        ASSERT_EQ(ReadPictureInfo(View(bytes), info), Status::Ok);
+        EXPECT_STREQ(info.type, f.type.c_str());
+        EXPECT_STREQ(info.compression, f.compression.c_str());
+        EXPECT_EQ(info.width, f.width);
+        EXPECT_EQ(info.height, f.height);
+        EXPECT_EQ(info.bits * info.planes, f.bpp);
+        EXPECT_EQ(info.frames, f.frames);
+    }
+}
+
+// Cut files must fail cleanly or still describe the picture: the header parsers never read past the end.
+TEST(PictureInfo, CutFilesNeverReadPastTheirEnd) {
+    for (const Fixture& f : test::LoadManifest()) {
+        const std::string bytes = test::ReadAll(test::FixtureDir() + "/" + f.file);
+        for (size_t n = 0; n < bytes.size(); n += (n < 200 ? 1 : 97)) {
+            // A copy of exactly n bytes, so that ASan sees any read beyond it.
+            std::unique_ptr<uint8_t[]> cut(new uint8_t[n + 1]);
+            std::memcpy(cut.get(), bytes.data(), n);
+            PictureInfo info;
+            const Status s = ReadPictureInfo({cut.get(), n}, info);
+            if (s == Status::Ok) {
+                EXPECT_EQ(info.width, f.width) << f.file << " cut at " << n;
+                EXPECT_EQ(info.height, f.height) << f.file << " cut at " << n;
+            }
+        }
+    }
+}
+
+TEST(PictureInfo, PixelDataIsNeverRead) {
+    // The headers of a BMP, a PCX and a JPEG followed by garbage instead of pixels.
+    std::mt19937 random(7);
+    for (const char* name : {"bmp/v3-24.bmp", "bmp/rle8.bmp", "pcx/v5-8bit.pcx", "jpeg/progressive.jpg",
+                             "png/interlaced-rgb8.png", "tiff/none.tif"}) {
+        SCOPED_TRACE(name);
+        std::string bytes = test::ReadAll(test::FixtureDir() + "/" + name);
+        PictureInfo before, after;
+        ASSERT_EQ(ReadPictureInfo(View(bytes), before), Status::Ok);
+        size_t from = 0;
+        const std::string s(name);
+        if (s.ends_with(".bmp"))
+            from = bytes[10] & 0xFF; // pixel data offset (< 256 here)
+        else if (s.ends_with(".pcx"))
+            from = 128;
+        else if (s.ends_with(".jpg"))
+            from = bytes.find("\xFF\xDA") + 2;
+        else if (s.ends_with(".png"))
+            from = bytes.find("IDAT") + 4;
+        else
+            from = bytes.size() - 4400; // IM puts the strips of the plain TIFF before its directory
+        if (s.ends_with(".tif")) {
+            for (size_t i = 8; i < 8 + 45 * 30 * 3; ++i)
+                bytes[i] = static_cast<char>(random());
+        } else {
+            for (size_t i = from; i < bytes.size(); ++i)
+                bytes[i] = static_cast<char>(random());
+        }
+        ASSERT_EQ(ReadPictureInfo(View(bytes), after), Status::Ok);
+        EXPECT_EQ(after.width, before.width);
+        EXPECT_EQ(after.height, before.height);
+        EXPECT_EQ(after.bits * after.planes, before.bits * before.planes);
+        EXPECT_STREQ(after.compression, before.compression);
+    }
+}
+
+TEST(PictureInfo, SizesBeyondSixteenBitsAreTooLargeAndZeroSizesCorrupt) {
+    // BMP: 40000 x 10, then 0 x 10, then -5 wide.
+    auto bmp = [](int32_t w, int32_t h) {
+        std::string b(54, '\0');
+        b[0] = 'B', b[1] = 'M';
+        uint8_t* p = reinterpret_cast<uint8_t*>(b.data());
+        p[10] = 54, p[14] = 40;
+        std::memcpy(p + 18, &w, 4);
+        std::memcpy(p + 22, &h, 4);
+        p[26] = 1, p[28] = 24;
+        return b;
+    };
+    PictureInfo info;
+    EXPECT_EQ(ReadPictureInfo(View(bmp(40000, 10)), info), Status::TooLarge);
+    EXPECT_EQ(ReadPictureInfo(View(bmp(10, 32768)), info), Status::TooLarge);
+    EXPECT_EQ(ReadPictureInfo(View(bmp(32767, 1)), info), Status::Ok);
+    EXPECT_EQ(ReadPictureInfo(View(bmp(0, 10)), info), Status::Corrupt);
+    EXPECT_EQ(ReadPictureInfo(View(bmp(-5, 10)), info), Status::Corrupt);
+    EXPECT_EQ(ReadPictureInfo(View(bmp(10, INT32_MIN)), info), Status::TooLarge);
+    EXPECT_EQ(ReadPictureInfo(View(bmp(10, -20)), info), Status::Ok);
+    EXPECT_EQ(info.height, 20);
+    // PNG: width 0 and width 100000.
+    auto png = [](uint32_t w, uint32_t h) {
+        std::string b("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
+        for (uint32_t v : {w, h})
+            for (int k = 3; k >= 0; --k)
+                b += static_cast<char>((v >> (8 * k)) & 255);
+        b += std::string("\x08\x02\0\0\0", 5) + "CRC!";
+        return b;
+    };
+    EXPECT_EQ(ReadPictureInfo(View(png(100000, 5)), info), Status::TooLarge);
+    EXPECT_EQ(ReadPictureInfo(View(png(0, 5)), info), Status::Corrupt);
+    EXPECT_EQ(ReadPictureInfo(View(png(5, 6)), info), Status::Ok);
+    // PCX whose right edge lies left of its left edge.
+    std::string pcx(128, '\0');
+    pcx[0] = 0x0A, pcx[1] = 5, pcx[2] = 1, pcx[3] = 8, pcx[4] = 10, pcx[8] = 2, pcx[65] = 1, pcx[66] = 4;
+    EXPECT_EQ(ReadPictureInfo(View(pcx), info), Status::Corrupt);
+    // JPEG frame header 65000 wide.
+    const std::string jpeg("\xFF\xD8\xFF\xC0\0\x0B\x08\0\x10\xFD\xE8\x01\x01\x11\0\xFF\xD9", 17);
+    EXPECT_EQ(ReadPictureInfo(View(jpeg), info), Status::TooLarge);
+    // GIF screen 0 x 0 with a 0 x 0 frame.
+    const std::string gif("GIF89a\0\0\0\0\0\0\0\x2C\0\0\0\0\0\0\0\0\0\x02\x02\x4C\x01\0\x3B", 30);
+    EXPECT_EQ(ReadPictureInfo(View(gif), info), Status::Corrupt);
+    EXPECT_EQ(ReadPictureInfo(View(std::string("not a picture")), info), Status::UnknownType);
+}
+
+TEST(PictureInfo, TiffPageChainsThatLoopAreCountedOnce) {
+    std::string t = test::ReadAll(test::FixtureDir() + "/tiff/grey8.tif");
+    PictureInfo info;
+    ASSERT_EQ(ReadPictureInfo(View(t), info), Status::Ok);
+    ASSERT_EQ(info.frames, 1);
+    // Point the first directory's "next" link back at itself.
+    uint32_t ifd;
+    std::memcpy(&ifd, t.data() + 4, 4);
+    uint16_t count;
+    std::memcpy(&count, t.data() + ifd, 2);
+    std::memcpy(t.data() + ifd + 2 + 12 * count, &ifd, 4);
+    ASSERT_EQ(ReadPictureInfo(View(t), info), Status::Ok);
+    EXPECT_EQ(info.frames, 1);
+}
+
+// Our own readers: every BMP and PCX fixture at every depth code.
+TEST(OwnReaders, EveryBmpAndPcxFixtureDecodesToItsColoursAtEveryDepth) {
+    for (const Fixture& f : test::LoadManifest()) {
+        if (f.reader != "BMP" && f.reader != "PCX") continue;
+        const std::string bytes = test::ReadAll(test::FixtureDir() + "/" + f.file);
+        for (int depth : {24, 8, 4, 1, 0}) {
+            SCOPED_TRACE(f.file + " at depth " + std::to_string(depth));
+            const Rendered r = Decode(OwnReader(f.reader, View(bytes)), depth, false);
+            ASSERT_EQ(r.status, Status::Ok);
+            ASSERT_EQ(r.width, f.width);
+            ASSERT_EQ(r.height, f.height);
+            for (int i = 0; i < 6; ++i) {
+                const Color want = f.colors[i], got = r.At(test::BlockX(i), test::BlockY(i));
+                if (depth == 24 || depth == 8 || depth == 4) {
+                    EXPECT_TRUE(Near(got, want, 0))
+                        << "block " << i << " " << Str(got) << " want " << Str(want);
+                } else if (depth == 1) {
+                    const int bw = test::Luma(want) >= 128 ? 255 : 0;
+                    EXPECT_TRUE(Near(got, {bw, bw, bw}, 0)) << "block " << i << " " << Str(got);
+                }
+            }
+        }
+    }
+}
+
+TEST(OwnReaders, CutFilesFailWithoutReadingPastTheirEnd) {
+    for (const Fixture& f : test::LoadManifest()) {
+        if (f.reader != "BMP" && f.reader != "PCX") continue;
+        const std::string bytes = test::ReadAll(test::FixtureDir() + "/" + f.file);
+        for (size_t n : {size_t{0}, size_t{1}, size_t{13}, size_t{54}, size_t{127}, size_t{128},
+                         bytes.size() / 3, bytes.size() / 2, bytes.size() - 2}) {
+            if (n >= bytes.size()) continue;
+            std::unique_ptr<uint8_t[]> cut(new uint8_t[n + 1]);
+            std::memcpy(cut.get(), bytes.data(), n);
+            const Rendered r = Decode(OwnReader(f.reader, {cut.get(), n}), 24, false);
+            EXPECT_TRUE(Failed(r.status)) << f.file << " cut at " << n;
+        }
+    }
+}
+
+TEST(OwnReaders, UnsupportedVariantsAreNamed) {
+    std::string b = test::ReadAll(test::FixtureDir() + "/bmp/v3-24.bmp");
+    b[30] = 4; // BI_JPEG
+    Layout layout;
+    EXPECT_EQ(MakeBmpDecoder(View(b))->ReadHeader(layout), Status::BmpCompression);
+    b[30] = 0;
+    b[28] = 2; // 2 bits per pixel does not exist in BMP
+    EXPECT_EQ(MakeBmpDecoder(View(b))->ReadHeader(layout), Status::BmpBitCount);
+    std::string p = test::ReadAll(test::FixtureDir() + "/pcx/v5-8bit.pcx");
+    p[65] = 2; // 8 bits in two planes
+    EXPECT_EQ(MakePcxDecoder(View(p))->ReadHeader(layout), Status::PcxLayout);
+    EXPECT_EQ(MakePcxDecoder(View(b))->ReadHeader(layout), Status::NotThisType);
+    EXPECT_EQ(MakeBmpDecoder(View(p))->ReadHeader(layout), Status::NotThisType);
+}
+
+// Colour reduction on synthetic pictures.
+struct Synthetic {
+    Raster raster;
+    explicit Synthetic(int w, int h) { EXPECT_EQ(raster.Allocate(w, h, PixelFormat::Bgr24), Status::Ok); }
+    void Set(int x, int y, Rgb c) {
+        uint8_t* p = raster.Row(y) + 3 * x;
+        p[0] = c.b, p[1] = c.g, p[2] = c.r;
+    }
+};
+
+Rendered RenderRaster(const Raster& raster, int depth, bool dither) {
+    Rendered out;
+    out.width = raster.Width(), out.height = raster.Height();
+    EXPECT_EQ(PlanTarget(raster, depth, out.target), Status::Ok);
+    out.stride = ((static_cast<size_t>(out.width) * out.target.bits + 31) / 32) * 4;
+    out.rows.assign(out.stride * out.height, 0);
+    out.status = Render(raster, out.target, dither, out.rows.data(), static_cast<ptrdiff_t>(out.stride));
+    return out;
+}
+
+TEST(ColourReduction, AGradientGetsAnAdaptivePaletteThatStaysClose) {
+    Synthetic s(256, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 256; ++x)
+            s.Set(x, y, {uint8_t(x), uint8_t(y * 4), uint8_t(255 - x)});
+    for (int depth : {8, 4}) {
+        const Rendered r = RenderRaster(s.raster, depth, false);
+        ASSERT_EQ(r.status, Status::Ok);
+        EXPECT_FALSE(r.target.exact);
+        EXPECT_EQ(r.target.palette.count, depth == 8 ? 256 : 16);
+        double error = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const Color c = r.At(x, y);
+                error += std::abs(c.r - x) + std::abs(c.g - y * 4) + std::abs(c.b - (255 - x));
+            }
+        error /= 256 * 64 * 3;
+        EXPECT_LT(error, depth == 8 ? 6.0 : 20.0) << "depth " << depth;
+    }
+}
+
+TEST(ColourReduction, ErrorDiffusionKeepsTheAverageColourOfAnArea) {
+    // A flat colour that no palette entry matches: dithered, the area's average stays near it;
+    // undithered every pixel takes the one nearest entry.
+    Synthetic s(64, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            s.Set(x, y, {100, 100, 100});
+    for (int depth : {0, 1}) {
+        const Rendered plain = RenderRaster(s.raster, depth, false);
+        const Rendered dithered = RenderRaster(s.raster, depth, true);
+        double sum = 0;
+        int distinct = 0;
+        Color first = plain.At(0, 0);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                sum += test::Luma(dithered.At(x, y));
+                const Color c = plain.At(x, y);
+                distinct += (c.r != first.r || c.g != first.g || c.b != first.b);
+            }
+        EXPECT_EQ(distinct, 0) << "depth " << depth;
+        EXPECT_NEAR(sum / (64 * 64), 100, 6) << "depth " << depth;
+    }
+}
+
+TEST(ColourReduction, FixedPalettesForVgaAndBlackAndWhite) {
+    Synthetic s(4, 1);
+    s.Set(0, 0, {255, 0, 0}), s.Set(1, 0, {250, 250, 250}), s.Set(2, 0, {0, 0, 120}),
+        s.Set(3, 0, {10, 10, 10});
+    const Rendered vga = RenderRaster(s.raster, 0, false);
+    EXPECT_EQ(vga.target.bits, 4);
+    EXPECT_EQ(vga.target.palette.count, 16);
+    EXPECT_TRUE(Near(vga.At(0, 0), {255, 0, 0}, 0));
+    EXPECT_TRUE(Near(vga.At(1, 0), {255, 255, 255}, 0));
+    EXPECT_TRUE(Near(vga.At(2, 0), {0, 0, 128}, 0));
+    EXPECT_TRUE(Near(vga.At(3, 0), {0, 0, 0}, 0));
+    const Rendered mono = RenderRaster(s.raster, 1, false);
+    EXPECT_EQ(mono.target.bits, 1);
+    EXPECT_TRUE(Near(mono.At(0, 0), {0, 0, 0}, 0)); // red is dark
+    EXPECT_TRUE(Near(mono.At(1, 0), {255, 255, 255}, 0));
+    Target t;
+    EXPECT_EQ(PlanTarget(s.raster, 16, t), Status::BadDepth);
+    EXPECT_EQ(PlanTarget(s.raster, 32, t), Status::BadDepth);
+}
+
+TEST(ColourReduction, ExactlySixteenOrTwoHundredFiftySixColoursAreKept) {
+    Synthetic s(256, 2);
+    for (int x = 0; x < 256; ++x) {
+        s.Set(x, 0, {uint8_t(x), uint8_t(x * 7), uint8_t(x * 13)});
+        const int m = 255 - x; // the same colours again, mirrored
+        s.Set(x, 1, {uint8_t(m), uint8_t(m * 7), uint8_t(m * 13)});
+    }
+    const Rendered r8 = RenderRaster(s.raster, 8, true);
+    EXPECT_TRUE(r8.target.exact);
+    for (int x = 0; x < 256; ++x)
+        EXPECT_TRUE(Near(r8.At(x, 0), {x, (x * 7) & 255, (x * 13) & 255}, 0));
+    s.Set(0, 1, {1, 2, 3}); // a 257th colour
+    EXPECT_FALSE(RenderRaster(s.raster, 8, false).target.exact);
+}
+
+// Files found by the fuzzers: each must be handled (any result) without a sanitizer report.
+TEST(Regressions, FuzzerFindingsAreHandled) {
+    const std::filesystem::path dir = std::filesystem::path(CORV_REGRESSION_DIR);
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
+        const std::string bytes = test::ReadAll(entry.path().string());
+        PictureInfo info;
+        (void)ReadPictureInfo(View(bytes), info);
+        for (int depth : {24, 8, 1}) {
+            (void)Decode(MakeBmpDecoder(View(bytes)), depth, true);
+            (void)Decode(MakePcxDecoder(View(bytes)), depth, true);
+        }
+        ++count;
+    }
+    EXPECT_GT(count, 0);
+}
+
+} // namespace
+} // namespace cvimg
