@@ -170,7 +170,9 @@ void Form::SetWindowState(WindowState state) {
     if (Handle() && IsWindowVisible(Handle())) {
         ShowWindow(Handle(), state == WindowState::Maximized   ? SW_MAXIMIZE
                              : state == WindowState::Minimized ? SW_MINIMIZE
-                                                               : SW_RESTORE);
+                                                               : SW_SHOWNORMAL);
+        // A window minimised from maximised comes back maximised: once more to reach the normal size.
+        if (state == WindowState::Normal && IsZoomed(Handle())) ShowWindow(Handle(), SW_SHOWNORMAL);
     }
 }
 
