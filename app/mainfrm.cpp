@@ -83,7 +83,7 @@ TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMa
 
 TMainForm::~TMainForm() {
     // No handler of ours may run once the window starts going away.
-    if (App().MainForm() == this) App().SetMessageHook(nullptr);
+    App().SetMessageHook(nullptr);
     DestroyHandle();
 }
 

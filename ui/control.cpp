@@ -41,6 +41,12 @@ HCURSOR CursorHandle(CursorKind kind) {
     return nullptr;
 }
 
+namespace {
+// Our object travels with its window in a property: the user-data slot may belong to someone else
+// (windows of other libraries in this process).
+constexpr const char* kControlProperty = "Corvane.Control";
+} // namespace
+
 // ---- Component ----
 
 Component::Component(Component* owner) : owner_(owner) {
@@ -82,7 +88,7 @@ Control::~Control() {
 
 Control* Control::FromHandle(HWND window) {
     if (!window) return nullptr;
-    return reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return static_cast<Control*>(GetPropA(window, kControlProperty));
 }
 
 Control* Control::FromHandleOrAncestor(HWND window) {
@@ -132,7 +138,7 @@ void Control::CreateHandle(HWND parentWindow, HMENU menuOrId) {
             CreateWindowExA(params.exStyle, params.className, caption_.c_str(), style, x, y, stored_.width,
                             WindowHeightFor(stored_.height), parentWindow, menuOrId, instance, nullptr);
         if (!hwnd_) return;
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetPropA(hwnd_, kControlProperty, this);
         original_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc)));
     } else {
@@ -161,8 +167,14 @@ void Control::CreateHandle(HWND parentWindow, HMENU menuOrId) {
 }
 
 void Control::DestroyHandle() {
-    destroying_ = true;
+    MarkDestroying();
     if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Control::MarkDestroying() {
+    destroying_ = true;
+    for (Control* child : children_)
+        child->MarkDestroying();
 }
 
 LRESULT CALLBACK Control::OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -170,7 +182,7 @@ LRESULT CALLBACK Control::OwnWindowProc(HWND window, UINT message, WPARAM wParam
     if (message == WM_NCCREATE) {
         control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         control->hwnd_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+        SetPropA(window, kControlProperty, control);
     } else {
         control = FromHandle(window);
     }
@@ -187,7 +199,7 @@ LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam,
 LRESULT Control::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCDESTROY) {
         const LRESULT result = DefaultProc(message, wParam, lParam);
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        RemovePropA(hwnd_, kControlProperty);
         if (original_) SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
         hwnd_ = nullptr;
         original_ = nullptr;

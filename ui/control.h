@@ -200,6 +200,7 @@ class Control : public Component {
     static LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void MarkDestroying();
     void ApplyFontToWindow();
     void ParentFontChanged();
     void ParentColorChanged();

@@ -45,7 +45,9 @@ State StartWith(WORD showCommand, const std::string& folder) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showCommand;
     PROCESS_INFORMATION process{};
-    std::string commandLine = "\"" + ProgramPath() + "\"";
+    std::string commandLine = ProgramPath();
+    commandLine.insert(commandLine.begin(), '"');
+    commandLine.push_back('"');
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &process)) {
         ADD_FAILURE() << "cannot start " << commandLine;
