@@ -1,12 +1,109 @@
 #include "ui/application.h"
 
+#include "ui/control.h"
+#include "ui/form.h"
+
 namespace corv {
 
-namespace {
-HWND g_mainWindow = nullptr;
+namespace ui {
+
+Application& Application::Instance() {
+    static Application application;
+    return application;
 }
 
-HWND MainWindowHandle() { return g_mainWindow; }
-void SetMainWindowHandle(HWND window) { g_mainWindow = window; }
+void Application::SetMainForm(Form* form) {
+    mainForm_ = form;
+    SetMainWindowHandle(form ? form->Handle() : nullptr);
+}
 
+void Application::Run(Form& mainForm) {
+    SetMainForm(&mainForm);
+    mainForm.Show();
+    while (HandleMessage()) {
+    }
+}
+
+bool Application::HandleMessage() {
+    if (terminated_) return false;
+    MSG message;
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got <= 0) {
+        terminated_ = true;
+        return false;
+    }
+    Dispatch(message);
+    return !terminated_;
+}
+
+void Application::ProcessMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            terminated_ = true;
+            // Leave it for the outer loop too, which ends on it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        Dispatch(message);
+    }
+}
+
+void Application::Terminate() {
+    if (!terminated_) PostQuitMessage(0);
+    terminated_ = true;
+}
+
+Application::MessageHook Application::SetMessageHook(MessageHook hook) {
+    std::swap(hook, hook_);
+    return hook;
+}
+
+bool Application::OfferToHook(MSG& message) {
+    return hook_ && hook_(message);
+}
+
+void Application::Dispatch(MSG& message) {
+    if (OfferToHook(message)) return;
+    switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        if (Control* control = Control::FromHandleOrAncestor(message.hwnd))
+            if (control->PreProcessKey(message)) return;
+        break;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+void Application::SetScreenCursor(ScreenCursor cursor) {
+    screenCursor_ = cursor;
+    switch (cursor) {
+    case ScreenCursor::HourGlass:
+        ::SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        break;
+    case ScreenCursor::None:
+        ::SetCursor(nullptr);
+        break;
+    case ScreenCursor::Default: {
+        // Let the window under the pointer choose its cursor again.
+        POINT point;
+        GetCursorPos(&point);
+        SetCursorPos(point.x, point.y);
+        ::SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        break;
+    }
+    }
+}
+
+bool Application::HelpCommand(UINT command, ULONG_PTR data) {
+    if (helpFile_.empty()) return false;
+    return WinHelpA(MainWindowHandle(), helpFile_.c_str(), command, data) != FALSE;
+}
+
+} // namespace ui
 } // namespace corv

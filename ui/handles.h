@@ -9,7 +9,7 @@
 
 namespace corv {
 
-enum class HandleKind { File, Bitmap, Palette, Font, Brush, Pen, Region, Dc, Menu, Icon, Cursor, Metafile, Count };
+enum class HandleKind { File, Bitmap, Palette, Font, Brush, Pen, Region, Dc, Menu, Icon, Cursor, Metafile, Window, Count };
 
 // Number of live owners of one kind.
 long LiveHandles(HandleKind kind);

@@ -1,0 +1,272 @@
+#include "app/mainfrm.h"
+
+#include "app/programpaths.h"
+#include "resources/mainform_layout.h"
+#include "settings/pathtext.h"
+#include "settings/registry.h"
+#include "settings/store.h"
+#include "ui/application.h"
+#include "ui/layout.h"
+#include "ui/layoutmath.h"
+#include "ui/menus.h"
+
+#include <shellapi.h>
+
+namespace corv {
+
+using namespace ui;
+
+const Color BackgroundColors[9] = {
+    SystemColor(COLOR_BACKGROUND),
+    SystemColor(COLOR_APPWORKSPACE),
+    RGB(0, 0, 0),
+    RGB(255, 255, 255),
+    RGB(128, 0, 0),
+    RGB(0, 128, 0),
+    RGB(0, 0, 128),
+    RGB(255, 255, 0),
+    RGB(192, 192, 192),
+};
+
+bool FullViewActive = false;
+
+std::function<void(TMainForm&)> TMainForm::OptionsDialog;
+
+namespace {
+constexpr COLORREF kLedOff = RGB(128, 0, 0);
+constexpr COLORREF kLedOn = RGB(255, 0, 0);
+
+bool FileExists(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string NamePart(const std::string& path) {
+    const auto slash = path.find_last_of("\\:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+} // namespace
+
+TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMainForm"}) {
+    TPictureView::RegisterKind();
+    const HandlerTable handlers{
+        {"FormCreate", NotifyEvent([this](Control& s) { FormCreate(s); })},
+        {"FormResize", NotifyEvent([this](Control& s) { FormResize(s); })},
+        {"FormClose", CloseEvent([this](Form& s, CloseAction& a) { FormClose(s, a); })},
+        {"FormKeyUp", KeyEvent([this](Control& s, WORD& k, ShiftState sh) { FormKeyUp(s, k, sh); })},
+        {"FLBChange", NotifyEvent([this](Control& s) { FLBChange(s); })},
+        {"BtnStretchClick", NotifyEvent([this](Control& s) { BtnStretchClick(s); })},
+        {"BtnExitClick", NotifyEvent([this](Control& s) { BtnExitClick(s); })},
+        {"PopupItemRefreshClick", NotifyEvent([this](Control& s) { PopupItemRefreshClick(s); })},
+    };
+    BuildLayout(*this, MainFormDesign(), handlers);
+    PanelFile = &ControlAs<Panel>(*this, "PanelFile");
+    LabelPathText = &ControlAs<Label>(*this, "LabelPathText");
+    LabelPath = &ControlAs<Label>(*this, "LabelPath");
+    DriveComboBox1 = &ControlAs<DriveComboBox>(*this, "DriveComboBox1");
+    LabelFilename = &ControlAs<Label>(*this, "LabelFilename");
+    LabelImageinfo = &ControlAs<Label>(*this, "LabelImageinfo");
+    FLB = &ControlAs<FileListBox>(*this, "FLB");
+    PanelButton = &ControlAs<Panel>(*this, "PanelButton");
+    PanelLED = &ControlAs<Panel>(*this, "PanelLED");
+    BtnStretch = &ControlAs<Button>(*this, "BtnStretch");
+    ButtonVollbild = &ControlAs<Button>(*this, "ButtonVollbild");
+    BtnCpyClp = &ControlAs<Button>(*this, "BtnCpyClp");
+    BtnThumb = &ControlAs<Button>(*this, "BtnThumb");
+    BtnExit = &ControlAs<Button>(*this, "BtnExit");
+    PanelImage = &ControlAs<Panel>(*this, "PanelImage");
+    PMI = &ControlAs<TPictureView>(*this, "PMI");
+    PopupMenu = dynamic_cast<ui::PopupMenu*>(FindComponent("PopupMenu"));
+    if (!App().MainForm()) App().SetMainForm(this);
+    DoCreate();
+}
+
+TMainForm::~TMainForm() {
+    // No handler of ours may run once the window starts going away.
+    App().SetMessageHook(nullptr);
+    DestroyHandle();
+}
+
+void TMainForm::FormCreate(Control&) {
+    SystemMenu = GetSystemMenu(Handle(), FALSE);
+    AppendMenuA(SystemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(SystemMenu, MF_STRING, IDM_ABOUT, "&About Corvane ...");
+    AppendMenuA(SystemMenu, MF_STRING, IDM_HELP, "Corvane &Help");
+    AppendMenuA(SystemMenu, MF_STRING, IDM_OPTIONS, "&Options ...");
+    DrawMenuBar(Handle());
+
+    App().SetTitle("Corvane");
+    CurrentFile.clear();
+    Loading = false;
+    SetCaption(App().Title());
+
+    SetAutoScroll(true);
+
+    LabelPath->SetCaption(ShortenPath(FLB->Directory(), 30));
+    if (FLB->Count() > 0) FLB->SetItemIndex(0);
+    LabelFilename->SetCaption("Filename: " + NamePart(FLB->FileName()));
+
+    LastDrive = DriveComboBox1->Drive();
+    ThumbsOpen = false;
+    Closing = false;
+
+    if (RegReadString(HKEY_CURRENT_USER, SettingsKey, "Stretch") == "1") {
+        PanelLED->SetColor(kLedOn);
+        PMI->SetStretch(true);
+    }
+
+    ApplyOptions();
+
+    if (FileExists(HelpFileName) && FileExists(ProgramDir + "\\CORV32.CNT"))
+        App().SetHelpFile(HelpFileName + ">Window1");
+    else
+        EnableMenuItem(SystemMenu, IDM_HELP, MF_BYCOMMAND | MF_GRAYED);
+
+    App().SetMessageHook([this](MSG& message) { return HandleSystemCommand(message); });
+
+    DragAcceptFiles(Handle(), TRUE);
+
+    if (Maximized) SetWindowState(WindowState::Maximized);
+
+    // The shortcut's show command: taken from the start-up information when the entry got the default.
+    int show = App().CmdShow();
+    if (show == SW_SHOWDEFAULT) {
+        StartupInfo.cb = sizeof StartupInfo;
+        GetStartupInfoA(&StartupInfo);
+        // wShowWindow means something only when the starter said so.
+        show = (StartupInfo.dwFlags & STARTF_USESHOWWINDOW) ? StartupInfo.wShowWindow : SW_SHOWDEFAULT;
+    }
+    if (show == SW_SHOWMINIMIZED || show == SW_MINIMIZE || show == SW_SHOWMINNOACTIVE)
+        SetWindowState(WindowState::Minimized);
+    else if (show == SW_SHOWMAXIMIZED)
+        SetWindowState(WindowState::Maximized);
+}
+
+bool TMainForm::HandleSystemCommand(MSG& message) {
+    if (message.message != WM_SYSCOMMAND) return false;
+    switch (message.wParam) {
+    case IDM_ABOUT:
+        ShowAbout();
+        return true;
+    case IDM_HELP:
+        ShowHelpContents();
+        return true;
+    case IDM_OPTIONS:
+        ShowOptionsDialog();
+        return true;
+    }
+    return false;
+}
+
+void TMainForm::ShowAbout() {
+    TAboutBox about(nullptr);
+    about.ShowModal();
+}
+
+void TMainForm::ShowHelpContents() {
+    App().SetHelpFile(HelpFileName + ">main");
+    App().HelpCommand(HELP_FINDER, 0);
+    App().SetHelpFile(HelpFileName + ">Window1");
+}
+
+void TMainForm::ShowOptionsDialog() {
+    if (OptionsDialog) OptionsDialog(*this);
+    // A changed ShowOnSel takes effect on the selected entry at once.
+    FLBChange(*FLB);
+}
+
+void TMainForm::FormKeyUp(Control&, WORD& key, ShiftState) {
+    if (key == VK_F4) {
+        key = 0;
+        ShowOptionsDialog();
+    } else if (key == VK_F5) {
+        key = 0;
+        PopupItemRefreshClick(*FLB);
+    }
+}
+
+void TMainForm::FormResize(Control&) {
+    if (FullViewActive) return;
+    ScrollTo(0, 0);
+    // A minimised window has no layout to keep; it is laid out again when restored.
+    if (IsIconic(Handle())) return;
+    const Extent size = AtLeast({Width(), Height()}, {606, 467});
+    if (size.width != Width() || size.height != Height()) SetBounds(Left(), Top(), size.width, size.height);
+    const int clientHeight = ClientHeight();
+    PanelButton->SetTop(clientHeight - 100);
+    PanelFile->SetHeight(clientHeight - 108);
+    FLB->SetHeight(PanelFile->Height() - 104);
+    if (PMI->Stretch()) FitImagePanel();
+    FLB->SetFocus();
+}
+
+void TMainForm::FormClose(Form&, CloseAction&) {
+    Closing = true;
+    // The thumbnail window, once it exists, is closed here without its question.
+    App().HelpCommand(HELP_QUIT, 0);
+    RegWriteString(HKEY_CURRENT_USER, SettingsKey, "Stretch", PMI->Stretch() ? "1" : "0");
+    LastDir = FLB->Directory();
+    SaveSettings();
+}
+
+void TMainForm::ApplyOptions() {
+    if (BgColorIdx >= 0 && BgColorIdx <= 8) SetColor(BackgroundColors[BgColorIdx]);
+}
+
+void TMainForm::BtnExitClick(Control&) {
+    Close();
+}
+
+void TMainForm::BtnStretchClick(Control&) {
+    FLB->SetFocus();
+    PanelLED->SetColor(PanelLED->GetColor() == kLedOff ? kLedOn : kLedOff);
+    PMI->SetStretch(!PMI->Stretch());
+    FitImagePanel();
+}
+
+void TMainForm::FLBChange(Control&) {
+    LabelFilename->SetCaption("Filename: " + NamePart(FLB->FileName()));
+    // Showing the selected picture on selection comes with picture loading.
+}
+
+void TMainForm::PopupItemRefreshClick(Control&) {
+    FLB->Update();
+    if (FLB->Count() > 0) FLB->SetItemIndex(0);
+    FLBChange(*FLB);
+}
+
+void TMainForm::ResetImagePanel() {
+    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), kDesignPictureArea.panel.width,
+                          kDesignPictureArea.panel.height);
+    PMI->SetBounds(PMI->Left(), PMI->Top(), kDesignPictureArea.picture.width,
+                   kDesignPictureArea.picture.height);
+}
+
+void TMainForm::FitImagePanel() {
+    const PictureArea area =
+        FitPictureArea(PMI->ImageWidth, PMI->ImageHeight, ClientWidth(), ClientHeight(), PMI->Stretch());
+    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), area.panel.width, area.panel.height);
+    PMI->SetBounds(PMI->Left(), PMI->Top(), area.picture.width, area.picture.height);
+}
+
+LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DROPFILES) {
+        // Moving or copying dropped files comes with the file operations; the drop is always released.
+        DragFinish(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    return Form::WndProc(message, wParam, lParam);
+}
+
+TAboutBox::TAboutBox(Component* owner)
+    : Form(owner, FormStyle{.className = "TAboutBox",
+                            .border = FormBorder::Dialog,
+                            .minimizeBox = false,
+                            .maximizeBox = false,
+                            .position = FormPosition::ScreenCenter}) {
+    BuildLayout(*this, AboutBoxDesign(), {});
+    SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
+              Width(), Height());
+}
+
+} // namespace corv

@@ -1,0 +1,166 @@
+// The window framework's arithmetic and text rules, natively and under Wine.
+#include "ui/filelistmodel.h"
+#include "ui/layoutmath.h"
+#include "ui/mnemonic.h"
+
+#include <gtest/gtest.h>
+
+namespace corv {
+namespace {
+
+TEST(Mnemonic, FindsTheLetterAfterASingleAmpersand) {
+    EXPECT_EQ(MnemonicOf("&STRETCH"), 'S');
+    EXPECT_EQ(MnemonicOf("E &X I T"), 'X');
+    EXPECT_EQ(MnemonicOf("Refres&h"), 'H');
+    EXPECT_EQ(MnemonicOf("Tom && Jerry"), 0);
+    EXPECT_EQ(MnemonicOf("Tom && &Jerry"), 'J');
+    EXPECT_EQ(MnemonicOf("plain"), 0);
+    EXPECT_EQ(MnemonicOf("trailing&"), 0);
+    EXPECT_EQ(MnemonicOf(""), 0);
+}
+
+TEST(Mnemonic, StripShowsWhatIsDrawn) {
+    EXPECT_EQ(StripMnemonic("&STRETCH"), "STRETCH");
+    EXPECT_EQ(StripMnemonic("Tom && Jerry"), "Tom & Jerry");
+    EXPECT_EQ(StripMnemonic("a&&&b"), "a&b");
+    EXPECT_EQ(StripMnemonic("end&"), "end");
+}
+
+TEST(FileListModel, BracketsDirectoriesAndSortsIgnoringCase) {
+    FileListModel model;
+    model.Assign({{"zeta.txt", false},
+                  {"..", true},
+                  {"Alpha.JPG", false},
+                  {"beta", true},
+                  {".", true},
+                  {"alpha.bmp", false},
+                  {"Gamma.EXE", false}});
+    ASSERT_EQ(model.Count(), 7);
+    std::vector<std::string> texts;
+    for (int i = 0; i < model.Count(); ++i)
+        texts.push_back(model.Text(i));
+    // Brackets come before letters; "alpha.bmp" and "Alpha.JPG" compare without case.
+    EXPECT_EQ(texts, (std::vector<std::string>{"[..]", "[.]", "[beta]", "alpha.bmp", "Alpha.JPG", "Gamma.EXE",
+                                               "zeta.txt"}));
+    EXPECT_EQ(model.IndexOf("ALPHA.jpg"), 4);
+    EXPECT_EQ(model.IndexOf("[BETA]"), 2);
+    EXPECT_EQ(model.IndexOf("beta"), -1);
+    EXPECT_EQ(model.IndexOf("missing"), -1);
+}
+
+TEST(FileListModel, IconsByKind) {
+    EXPECT_EQ(IconFor({"dir", true}), EntryIcon::Folder);
+    EXPECT_EQ(IconFor({"run.exe", false}), EntryIcon::Program);
+    EXPECT_EQ(IconFor({"RUN.COM", false}), EntryIcon::Program);
+    EXPECT_EQ(IconFor({"x.Bat", false}), EntryIcon::Program);
+    EXPECT_EQ(IconFor({"old.pif", false}), EntryIcon::Program);
+    EXPECT_EQ(IconFor({"x.exe.txt", false}), EntryIcon::Document);
+    EXPECT_EQ(IconFor({"exe", false}), EntryIcon::Document);
+    EXPECT_EQ(IconFor({"a.exex", false}), EntryIcon::Document);
+    EXPECT_EQ(IconFor({"prog.exe", true}), EntryIcon::Folder);
+}
+
+TEST(FileListPaths, JoinNormaliseAndParent) {
+    EXPECT_EQ(JoinEntry("C:\\pics", "a.jpg"), "C:\\pics\\a.jpg");
+    EXPECT_EQ(JoinEntry("C:\\", "a.jpg"), "C:\\a.jpg");
+    EXPECT_EQ(JoinEntry("C:\\pics", "[..]"), "C:\\pics\\[..]");
+    EXPECT_EQ(NormalizeDirectory("C:\\pics\\"), "C:\\pics");
+    EXPECT_EQ(NormalizeDirectory("C:\\"), "C:\\");
+    EXPECT_EQ(NormalizeDirectory("C:"), "C:\\");
+    EXPECT_EQ(ParentDirectory("C:\\a\\b"), "C:\\a");
+    EXPECT_EQ(ParentDirectory("C:\\a"), "C:\\");
+    EXPECT_EQ(ParentDirectory("C:\\"), "C:\\");
+    EXPECT_EQ(ParentDirectory("\\\\server\\share\\dir"), "\\\\server\\share");
+}
+
+TEST(FileListPaths, EnterPathResolvesBracketedTextsRelatively) {
+    EXPECT_EQ(ResolveEnterPath("C:\\a\\b", "[..]"), "C:\\a");
+    EXPECT_EQ(ResolveEnterPath("C:\\a\\b", "[.]"), "C:\\a\\b");
+    EXPECT_EQ(ResolveEnterPath("C:\\a", "[Sub Dir]"), "C:\\a\\Sub Dir");
+    EXPECT_EQ(ResolveEnterPath("C:\\", "[x]"), "C:\\x");
+    EXPECT_EQ(ResolveEnterPath("C:\\", "[..]"), "C:\\");
+    EXPECT_EQ(ResolveEnterPath("C:\\a", "D:"), "D:");
+    EXPECT_EQ(ResolveEnterPath("C:\\a", "E:\\photos"), "E:\\photos");
+}
+
+TEST(LayoutMath, ListHeightsHoldWholeItems) {
+    EXPECT_EQ(WholeItemHeight(228, 16, 4), 228); // 14 items
+    EXPECT_EQ(WholeItemHeight(243, 16, 4), 228);
+    EXPECT_EQ(WholeItemHeight(244, 16, 4), 244);
+    EXPECT_EQ(WholeItemHeight(5, 16, 4), 20); // never less than one item
+    EXPECT_EQ(WholeItemHeight(-50, 16, 4), 20);
+}
+
+TEST(LayoutMath, ScrollBarsDecideTogether) {
+    ScrollNeed fits = ComputeScrollNeed(500, 400, 500, 400, 16, 16);
+    EXPECT_FALSE(fits.horizontal);
+    EXPECT_FALSE(fits.vertical);
+    // Too wide only: the horizontal bar takes 16 pixels of height.
+    ScrollNeed wide = ComputeScrollNeed(600, 380, 500, 400, 16, 16);
+    EXPECT_TRUE(wide.horizontal);
+    EXPECT_FALSE(wide.vertical);
+    EXPECT_EQ(wide.clientHeight, 384);
+    // ... and those 16 pixels make a content of 395 (fitting 400) too high as well.
+    ScrollNeed both = ComputeScrollNeed(600, 395, 500, 400, 16, 16);
+    EXPECT_TRUE(both.horizontal);
+    EXPECT_TRUE(both.vertical);
+    EXPECT_EQ(both.clientWidth, 484);
+    EXPECT_EQ(both.clientHeight, 384);
+    EXPECT_EQ(ClampScrollPosition(50, 600, 500), 50);
+    EXPECT_EQ(ClampScrollPosition(150, 600, 500), 100);
+    EXPECT_EQ(ClampScrollPosition(-5, 600, 500), 0);
+    EXPECT_EQ(ClampScrollPosition(30, 400, 500), 0);
+}
+
+TEST(LayoutMath, MinimumSizeRaisesEachSideAlone) {
+    const Extent a = AtLeast({400, 500}, {606, 467});
+    EXPECT_EQ(a.width, 606);
+    EXPECT_EQ(a.height, 500);
+    const Extent b = AtLeast({700, 300}, {606, 467});
+    EXPECT_EQ(b.width, 700);
+    EXPECT_EQ(b.height, 467);
+}
+
+TEST(PictureArea, DesignSizeWithoutPicture) {
+    const PictureArea area = FitPictureArea(0, 0, 848, 416, true);
+    EXPECT_EQ(area.panel.width, 360);
+    EXPECT_EQ(area.panel.height, 272);
+    EXPECT_EQ(area.picture.width, 352);
+    EXPECT_EQ(area.picture.height, 264);
+}
+
+TEST(PictureArea, UnscaledPictureGetsAFourPixelFrame) {
+    const PictureArea area = FitPictureArea(2000, 1500, 598, 440, false);
+    EXPECT_EQ(area.panel.width, 2008);
+    EXPECT_EQ(area.panel.height, 1508);
+    EXPECT_EQ(area.picture.width, 2000);
+    EXPECT_EQ(area.picture.height, 1500);
+}
+
+TEST(PictureArea, StretchedWidthLimited) {
+    // Free area 600 x 400 for a 2:1 picture: the width limits.
+    const PictureArea area = FitPictureArea(100, 50, 848, 416, true);
+    EXPECT_EQ(area.picture.width, 600);
+    EXPECT_EQ(area.picture.height, 301);
+    EXPECT_EQ(area.panel.width, 608);
+    EXPECT_EQ(area.panel.height, 309);
+}
+
+TEST(PictureArea, StretchedHeightLimited) {
+    // Free area 600 x 400 for a 1:2 picture: the height limits, 400 x 0.5 = 200 wide.
+    const PictureArea area = FitPictureArea(50, 100, 848, 416, true);
+    EXPECT_EQ(area.picture.width, 201);
+    EXPECT_EQ(area.picture.height, 400);
+    EXPECT_EQ(area.panel.width, 209);
+    EXPECT_EQ(area.panel.height, 408);
+}
+
+TEST(PictureArea, NoRatioKeepsTheDesignSize) {
+    const PictureArea zeroHeight = FitPictureArea(100, 0, 848, 416, true);
+    EXPECT_EQ(zeroHeight.panel.width, 360);
+    const PictureArea noRoom = FitPictureArea(100, 50, 848, 16, true);
+    EXPECT_EQ(noRoom.picture.height, 264);
+}
+
+} // namespace
+} // namespace corv

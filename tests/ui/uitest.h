@@ -1,0 +1,22 @@
+// Helpers for tests with real windows: pumping the queue, posting keys, acting from inside modal loops.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace corv::test {
+
+// Handles the queued messages for a short while, so that posted messages and repaints are done.
+void Pump(int milliseconds = 30);
+// Posts a key message (WM_KEYDOWN unless told otherwise) to a window, then pumps.
+void PostKey(HWND window, WORD key, UINT message = WM_KEYDOWN);
+std::string WindowText(HWND window);
+// Runs the action once from the event loop (or any nested loop) after a short delay.
+void AfterMessages(std::function<void()> action, UINT delay = 50);
+// Chooses an item of the open context menu: moves down that many times, then Enter.
+void ChooseMenuItem(int downs);
+// A window's place relative to its parent's client area.
+RECT PlaceInParent(HWND window);
+
+} // namespace corv::test

@@ -1,0 +1,171 @@
+#include "ui/filelist.h"
+
+#include "ui/layoutmath.h"
+
+#include <shellapi.h>
+
+namespace corv::ui {
+
+namespace {
+// The small icon the shell shows for a kind of name; the name need not exist.
+IconHandle ShellIcon(const char* name, DWORD attributes) {
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(name, attributes, &info, sizeof info,
+                        SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES))
+        return IconHandle();
+    return IconHandle(info.hIcon);
+}
+
+std::string FullPath(const std::string& path) {
+    char buffer[MAX_PATH + 1];
+    char* namePart = nullptr;
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &namePart);
+    if (length == 0 || length > MAX_PATH) return {};
+    return buffer;
+}
+
+bool IsDirectory(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+} // namespace
+
+FileListBox::FileListBox(Component* owner) : Control(owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+    char current[MAX_PATH + 1] = "";
+    GetCurrentDirectoryA(sizeof current, current);
+    directory_ = NormalizeDirectory(current);
+}
+
+void FileListBox::GetCreateParams(CreateParams& params) {
+    params.className = "LISTBOX";
+    params.style = LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    params.exStyle = WS_EX_CLIENTEDGE;
+}
+
+int FileListBox::Borders() const {
+    if (!Handle()) return 2 * GetSystemMetrics(SM_CYEDGE);
+    RECT window, client;
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
+    return (window.bottom - window.top) - client.bottom;
+}
+
+void FileListBox::SetBounds(int left, int top, int width, int height) {
+    Control::SetBounds(left, top, width, WholeItemHeight(height, kItemHeight, Borders()));
+}
+
+void FileListBox::HandleCreated() {
+    SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, kItemHeight);
+    documentIcon_ = ShellIcon("document", FILE_ATTRIBUTE_NORMAL);
+    programIcon_ = ShellIcon("program.exe", FILE_ATTRIBUTE_NORMAL);
+    folderIcon_ = ShellIcon("folder", FILE_ATTRIBUTE_DIRECTORY);
+    Control::SetBounds(stored_.left, stored_.top, stored_.width,
+                       WholeItemHeight(stored_.height, kItemHeight, Borders()));
+    Update();
+}
+
+bool FileListBox::EnterPath(const std::string& text) {
+    if (text.empty()) return false;
+    std::string target = ResolveEnterPath(directory_, text);
+    // A drive letter with a colon means that drive's current directory.
+    target = FullPath(target);
+    if (target.empty() || !IsDirectory(target)) return false;
+    if (!SetCurrentDirectoryA(target.c_str())) return false;
+    char current[MAX_PATH + 1] = "";
+    GetCurrentDirectoryA(sizeof current, current);
+    directory_ = NormalizeDirectory(current);
+    Update();
+    return true;
+}
+
+void FileListBox::Update() {
+    std::vector<DirEntry> entries;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinEntry(directory_, "*.*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            // System files and the volume label stay out of the list.
+            if (found.dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */)) continue;
+            entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    model_.Assign(std::move(entries));
+    Fill();
+    if (ItemIndex() < 0 && OnChange) OnChange(*this);
+}
+
+void FileListBox::Fill() {
+    if (!Handle()) return;
+    SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < model_.Count(); ++i) {
+        const std::string text = model_.Text(i);
+        SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+    Invalidate();
+}
+
+int FileListBox::ItemIndex() const {
+    if (!Handle()) return -1;
+    const LRESULT index = SendMessageA(Handle(), LB_GETCURSEL, 0, 0);
+    return index == LB_ERR ? -1 : static_cast<int>(index);
+}
+
+void FileListBox::SetItemIndex(int index) {
+    if (Handle()) SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::string FileListBox::FileName() const {
+    const int index = ItemIndex();
+    if (index < 0 || index >= model_.Count()) return {};
+    return JoinEntry(directory_, model_.Text(index));
+}
+
+int FileListBox::ItemAtPos(int x, int y) const {
+    if (!Handle()) return -1;
+    const LRESULT result = SendMessageA(Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+    if (HIWORD(result)) return -1; // outside every item
+    return static_cast<int>(LOWORD(result));
+}
+
+bool FileListBox::Notify(WORD code) {
+    if (code == LBN_SELCHANGE) {
+        if (OnChange) OnChange(*this);
+        return true;
+    }
+    if (code == LBN_DBLCLK) {
+        if (OnDblClick) OnDblClick(*this);
+        return true;
+    }
+    return false;
+}
+
+bool FileListBox::DrawItem(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT rect = item.rcItem;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &rect, selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : ColorBrush());
+    if (item.itemID != static_cast<UINT>(-1) && static_cast<int>(item.itemID) < model_.Count()) {
+        const int index = static_cast<int>(item.itemID);
+        const IconHandle& icon = IconOf(index) == EntryIcon::Folder    ? folderIcon_
+                                 : IconOf(index) == EntryIcon::Program ? programIcon_
+                                                                       : documentIcon_;
+        if (icon) DrawIconEx(dc, rect.left + 2, rect.top, icon.Get(), 16, 16, 0, nullptr, DI_NORMAL);
+        const std::string text = model_.Text(index);
+        ScopedSelect font(dc, FontHandle());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ToRgb(Font().color));
+        RECT textRect = rect;
+        textRect.left += 22;
+        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rect);
+    return true;
+}
+
+} // namespace corv::ui

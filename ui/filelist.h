@@ -1,0 +1,54 @@
+// The file list: the entries of one directory with their icons, over a real owner-drawn list box.
+#pragma once
+#include "ui/control.h"
+#include "ui/filelistmodel.h"
+
+namespace corv::ui {
+
+class FileListBox : public Control {
+  public:
+    static constexpr int kItemHeight = 16;
+
+    explicit FileListBox(Component* owner);
+
+    // The shown directory: a full path without a trailing backslash, except for a drive root.
+    const std::string& Directory() const { return directory_; }
+    // Changes the shown directory: a full path, a drive letter with a colon (that drive's current
+    // directory) or a bracketed entry text relative to the shown directory. Also makes it the process's
+    // current directory. False (and nothing changes) when the text names no directory; "" does nothing.
+    bool EnterPath(const std::string& text);
+    // Reads the directory again.
+    void Update();
+
+    int Count() const { return model_.Count(); }
+    std::string Item(int index) const { return model_.Text(index); }
+    bool IsDirectoryItem(int index) const { return model_.Entry(index).directory; }
+    EntryIcon IconOf(int index) const { return IconFor(model_.Entry(index)); }
+    int IndexOf(const std::string& text) const { return model_.IndexOf(text); }
+    // The selected entry, -1 when none; setting it selects without running OnChange.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    // Directory joined with the selected entry's text; "" when nothing is selected.
+    std::string FileName() const;
+    // The entry at a client point, -1 below the last one.
+    int ItemAtPos(int x, int y) const;
+    int ItemHeight() const { return kItemHeight; }
+    // The list keeps its height to whole items.
+    void SetBounds(int left, int top, int width, int height) override;
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    void HandleCreated() override;
+    bool Notify(WORD code) override;
+    bool DrawItem(const DRAWITEMSTRUCT& item) override;
+
+  private:
+    void Fill();
+    int Borders() const;
+
+    std::string directory_;
+    FileListModel model_;
+    IconHandle folderIcon_, programIcon_, documentIcon_;
+};
+
+} // namespace corv::ui

@@ -1,0 +1,197 @@
+#include "ui/layout.h"
+
+#include "ui/filelist.h"
+#include "ui/menus.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace corv::ui {
+
+namespace {
+
+struct Kind {
+    ControlFactory factory;
+    DesignApplier applier;
+};
+
+std::map<std::string, Kind>& Kinds() {
+    static std::map<std::string, Kind> kinds = [] {
+        std::map<std::string, Kind> builtIn;
+        builtIn["TPanel"] = {[](Component* owner) -> Control* { return new Panel(owner); },
+                             [](Control& control, const ControlDesign& design) {
+                                 static_cast<Panel&>(control).SetBevels(design.bevelInner, design.bevelOuter,
+                                                                        design.bevelWidth,
+                                                                        design.borderWidth);
+                             }};
+        builtIn["TLabel"] = {[](Component* owner) -> Control* { return new Label(owner); },
+                             [](Control& control, const ControlDesign& design) {
+                                 auto& label = static_cast<Label&>(control);
+                                 label.SetAutoSize(!(design.flags & dfFixedSize));
+                                 label.SetAlignment((design.flags & dfCentered) ? Alignment::Center
+                                                                                : Alignment::Left);
+                                 label.SetShowAccelChar(!(design.flags & dfNoPrefix));
+                             }};
+        builtIn["TButton"] = {[](Component* owner) -> Control* { return new Button(owner); },
+                              [](Control& control, const ControlDesign& design) {
+                                  auto& button = static_cast<Button&>(control);
+                                  if (design.flags & dfDefault) button.SetDefault(true);
+                                  if (design.flags & dfCancel) button.SetCancel(true);
+                                  button.SetModalResult(design.modalResult);
+                              }};
+        builtIn["TDriveComboBox"] = {[](Component* owner) -> Control* { return new DriveComboBox(owner); },
+                                     nullptr};
+        builtIn["TIconView"] = {[](Component* owner) -> Control* { return new IconView(owner); }, nullptr};
+        builtIn["TFileListBox"] = {[](Component* owner) -> Control* { return new FileListBox(owner); },
+                                   nullptr};
+        return builtIn;
+    }();
+    return kinds;
+}
+
+Component* FindNamed(const Component& owner, const std::string& name) {
+    for (Component* component : owner.Components())
+        if (component->Name() == name) return component;
+    return nullptr;
+}
+
+template <typename Event> const Event& Resolve(const HandlerTable& handlers, const EventDesign& binding) {
+    const auto found = handlers.find(binding.handler);
+    if (found == handlers.end()) throw std::logic_error(std::string("no handler ") + binding.handler);
+    const Event* event = std::get_if<Event>(&found->second);
+    if (!event)
+        throw std::logic_error(std::string("handler ") + binding.handler + " does not fit " + binding.event);
+    return *event;
+}
+
+void BindControlEvent(Control& control, const EventDesign& binding, const HandlerTable& handlers) {
+    const std::string event = binding.event;
+    if (event == "OnClick")
+        control.OnClick = Resolve<NotifyEvent>(handlers, binding);
+    else if (event == "OnDblClick")
+        control.OnDblClick = Resolve<NotifyEvent>(handlers, binding);
+    else if (event == "OnChange")
+        control.OnChange = Resolve<NotifyEvent>(handlers, binding);
+    else if (event == "OnEnter")
+        control.OnEnter = Resolve<NotifyEvent>(handlers, binding);
+    else if (event == "OnExit")
+        control.OnExit = Resolve<NotifyEvent>(handlers, binding);
+    else if (event == "OnResize")
+        control.OnResize = Resolve<NotifyEvent>(handlers, binding);
+    else if (event == "OnKeyDown")
+        control.OnKeyDown = Resolve<KeyEvent>(handlers, binding);
+    else if (event == "OnKeyUp")
+        control.OnKeyUp = Resolve<KeyEvent>(handlers, binding);
+    else if (event == "OnKeyPress")
+        control.OnKeyPress = Resolve<KeyPressEvent>(handlers, binding);
+    else if (event == "OnMouseDown")
+        control.OnMouseDown = Resolve<MouseEvent>(handlers, binding);
+    else if (auto* form = dynamic_cast<Form*>(&control); form && event == "OnCreate")
+        form->OnCreate = Resolve<NotifyEvent>(handlers, binding);
+    else if (form && event == "OnClose")
+        form->OnClose = Resolve<CloseEvent>(handlers, binding);
+    else
+        throw std::logic_error("unknown event " + event + " of " + binding.component);
+}
+
+} // namespace
+
+void RegisterControlKind(const std::string& kind, ControlFactory factory, DesignApplier applier) {
+    Kinds()[kind] = {factory, applier};
+}
+
+FontSpec ToFontSpec(const FontDesign& font) {
+    return FontSpec{font.name, font.height, font.bold, font.color};
+}
+
+Control* FindControl(const Form& form, const std::string& name) {
+    return dynamic_cast<Control*>(FindNamed(form, name));
+}
+
+void BuildLayout(Form& form, const FormDesign& design, const HandlerTable& handlers) {
+    if (design.name) form.SetName(design.name);
+    form.SetCaption(design.caption);
+    form.SetFont(ToFontSpec(design.font));
+    form.SetColor(design.color);
+    form.SetKeyPreview(design.keyPreview);
+    form.SetHelpContext(design.helpContext);
+    if (design.width > 0 && design.height > 0)
+        form.SetBounds(form.Left(), form.Top(), design.width, design.height);
+
+    std::map<std::string, PopupMenu*> menus;
+    for (const MenuItemDesign& item : design.menuItems) {
+        PopupMenu*& menu = menus[item.menu];
+        if (!menu) {
+            menu = new PopupMenu(&form);
+            menu->SetName(item.menu);
+        }
+        menu->Add(MenuItem{item.name, item.caption, true, true, item.isDefault, item.shortcut, {}});
+    }
+
+    std::vector<std::pair<Control*, int>> tabOrders;
+    for (const ControlDesign& entry : design.controls) {
+        const auto kind = Kinds().find(entry.kind);
+        if (kind == Kinds().end()) throw std::logic_error(std::string("unknown control kind ") + entry.kind);
+        Control* parent = &form;
+        if (entry.parent) {
+            parent = FindControl(form, entry.parent);
+            if (!parent) throw std::logic_error(std::string("no parent ") + entry.parent);
+        }
+        Control* control = kind->second.factory(&form);
+        control->SetName(entry.name);
+        // Everything the window is created with comes first, so it appears as designed.
+        control->SetBounds(entry.left, entry.top, entry.width, entry.height);
+        control->SetCaption(entry.caption);
+        if (entry.flags & dfHidden) control->SetVisible(false);
+        if (entry.flags & (dfDisabled | dfNoInput)) control->SetEnabled(false);
+        if (entry.flags & dfNoTabStop) control->SetTabStop(false);
+        if (entry.color != kNoColor) control->SetColor(entry.color);
+        control->SetParent(parent);
+        if (entry.font) control->SetFont(ToFontSpec(*entry.font));
+        if (entry.popupMenu) {
+            const auto menu = menus.find(entry.popupMenu);
+            if (menu == menus.end()) throw std::logic_error(std::string("no menu ") + entry.popupMenu);
+            control->SetPopup(menu->second);
+        }
+        // Again now that the window exists: some kinds fit their size to it (then the kind's own
+        // settings, which may size the control to its text).
+        control->SetBounds(entry.left, entry.top, entry.width, entry.height);
+        if (kind->second.applier) kind->second.applier(*control, entry);
+        if (entry.tabOrder >= 0) tabOrders.emplace_back(control, entry.tabOrder);
+    }
+    std::stable_sort(tabOrders.begin(), tabOrders.end(),
+                     [](const auto& a, const auto& b) { return a.second < b.second; });
+    for (const auto& [control, order] : tabOrders)
+        control->SetTabOrder(order);
+
+    for (const EventDesign& binding : design.events) {
+        const std::string name = binding.component;
+        if (name == form.Name()) {
+            BindControlEvent(form, binding, handlers);
+            continue;
+        }
+        if (Control* control = FindControl(form, name)) {
+            BindControlEvent(*control, binding, handlers);
+            continue;
+        }
+        if (const auto menu = menus.find(name); menu != menus.end()) {
+            if (std::string(binding.event) != "OnPopup") throw std::logic_error("unknown menu event");
+            menu->second->OnPopup = Resolve<NotifyEvent>(handlers, binding);
+            continue;
+        }
+        MenuItem* item = nullptr;
+        for (auto& [menuName, menu] : menus)
+            if (!item) item = menu->Find(name);
+        if (!item || std::string(binding.event) != "OnClick")
+            throw std::logic_error("unknown component or event " + name);
+        item->onClick = Resolve<NotifyEvent>(handlers, binding);
+    }
+
+    if (design.activeControl) {
+        Control* active = FindControl(form, design.activeControl);
+        if (!active) throw std::logic_error(std::string("no control ") + design.activeControl);
+        form.SetActiveControl(active);
+    }
+}
+
+} // namespace corv::ui

@@ -1,0 +1,55 @@
+#include "ui/layoutmath.h"
+
+#include <algorithm>
+
+namespace corv {
+
+int WholeItemHeight(int height, int itemHeight, int borders) {
+    if (itemHeight <= 0) return height;
+    const int items = std::max(1, (height - borders) / itemHeight);
+    return items * itemHeight + borders;
+}
+
+ScrollNeed ComputeScrollNeed(int contentWidth, int contentHeight, int clientWidth, int clientHeight,
+                             int barWidth, int barHeight) {
+    ScrollNeed need;
+    need.clientWidth = clientWidth;
+    need.clientHeight = clientHeight;
+    // Two rounds settle it: a bar can only make the other one needed, never unneeded.
+    for (int round = 0; round < 2; ++round) {
+        need.horizontal = contentWidth > need.clientWidth;
+        need.vertical = contentHeight > need.clientHeight;
+        need.clientWidth = clientWidth - (need.vertical ? barWidth : 0);
+        need.clientHeight = clientHeight - (need.horizontal ? barHeight : 0);
+    }
+    need.horizontal = contentWidth > need.clientWidth;
+    need.vertical = contentHeight > need.clientHeight;
+    return need;
+}
+
+int ClampScrollPosition(int position, int range, int page) {
+    return std::max(0, std::min(position, range - page));
+}
+
+Extent AtLeast(Extent size, Extent minimum) {
+    return {std::max(size.width, minimum.width), std::max(size.height, minimum.height)};
+}
+
+PictureArea FitPictureArea(int imageWidth, int imageHeight, int clientWidth, int clientHeight, bool stretch) {
+    if (imageWidth < 1) return kDesignPictureArea;
+    if (!stretch) return {{imageWidth + 8, imageHeight + 8}, {imageWidth, imageHeight}};
+    const int freeWidth = clientWidth - 248;
+    const int freeHeight = clientHeight - 16;
+    // No height or no free room gives no meaningful ratio: keep the design size.
+    if (imageHeight < 1 || freeWidth < 1 || freeHeight < 1) return kDesignPictureArea;
+    const double ratio = static_cast<double>(imageWidth) / imageHeight;
+    const double inverse = static_cast<double>(imageHeight) / imageWidth;
+    if (static_cast<double>(freeWidth) / freeHeight >= ratio) {
+        const int width = static_cast<int>(freeHeight * ratio);
+        return {{width + 9, clientHeight - 8}, {width + 1, freeHeight}};
+    }
+    const int height = static_cast<int>(freeWidth * inverse);
+    return {{clientWidth - 240, height + 9}, {freeWidth, height + 1}};
+}
+
+} // namespace corv

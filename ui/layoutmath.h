@@ -1,0 +1,42 @@
+// Arithmetic of window layout: whole-item list heights, scroll ranges, minimum sizes.
+// Portable: no Windows headers.
+#pragma once
+
+namespace corv {
+
+// A list's outer height cut down so that its inside (height minus the borders) holds whole items.
+// Never less than the borders plus one item.
+int WholeItemHeight(int height, int itemHeight, int borders);
+
+// What a scrolling client area needs for contents of the given extent.
+struct ScrollNeed {
+    bool horizontal = false;
+    bool vertical = false;
+    int clientWidth = 0; // the client area left once the bars are in
+    int clientHeight = 0;
+};
+// Decides both bars together: one bar takes room from the other direction and can make it needed too.
+ScrollNeed ComputeScrollNeed(int contentWidth, int contentHeight, int clientWidth, int clientHeight,
+                             int barWidth, int barHeight);
+
+// A scroll position kept within 0 .. range - page (never negative).
+int ClampScrollPosition(int position, int range, int page);
+
+// Raises a size to the minimum in each direction on its own.
+struct Extent {
+    int width = 0;
+    int height = 0;
+};
+Extent AtLeast(Extent size, Extent minimum);
+
+// The picture panel and the picture inside it: the design size without a picture, the picture's own
+// size plus a 4-pixel frame, or stretched into the free area right of the file panel keeping the
+// picture's aspect ratio.
+struct PictureArea {
+    Extent panel;
+    Extent picture;
+};
+inline constexpr PictureArea kDesignPictureArea{{360, 272}, {352, 264}};
+PictureArea FitPictureArea(int imageWidth, int imageHeight, int clientWidth, int clientHeight, bool stretch);
+
+} // namespace corv

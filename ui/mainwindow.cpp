@@ -1,0 +1,16 @@
+#include "ui/application.h"
+
+namespace corv {
+
+namespace {
+HWND g_mainWindow = nullptr;
+}
+
+HWND MainWindowHandle() {
+    return g_mainWindow;
+}
+void SetMainWindowHandle(HWND window) {
+    g_mainWindow = window;
+}
+
+} // namespace corv

@@ -1,0 +1,316 @@
+#include "ui/stdctrls.h"
+
+#include "ui/form.h"
+#include "ui/mnemonic.h"
+
+#include <algorithm>
+
+namespace corv::ui {
+
+namespace {
+void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
+    // The DC's own brush: no brush handle to create or leak.
+    const COLORREF previous = SetDCBrushColor(dc, color);
+    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetDCBrushColor(dc, previous);
+}
+} // namespace
+
+void Frame3D(HDC dc, RECT& rect, COLORREF topLeft, COLORREF bottomRight, int width) {
+    for (int i = 0; i < width && rect.right > rect.left && rect.bottom > rect.top; ++i) {
+        FillSolid(dc, {rect.left, rect.top, rect.right, rect.top + 1}, topLeft);
+        FillSolid(dc, {rect.left, rect.top, rect.left + 1, rect.bottom}, topLeft);
+        FillSolid(dc, {rect.left, rect.bottom - 1, rect.right, rect.bottom}, bottomRight);
+        FillSolid(dc, {rect.right - 1, rect.top, rect.right, rect.bottom}, bottomRight);
+        InflateRect(&rect, -1, -1);
+    }
+}
+
+// ---- Panel ----
+
+Panel::Panel(Component* owner) : Control(owner) {}
+
+void Panel::GetCreateParams(CreateParams& params) {
+    params.ownClassName = "TPanel";
+    params.style = WS_CLIPCHILDREN;
+}
+
+void Panel::SetBevels(Bevel inner, Bevel outer, int bevelWidth, int borderWidth) {
+    bevelInner_ = inner;
+    bevelOuter_ = outer;
+    bevelWidth_ = bevelWidth;
+    borderWidth_ = borderWidth;
+    Invalidate();
+}
+
+void Panel::Paint(HDC canvas, const RECT& client) {
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF face = ToRgb(GetColor());
+    RECT rect = client;
+    if (bevelOuter_ != Bevel::None)
+        Frame3D(canvas, rect, bevelOuter_ == Bevel::Lowered ? shadow : highlight,
+                bevelOuter_ == Bevel::Lowered ? highlight : shadow, bevelWidth_);
+    Frame3D(canvas, rect, face, face, borderWidth_);
+    if (bevelInner_ != Bevel::None)
+        Frame3D(canvas, rect, bevelInner_ == Bevel::Lowered ? shadow : highlight,
+                bevelInner_ == Bevel::Lowered ? highlight : shadow, bevelWidth_);
+    FillSolid(canvas, rect, face);
+    const std::string text = Caption();
+    if (!text.empty()) {
+        ScopedSelect font(canvas, FontHandle());
+        SetBkMode(canvas, TRANSPARENT);
+        SetTextColor(canvas, ToRgb(Font().color));
+        DrawTextA(canvas, text.c_str(), static_cast<int>(text.size()), &rect,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+}
+
+// ---- Label ----
+
+Label::Label(Component* owner) : Control(owner) {
+    SetParentColor(true);
+}
+
+DWORD Label::TextStyle() const {
+    DWORD style = alignment_ == Alignment::Center  ? SS_CENTER
+                  : alignment_ == Alignment::Right ? SS_RIGHT
+                                                   : SS_LEFT;
+    if (!showAccelChar_) style |= SS_NOPREFIX;
+    return style;
+}
+
+void Label::GetCreateParams(CreateParams& params) {
+    params.className = "STATIC";
+    params.style = TextStyle();
+}
+
+void Label::SetAlignment(Alignment alignment) {
+    alignment_ = alignment;
+    if (Handle()) {
+        SetWindowLongA(Handle(), GWL_STYLE, (GetWindowLongA(Handle(), GWL_STYLE) & ~0x1F) | TextStyle());
+        Invalidate();
+    }
+}
+
+void Label::SetShowAccelChar(bool value) {
+    showAccelChar_ = value;
+    if (Handle()) {
+        SetWindowLongA(Handle(), GWL_STYLE,
+                       (GetWindowLongA(Handle(), GWL_STYLE) & ~SS_NOPREFIX) | TextStyle());
+        Invalidate();
+    }
+    AdjustSize();
+}
+
+void Label::SetAutoSize(bool value) {
+    autoSize_ = value;
+    AdjustSize();
+}
+
+void Label::SetCaption(const std::string& text) {
+    Control::SetCaption(text);
+    AdjustSize();
+}
+
+void Label::FontChanged() {
+    Control::FontChanged();
+    AdjustSize();
+}
+
+void Label::AdjustSize() {
+    if (!autoSize_ || !Handle()) return;
+    WindowDc dc(Handle());
+    ScopedSelect font(dc.Get(), FontHandle());
+    const std::string shown = showAccelChar_ ? StripMnemonic(Caption()) : Caption();
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc.Get(), shown.c_str(), static_cast<int>(shown.size()), &size);
+    if (shown.empty()) {
+        TEXTMETRICA metrics;
+        GetTextMetricsA(dc.Get(), &metrics);
+        size.cy = metrics.tmHeight;
+    }
+    SetBounds(Left(), Top(), size.cx, size.cy);
+}
+
+char Label::Mnemonic() const {
+    return (showAccelChar_ && focusControl_) ? MnemonicOf(Caption()) : 0;
+}
+
+void Label::ActivateMnemonic() {
+    if (focusControl_ && focusControl_->CanFocus()) focusControl_->SetFocus();
+}
+
+// ---- Button ----
+
+Button::Button(Component* owner) : Control(owner) {
+    SetTabStop(true);
+}
+
+void Button::GetCreateParams(CreateParams& params) {
+    params.className = "BUTTON";
+    params.style = default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void Button::SetDefault(bool value) {
+    default_ = value;
+    if (Form* form = ParentForm()) {
+        if (value)
+            form->SetDefaultButton(this);
+        else if (form->DefaultButton() == this)
+            form->SetDefaultButton(nullptr);
+    }
+    if (Handle()) SendMessageA(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void Button::SetCancel(bool value) {
+    cancel_ = value;
+    if (Form* form = ParentForm()) {
+        if (value)
+            form->SetCancelButton(this);
+        else if (form->CancelButton() == this)
+            form->SetCancelButton(nullptr);
+    }
+}
+
+void Button::Click() {
+    Control::Click();
+    if (modalResult_ != 0)
+        if (Form* form = ParentForm()) form->SetModalResult(modalResult_);
+}
+
+bool Button::Notify(WORD code) {
+    if (code != BN_CLICKED) return false;
+    Click();
+    return true;
+}
+
+HBRUSH Button::CtlColor(HDC) {
+    return nullptr;
+}
+
+char Button::Mnemonic() const {
+    return MnemonicOf(Caption());
+}
+
+void Button::ActivateMnemonic() {
+    SetFocus();
+    Click();
+}
+
+// ---- DriveComboBox ----
+
+DriveComboBox::DriveComboBox(Component* owner) : Control(owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+    char directory[MAX_PATH + 1] = "";
+    GetCurrentDirectoryA(sizeof directory, directory);
+    if (directory[0] && directory[1] == ':') drive_ = directory[0];
+    if (drive_ >= 'a' && drive_ <= 'z') drive_ = static_cast<char>(drive_ - 'a' + 'A');
+}
+
+void DriveComboBox::GetCreateParams(CreateParams& params) {
+    params.className = "COMBOBOX";
+    params.style = CBS_DROPDOWNLIST | WS_VSCROLL;
+}
+
+void DriveComboBox::ReadDrives() {
+    if (!Handle()) return;
+    SendMessageA(Handle(), CB_RESETCONTENT, 0, 0);
+    const DWORD drives = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if (!(drives & (1u << i))) continue;
+        const std::string text{static_cast<char>('A' + i), ':'};
+        SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    SelectDrive();
+    FitSelectionHeight();
+}
+
+void DriveComboBox::SelectDrive() {
+    const std::string text{drive_, ':'};
+    const LRESULT index = SendMessageA(Handle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(Handle(), CB_SETCURSEL,
+                 index == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(index), 0);
+}
+
+void DriveComboBox::FitSelectionHeight() {
+    // The closed box keeps the designed height whatever the font asks for.
+    if (!Handle() || stored_.height <= 0) return;
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    const int selection =
+        static_cast<int>(SendMessageA(Handle(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    const int frame = (window.bottom - window.top) - selection;
+    if (selection > 0 && frame > 0 && window.bottom - window.top != stored_.height)
+        SendMessageA(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), stored_.height - frame);
+}
+
+void DriveComboBox::BoundsChanged() {
+    FitSelectionHeight();
+}
+
+void DriveComboBox::HandleCreated() {
+    ReadDrives();
+}
+
+void DriveComboBox::SetDrive(char drive) {
+    if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
+    if (drive == drive_) return;
+    drive_ = drive;
+    if (Handle()) SelectDrive();
+    if (OnChange) OnChange(*this);
+}
+
+bool DriveComboBox::Notify(WORD code) {
+    if (code != CBN_SELCHANGE) return false;
+    const LRESULT index = SendMessageA(Handle(), CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return true;
+    const std::string text = ItemText(static_cast<int>(index));
+    if (!text.empty() && text[0] != drive_) {
+        drive_ = text[0];
+        if (OnChange) OnChange(*this);
+    }
+    return true;
+}
+
+int DriveComboBox::ItemCount() const {
+    return Handle() ? static_cast<int>(SendMessageA(Handle(), CB_GETCOUNT, 0, 0)) : 0;
+}
+
+std::string DriveComboBox::ItemText(int index) const {
+    if (!Handle()) return {};
+    const LRESULT length = SendMessageA(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    SendMessageA(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+// ---- CustomControl ----
+
+CustomControl::CustomControl(Component* owner, std::string className)
+    : Control(owner), className_(std::move(className)) {}
+
+void CustomControl::GetCreateParams(CreateParams& params) {
+    params.ownClassName = className_;
+    params.style = WS_CLIPCHILDREN;
+}
+
+LRESULT CustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ERASEBKGND && opaque_) return 1;
+    return Control::WndProc(message, wParam, lParam);
+}
+
+// ---- IconView ----
+
+void IconView::Paint(HDC canvas, const RECT&) {
+    // Icons from LoadIcon are shared by the system and never destroyed by us.
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);
+    DrawIcon(canvas, 0, 0, icon);
+}
+
+} // namespace corv::ui

@@ -1,0 +1,144 @@
+// The controls the windows are built from: panels, labels, buttons, the drive selector and the custom
+// control with a canvas that picture views derive from.
+#pragma once
+#include "ui/control.h"
+
+namespace corv::ui {
+
+enum class Bevel { None, Lowered, Raised };
+enum class Alignment { Left, Center, Right };
+
+// Draws width rings of a 3-D frame inside the rectangle and shrinks it by them.
+void Frame3D(HDC dc, RECT& rect, COLORREF topLeft, COLORREF bottomRight, int width);
+
+// A container with bevels and an optional caption drawn in its own font.
+class Panel : public Control {
+  public:
+    explicit Panel(Component* owner);
+    Bevel BevelInner() const { return bevelInner_; }
+    Bevel BevelOuter() const { return bevelOuter_; }
+    int BevelWidth() const { return bevelWidth_; }
+    int BorderWidth() const { return borderWidth_; }
+    void SetBevels(Bevel inner, Bevel outer, int bevelWidth, int borderWidth);
+    bool InTabList() const override { return true; }
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    void Paint(HDC canvas, const RECT& client) override;
+
+  private:
+    Bevel bevelInner_ = Bevel::None;
+    Bevel bevelOuter_ = Bevel::Raised;
+    int bevelWidth_ = 1;
+    int borderWidth_ = 0;
+};
+
+// A line of text; takes no focus and has no tab order.
+class Label : public Control {
+  public:
+    explicit Label(Component* owner);
+    Alignment GetAlignment() const { return alignment_; }
+    void SetAlignment(Alignment alignment);
+    // Sized to its text (the default) or kept at the size given.
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool value);
+    // With ShowAccelChar off an "&" is shown as it is; on, it marks a mnemonic for FocusControl.
+    bool ShowAccelChar() const { return showAccelChar_; }
+    void SetShowAccelChar(bool value);
+    void SetFocusControl(Control* control) { focusControl_ = control; }
+    void SetCaption(const std::string& text) override;
+    bool InTabList() const override { return false; }
+    char Mnemonic() const override;
+    void ActivateMnemonic() override;
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    void FontChanged() override;
+
+  private:
+    void AdjustSize();
+    DWORD TextStyle() const;
+    Alignment alignment_ = Alignment::Left;
+    bool autoSize_ = true;
+    bool showAccelChar_ = true;
+    Control* focusControl_ = nullptr;
+};
+
+class Button : public Control {
+  public:
+    explicit Button(Component* owner);
+    // Enter clicks the default button of the form, Esc its cancel button.
+    void SetDefault(bool value);
+    void SetCancel(bool value);
+    bool IsDefault() const { return default_; }
+    // Clicking a button with a modal result closes its modal form with that result.
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int result) { modalResult_ = result; }
+    void Click() override;
+    char Mnemonic() const override;
+    void ActivateMnemonic() override;
+    bool ClicksOnEnter() const override { return true; }
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    bool Notify(WORD code) override;
+    HBRUSH CtlColor(HDC dc) override;
+
+  private:
+    bool default_ = false;
+    bool cancel_ = false;
+    int modalResult_ = 0;
+};
+
+// The drives of the system in a drop-down list, letters in upper case. OnChange reports a new drive,
+// chosen by the user or set by the program.
+class DriveComboBox : public Control {
+  public:
+    explicit DriveComboBox(Component* owner);
+    char Drive() const { return drive_; }
+    void SetDrive(char drive);
+    // Reads the system's drives again; the current drive stays selected when it still exists.
+    void ReadDrives();
+    int ItemCount() const;
+    std::string ItemText(int index) const;
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    bool Notify(WORD code) override;
+    int WindowHeightFor(int height) const override { return height + 200; }
+    void BoundsChanged() override;
+    void HandleCreated() override;
+
+  private:
+    void SelectDrive();
+    void FitSelectionHeight();
+    char drive_ = 'C';
+};
+
+// A windowed control of our own with a canvas: paint it through Paint or OnPaint.
+class CustomControl : public Control {
+  public:
+    explicit CustomControl(Component* owner, std::string className = "TCustomControl");
+    // Opaque controls paint every pixel themselves: the background is not erased first.
+    bool Opaque() const { return opaque_; }
+    void SetOpaque(bool value) { opaque_ = value; }
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    std::string className_;
+    bool opaque_ = false;
+};
+
+// Shows the program's icon at its top left corner.
+class IconView : public CustomControl {
+  public:
+    explicit IconView(Component* owner) : CustomControl(owner, "TIconView") {}
+
+  protected:
+    void Paint(HDC canvas, const RECT& client) override;
+};
+
+} // namespace corv::ui
