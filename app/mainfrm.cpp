@@ -244,7 +244,7 @@ void TMainForm::ResetImagePanel() {
 
 void TMainForm::FitImagePanel() {
     const PictureArea area =
-        FitPictureArea(PMI->ImageWidth, PMI->ImageHeight, ClientWidth(), ClientHeight(), PMI->Stretch());
+        FitPictureArea(PMI->ImageWidth(), PMI->ImageHeight(), ClientWidth(), ClientHeight(), PMI->Stretch());
     PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), area.panel.width, area.panel.height);
     PMI->SetBounds(PMI->Left(), PMI->Top(), area.picture.width, area.picture.height);
 }

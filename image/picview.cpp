@@ -1,13 +1,101 @@
 #include "image/picview.h"
 
+#include "image/cvimglib.h"
+#include "image/extkey.h"
+#include "image/placement.h"
+#include "image/resbitmap.h"
+#include "settings/system.h"
+#include "ui/form.h"
 #include "ui/layout.h"
 
+#include <cstring>
+
 namespace corv {
+
+namespace {
+
+bool FileExists(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The size of a file in bytes, -1 when it cannot be opened.
+int FileSizeOf(const std::string& name) {
+    FileHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size)) return -1;
+    return size.QuadPart > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size.QuadPart);
+}
+
+// The size of a bitmap stored as a device-independent bitmap: header, colour table, pixels.
+int DibSizeOf(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return 0;
+    const int bits = info.bmBitsPixel * info.bmPlanes;
+    const long long colors = bits <= 8 ? (1LL << bits) : 0;
+    const long long stride = ((static_cast<long long>(info.bmWidth) * bits + 31) / 32) * 4;
+    const long long size = sizeof(BITMAPINFOHEADER) + colors * 4 + stride * info.bmHeight;
+    return size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
+}
+
+std::string UpperCaseAnsi(std::string text) {
+    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+enum class Decoder { Bmp, Jpeg, Resource, Png, Gif, Tiff, Pcx };
+
+struct FormatEntry {
+    const char* key;
+    Decoder decoder;
+    const char* failureMessage;
+};
+
+// Tried in this order; at most one matches.
+constexpr FormatEntry kFormats[] = {
+    {".BMP", Decoder::Bmp, "Reading bmp file failed"},
+    {".THB", Decoder::Bmp, "Reading bmp file failed"},
+    {".THJ", Decoder::Jpeg, "Reading jpg file failed"},
+    {".RES", Decoder::Resource, "Reading resource file failed"},
+    {".PNG", Decoder::Png, "Reading png file failed"},
+    {".GIF", Decoder::Gif, "Reading gif file failed"},
+    {".TIF", Decoder::Tiff, "Reading tif file failed"},
+    {".PCX", Decoder::Pcx, "Reading pcx file failed"},
+    {".JPG", Decoder::Jpeg, "Reading jpg file failed"},
+};
+
+const char* const kModuleMissing = "The imaging module CVIMG32.DLL cannot be loaded.";
+
+} // namespace
+
+CvImgLib& ImagingLibrary() {
+    static CvImgLib library;
+    if (!library.Loaded()) {
+        // The module beside the program comes first, wherever the program was started from.
+        char path[MAX_PATH + 1] = {};
+        const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string besideProgram(path, length);
+        besideProgram = besideProgram.substr(0, besideProgram.find_last_of("\\/") + 1) + "CVIMG32.DLL";
+        if (!library.Load(besideProgram.c_str())) library.Load("CVIMG32.DLL");
+    }
+    return library;
+}
+
+int DisplayDepthCode(int displayBitsPerPixel) {
+    if (displayBitsPerPixel <= 4) return 4;
+    if (displayBitsPerPixel == 8) return 8;
+    if (displayBitsPerPixel >= 16) return 24;
+    return 8;
+}
 
 TPictureView::TPictureView(ui::Component* owner) : CustomControl(owner, "TPictureView") {
     stored_ = {0, 0, 105, 105};
     SetColor(ui::clBtnFace);
+    picture_.OnChange = [this] { PictureChanged(); };
 }
+
+TPictureView::~TPictureView() { picture_.OnChange = nullptr; }
 
 void TPictureView::RegisterKind() {
     ui::RegisterControlKind(
@@ -15,6 +103,24 @@ void TPictureView::RegisterKind() {
         [](ui::Control& control, const ui::ControlDesign& design) {
             static_cast<TPictureView&>(control).SetCenter((design.flags & ui::dfCentered) != 0);
         });
+}
+
+void TPictureView::GetCreateParams(CreateParams& params) {
+    CustomControl::GetCreateParams(params);
+    if (borderStyle_ == TBorderStyle::bsSingle) params.style |= WS_BORDER;
+}
+
+void TPictureView::SetBorderStyle(TBorderStyle value) {
+    if (value == borderStyle_) return;
+    borderStyle_ = value;
+    if (!HandleAllocated()) return;
+    // The frame is part of the window's style: apply it to the live window.
+    LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
+    style = value == TBorderStyle::bsSingle ? (style | WS_BORDER) : (style & ~static_cast<LONG_PTR>(WS_BORDER));
+    SetWindowLongPtrA(Handle(), GWL_STYLE, style);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    Invalidate();
 }
 
 // Stretch and StretchRatio exclude each other; a setter that changes nothing repaints nothing.
@@ -38,14 +144,345 @@ void TPictureView::SetCenter(bool value) {
     Invalidate();
 }
 
+void TPictureView::SetAutoSize(bool value) {
+    autoSize_ = value;
+    PictureChanged();
+}
+
 void TPictureView::SetText(const std::string& text) {
     if (text == text_) return;
     text_ = text;
     Invalidate();
 }
 
-void TPictureView::Paint(HDC, const RECT&) {
-    // The background is the control's colour (erased before painting); the picture comes later.
+void TPictureView::SetTextShadow(bool value) {
+    if (value == textShadow_) return;
+    textShadow_ = value;
+    Invalidate();
+}
+
+void TPictureView::SetTextLeft(int value) {
+    if (value == textLeft_) return;
+    textLeft_ = value;
+    Invalidate();
+}
+
+void TPictureView::SetTextTop(int value) {
+    if (value == textTop_) return;
+    textTop_ = value;
+    Invalidate();
+}
+
+void TPictureView::SetTextRotate(int value) {
+    if (value == textRotate_) return;
+    textRotate_ = value;
+    Invalidate();
+}
+
+void TPictureView::SetTextTransParent(bool value) {
+    if (value == textTransParent_) return;
+    textTransParent_ = value;
+    Invalidate();
+}
+
+// --- loading ---------------------------------------------------------------------------------------
+
+void TPictureView::SetImageName(const std::string& name) {
+    imageName_ = name;
+    LoadImage();
+}
+
+std::string TPictureView::ImageName() { return LoadImage(); }
+
+int TPictureView::DepthFromDisplay() const {
+    WindowDc dc(HandleAllocated() ? Handle() : nullptr);
+    return DisplayDepthCode(GetDeviceCaps(dc.Get(), BITSPIXEL) * GetDeviceCaps(dc.Get(), PLANES));
+}
+
+std::string TPictureView::LoadImage() {
+    const std::string key = ExtensionKey(imageName_);
+    if (key != ".RES" && !FileExists(imageName_)) {
+        picture_.Clear();
+        loadStatus_ = "file not found";
+        return loadStatus_;
+    }
+    int depth = 0;
+    switch (imageReadRes_) {
+    case lColorVga: depth = 0; break;
+    case lMonoChrome: depth = 1; break;
+    case lColor16: depth = 4; break;
+    case lColor256: depth = 8; break;
+    case lColorTrue: depth = 24; break;
+    case lAutoMatic: depth = DepthFromDisplay(); break;
+    }
+    const int dither = imageDither_ ? 1 : 0;
+
+    if (key == ".WMF" || key == ".ICO") {
+        ClearImage();
+        picture_.LoadFromFile(imageName_); // unguarded: an unreadable file raises to the caller
+        loadStatus_ = "Non TIF, JPeg, BMP, GIF, PNG or PCX Image";
+        ReadImageInfo(imageName_);
+        return loadStatus_;
+    }
+
+    const FormatEntry* entry = nullptr;
+    for (const FormatEntry& candidate : kFormats)
+        if (key == candidate.key) {
+            entry = &candidate;
+            break;
+        }
+    if (entry) {
+        try {
+            ClearImage();
+            BitmapHandle bitmap;
+            PaletteHandle palette;
+            bool decoded = false;
+            if (entry->decoder == Decoder::Resource) {
+                ResourceBitmap resource =
+                    LoadResourceBitmap(GetModuleHandleA(nullptr), ResourceNameOf(imageName_), Handle());
+                decoded = resource.bitmap.Valid();
+                bitmap = std::move(resource.bitmap);
+                palette = std::move(resource.palette);
+            } else {
+                CvImgLib& library = ImagingLibrary();
+                if (!library.Loaded()) {
+                    ShowError(kModuleMissing, MB_ICONHAND, "Error");
+                } else {
+                    HBITMAP bitmapOut = nullptr;
+                    HPALETTE paletteOut = nullptr;
+                    const char* name = imageName_.c_str();
+                    int16_t code = 0;
+                    switch (entry->decoder) {
+                    case Decoder::Bmp: code = library.LibReadBMP(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
+                    case Decoder::Jpeg:
+                        code = library.LibReadJPEG(name, depth, 1, dither, &bitmapOut, &paletteOut, 0, 0);
+                        break;
+                    case Decoder::Png: code = library.LibReadPNG(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
+                    case Decoder::Gif: code = library.LibReadGIF(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
+                    case Decoder::Tiff: code = library.LibReadTIFF(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
+                    case Decoder::Pcx: code = library.LibReadPCX(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
+                    case Decoder::Resource: break;
+                    }
+                    // The bitmap object owns whatever came back, success or not.
+                    bitmap.Reset(bitmapOut);
+                    palette.Reset(paletteOut);
+                    decoded = code >= 1;
+                    if (!decoded) ShowError(library.Message(code), MB_ICONHAND, "Error");
+                }
+            }
+            if (!decoded) {
+                bitmap.Reset();
+                palette.Reset();
+                ShowError(entry->failureMessage, MB_ICONASTERISK, "Information");
+            }
+            picture_.SetBitmap(std::move(bitmap), std::move(palette));
+            ReadImageInfo(imageName_);
+        } catch (...) {
+            // A failure inside the decode leaves an empty picture and no message.
+            picture_.Clear();
+        }
+    }
+    loadStatus_ = UpperCaseAnsi(imageName_);
+    return loadStatus_;
+}
+
+bool TPictureView::ReadImageInfo(const std::string& fileName) {
+    const std::string key = ExtensionKey(fileName);
+    if (key == ".RES") {
+        imageType_ = "RES";
+        imageWidth_ = picture_.Width();
+        imageHeight_ = picture_.Height();
+        imageBits_ = imagePlanes_ = 0;
+        imageCompression_ = "BMP";
+        imageFileSize_ = DibSizeOf(picture_.Bitmap());
+        return true;
+    }
+    if (key == ".WMF" || key == ".ICO") {
+        if (!FileExists(fileName)) {
+            imageType_ = imageCompression_ = "ERR";
+            imageWidth_ = imageHeight_ = imageBits_ = imagePlanes_ = imageFileSize_ = -1;
+            return false;
+        }
+        imageType_ = imageCompression_ = key.substr(1);
+        imageWidth_ = picture_.Width();
+        imageHeight_ = picture_.Height();
+        imageBits_ = imagePlanes_ = 0;
+        imageFileSize_ = FileSizeOf(fileName);
+        return true;
+    }
+    CvImgLib& library = ImagingLibrary();
+    if (!library.Loaded()) {
+        ShowError(kModuleMissing, MB_ICONHAND, "Error");
+        return false;
+    }
+    char type[cvimg::kTypeTextSize] = {};
+    char compression[cvimg::kCompressionTextSize] = {};
+    int16_t width = 0, height = 0, bits = 0, planes = 0, frames = 0;
+    const int16_t code =
+        library.LibImageInfo(fileName.c_str(), type, &width, &height, &bits, &planes, &frames, compression, 0);
+    type[sizeof type - 1] = compression[sizeof compression - 1] = '\0';
+    imageType_ = type;
+    imageCompression_ = compression;
+    imageWidth_ = width;
+    imageHeight_ = height;
+    imageBits_ = bits;
+    imagePlanes_ = planes;
+    imageFileSize_ = FileSizeOf(fileName);
+    if (code < 1) ShowError(library.Message(code), MB_ICONHAND, "Error");
+    return code >= 1;
+}
+
+void TPictureView::ClearImage() { picture_.Clear(); }
+
+HWND TPictureView::MessageOwner() const {
+    return HandleAllocated() ? GetAncestor(Handle(), GA_ROOT) : nullptr;
+}
+
+void TPictureView::ShowError(const std::string& text, UINT icon, const char* caption) const {
+    BeepMessageBox(MessageOwner(), icon, MB_OK, text, caption);
+}
+
+// --- clipboard -------------------------------------------------------------------------------------
+
+void TPictureView::CopyToClipboard() {
+    if (!picture_.Empty()) picture_.CopyToClipboard(Handle());
+}
+
+void TPictureView::CutToClipboard() {
+    if (picture_.Empty()) return;
+    CopyToClipboard();
+    picture_.Clear();
+}
+
+void TPictureView::PasteFromClipboard() {
+    if (TPicture::ClipboardHasPicture()) picture_.PasteFromClipboard(Handle());
+}
+
+LRESULT TPictureView::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COPY: CopyToClipboard(); return 0;
+    case WM_CUT: CutToClipboard(); return 0;
+    case WM_PASTE: PasteFromClipboard(); return 0;
+    case WM_KEYDOWN: {
+        const LRESULT result = CustomControl::WndProc(message, wParam, lParam);
+        const bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
+        if (wParam == VK_INSERT && shift) PasteFromClipboard();
+        else if (wParam == VK_INSERT && ctrl) CopyToClipboard();
+        else if (wParam == VK_DELETE && shift) CutToClipboard();
+        return result;
+    }
+    case WM_CHAR: {
+        const LRESULT result = CustomControl::WndProc(message, wParam, lParam);
+        if (wParam == 3) CopyToClipboard();
+        else if (wParam == 22) PasteFromClipboard();
+        else if (wParam == 24) CutToClipboard();
+        return result;
+    }
+    case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_WANTARROWS;
+    }
+    return CustomControl::WndProc(message, wParam, lParam);
+}
+
+// --- painting --------------------------------------------------------------------------------------
+
+HPALETTE TPictureView::GetPalette() const {
+    if (ownPalette_) return nullptr;
+    return picture_.Kind() == GraphicKind::Bitmap ? picture_.Palette() : nullptr;
+}
+
+void TPictureView::PictureChanged() {
+    if (autoSize_ && picture_.Width() >= 1 && picture_.Height() >= 1)
+        SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+    SetOpaque(picture_.Kind() == GraphicKind::Bitmap && picture_.Bitmap() && picture_.Width() == Width() &&
+              picture_.Height() == Height());
+    Invalidate();
+}
+
+void TPictureView::Paint(HDC canvas, const RECT& client) {
+    if (imageType_ == "ICO" || imageType_ == "WMF" || !ownPalette_)
+        PaintByHolder(canvas, client);
+    else
+        PaintOwnCopy(canvas, client);
+    if (!text_.empty()) DrawOverlayText(canvas);
+    // The framework fires OnPaint after this, with or without a picture.
+}
+
+void TPictureView::PaintOwnCopy(HDC canvas, const RECT& client) {
+    if (picture_.Empty()) return;
+    if (picture_.Kind() != GraphicKind::Bitmap) {
+        // This path draws bitmaps only: another graphic is replaced by an empty bitmap.
+        picture_.SetBitmap({}, {});
+        return;
+    }
+    if (!picture_.Bitmap()) return;
+    const int clientWidth = client.right - client.left, clientHeight = client.bottom - client.top;
+    const int width = picture_.Width(), height = picture_.Height();
+    PlaceRect destination{0, 0, clientWidth, clientHeight};
+    bool scaled = true;
+    if (stretchRatio_) {
+        destination = AspectFitPlacement(clientWidth, clientHeight, width, height);
+    } else if (!stretch_) {
+        scaled = false;
+        destination = center_ ? CenteredPlacement(clientWidth, clientHeight, width, height)
+                              : PlaceRect{0, 0, width, height};
+    }
+
+    // Without a memory context there is nothing to copy from; the paint shows the background only.
+    MemoryDcHandle memory(CreateCompatibleDC(canvas));
+    if (!memory) return;
+    ScopedSelect selectBitmap(memory.Get(), picture_.Bitmap());
+    const HPALETTE palette = picture_.Palette();
+    ScopedPalette canvasPalette(canvas, palette, FALSE);
+    ScopedPalette memoryPalette(memory.Get(), palette, FALSE);
+    if (palette) RealizePalette(canvas);
+    if (scaled) {
+        const int previousMode = GetStretchBltMode(canvas);
+        if (imageReadRes_ != lMonoChrome) SetStretchBltMode(canvas, COLORONCOLOR);
+        StretchBlt(canvas, destination.left, destination.top, destination.width, destination.height, memory.Get(), 0,
+                   0, width, height, SRCCOPY);
+        SetStretchBltMode(canvas, previousMode);
+    } else {
+        BitBlt(canvas, destination.left, destination.top, width, height, memory.Get(), 0, 0, SRCCOPY);
+    }
+}
+
+void TPictureView::PaintByHolder(HDC canvas, const RECT& client) {
+    if (picture_.Empty()) return;
+    RECT destination{0, 0, picture_.Width(), picture_.Height()};
+    if (stretch_) {
+        destination = client;
+    } else if (center_) {
+        // Centred by the control's outer size, borders included.
+        const int left = (Width() - picture_.Width()) / 2, top = (Height() - picture_.Height()) / 2;
+        destination = {left, top, left + picture_.Width(), top + picture_.Height()};
+    }
+    picture_.Draw(canvas, destination);
+}
+
+void TPictureView::DrawOverlayText(HDC canvas) {
+    const ui::FontSpec& font = Font();
+    LOGFONTA description{};
+    description.lfHeight = font.height;
+    description.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    description.lfEscapement = description.lfOrientation = textRotate_ * 10;
+    description.lfCharSet = ANSI_CHARSET;
+    description.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    description.lfClipPrecision = CLIP_STROKE_PRECIS;
+    description.lfQuality = PROOF_QUALITY;
+    description.lfPitchAndFamily = DEFAULT_PITCH;
+    std::strncpy(description.lfFaceName, font.name.c_str(), LF_FACESIZE - 1);
+    corv::FontHandle created(CreateFontIndirectA(&description));
+    ScopedSelect selectFont(canvas, created.Get());
+    const int previousMode = SetBkMode(canvas, textTransParent_ ? TRANSPARENT : OPAQUE);
+    const COLORREF previousColor = GetTextColor(canvas);
+    if (textShadow_) {
+        SetTextColor(canvas, ui::ToRgb(textShadowColor_));
+        TextOutA(canvas, textLeft_ + 2, textTop_ + 2, text_.c_str(), static_cast<int>(text_.size()));
+    }
+    SetTextColor(canvas, ui::ToRgb(font.color));
+    TextOutA(canvas, textLeft_, textTop_, text_.c_str(), static_cast<int>(text_.size()));
+    SetTextColor(canvas, previousColor);
+    SetBkMode(canvas, previousMode);
 }
 
 } // namespace corv

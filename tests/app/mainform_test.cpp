@@ -315,8 +315,15 @@ TEST_F(MainFormTest, ShrinkingSnapsBackAndResizingLaysOut) {
 
 TEST_F(MainFormTest, BigUnscaledPictureAreaScrollsAndResizeScrollsBack) {
     Create();
-    form->PMI->ImageWidth = 2000;
-    form->PMI->ImageHeight = 1500;
+    // Only the header is read: a bitmap header that promises 2000 x 1500 pixels is enough.
+    corv::test::TempFolder folder;
+    BITMAPFILEHEADER file{0x4D42, 14 + 40, 0, 0, 14 + 40};
+    BITMAPINFOHEADER info{40, 2000, 1500, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string bytes(reinterpret_cast<const char*>(&file), 14);
+    bytes.append(reinterpret_cast<const char*>(&info), 40);
+    corv::test::WriteFileBytes(folder / "big.bmp", bytes);
+    ASSERT_TRUE(form->PMI->ReadImageInfo(folder / "big.bmp"));
+    ASSERT_EQ(form->PMI->ImageWidth(), 2000);
     form->FitImagePanel();
     Pump();
     EXPECT_EQ(form->PanelImage->Width(), 2008);
