@@ -265,8 +265,6 @@ TAboutBox::TAboutBox(Component* owner)
                             .maximizeBox = false,
                             .position = FormPosition::ScreenCenter}) {
     BuildLayout(*this, AboutBoxDesign(), {});
-    SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
-              Width(), Height());
 }
 
 } // namespace corv

@@ -270,10 +270,13 @@ TEST_F(MainFormTest, AboutBox) {
     std::vector<std::string> texts;
     std::string caption;
     bool ownerDisabled = false;
+    HWND owner = nullptr, icon = nullptr;
     test::AfterMessages([&] {
         HWND about = FindWindowA("TAboutBox", nullptr);
         if (!about) return;
         caption = test::WindowText(about);
+        owner = GetWindow(about, GW_OWNER);
+        icon = FindWindowExA(about, nullptr, "TIconView", nullptr);
         ownerDisabled = !IsWindowEnabled(form->Handle());
         EnumChildWindows(about, &CollectText, reinterpret_cast<LPARAM>(&texts));
         PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1); // OK is the default button
@@ -282,6 +285,8 @@ TEST_F(MainFormTest, AboutBox) {
     Pump(300);
     EXPECT_EQ(caption, "About Corvane");
     EXPECT_TRUE(ownerDisabled) << "the box is modal";
+    EXPECT_EQ(owner, form->Handle());
+    EXPECT_NE(icon, nullptr) << "the program's icon";
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Corvane"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Version 1.2"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "OK"), texts.end());
