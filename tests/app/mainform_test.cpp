@@ -65,6 +65,13 @@ class MainFormTest : public ::testing::Test {
     std::unique_ptr<TMainForm> form;
 };
 
+std::array<long, static_cast<int>(HandleKind::Count)> Counts() {
+    std::array<long, static_cast<int>(HandleKind::Count)> counts{};
+    for (int i = 0; i < static_cast<int>(HandleKind::Count); ++i)
+        counts[i] = LiveHandles(static_cast<HandleKind>(i));
+    return counts;
+}
+
 struct Placement {
     const char* name;
     const char* parent;
@@ -267,6 +274,7 @@ BOOL CALLBACK CollectText(HWND window, LPARAM param) {
 
 TEST_F(MainFormTest, AboutBox) {
     Create();
+    const auto before = Counts();
     std::vector<std::string> texts;
     std::string caption;
     bool ownerDisabled = false;
@@ -291,6 +299,7 @@ TEST_F(MainFormTest, AboutBox) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Version 1.2"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "OK"), texts.end());
     EXPECT_EQ(FindWindowA("TAboutBox", nullptr), nullptr) << "closed by OK";
+    EXPECT_EQ(Counts(), before) << "and freed with all its handles";
     EXPECT_TRUE(IsWindowEnabled(form->Handle()));
 }
 
@@ -448,13 +457,6 @@ TEST_F(MainFormTest, F4AndF5AreTakenBeforeTheFocusedControl) {
     form->BtnThumb->SetFocus();
     test::PostKey(form->BtnThumb->Handle(), VK_F4, WM_KEYUP);
     EXPECT_EQ(options, 2);
-}
-
-std::array<long, static_cast<int>(HandleKind::Count)> Counts() {
-    std::array<long, static_cast<int>(HandleKind::Count)> counts{};
-    for (int i = 0; i < static_cast<int>(HandleKind::Count); ++i)
-        counts[i] = LiveHandles(static_cast<HandleKind>(i));
-    return counts;
 }
 
 TEST_F(MainFormTest, HandlesComeBackAfterTheWindowIsGone) {

@@ -137,6 +137,17 @@ TEST_F(FocusForm, TabFollowsTheTabOrderAndSkipsDisabledControls) {
     EXPECT_EQ(Focus(), buttons[3]) << "Shift+Tab wraps backwards";
 }
 
+TEST_F(FocusForm, ArrowsMoveBetweenButtonsButStayInTheList) {
+    buttons[0]->SetFocus();
+    test::PostKey(buttons[0]->Handle(), VK_DOWN);
+    EXPECT_EQ(Focus(), buttons[1]);
+    test::PostKey(buttons[1]->Handle(), VK_UP);
+    EXPECT_EQ(Focus(), buttons[0]);
+    list->SetFocus();
+    test::PostKey(list->Handle(), VK_DOWN);
+    EXPECT_EQ(Focus(), list) << "the list takes its arrows itself";
+}
+
 TEST_F(FocusForm, KeyPreviewSeesKeysFirstAndCanConsumeThem) {
     std::vector<std::string> seen;
     form->SetKeyPreview(true);
@@ -263,6 +274,15 @@ TEST(Forms, ScrollBarsFollowTheControls) {
     form.SetBounds(0, 0, 1100, 300);
     Pump();
     EXPECT_FALSE(form.HorzScrollVisible());
+}
+
+TEST(Forms, MinimumTrackingSize) {
+    Form form(nullptr, FormStyle{.className = "TMinForm"});
+    form.SetMinimumSize(300, 250);
+    MINMAXINFO info{};
+    SendMessageA(form.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 300);
+    EXPECT_EQ(info.ptMinTrackSize.y, 250);
 }
 
 TEST(Forms, WindowStateBeforeAndAfterShowing) {
