@@ -92,7 +92,8 @@ Control* Control::FromHandle(HWND window) {
 }
 
 Control* Control::FromHandleOrAncestor(HWND window) {
-    for (HWND w = window; w; w = GetParent(w)) {
+    // Up through the parents only: a top-level window's "parent" may be its owner, another window.
+    for (HWND w = window; w; w = (GetWindowLongA(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr) {
         // Only windows of this process carry our pointer.
         DWORD process = 0;
         GetWindowThreadProcessId(w, &process);

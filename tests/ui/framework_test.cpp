@@ -74,6 +74,8 @@ TEST(Controls, HandlesAreAllGivenBack) {
         Pump();
         EXPECT_GT(LiveHandles(HandleKind::Window), before[static_cast<int>(HandleKind::Window)] + 4);
         EXPECT_GT(LiveHandles(HandleKind::Font), before[static_cast<int>(HandleKind::Font)]);
+        EXPECT_EQ(LiveHandles(HandleKind::Icon), before[static_cast<int>(HandleKind::Icon)] + 3)
+            << "the list's folder, program and document icons";
     }
     EXPECT_EQ(Counts(), before);
 }
