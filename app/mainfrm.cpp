@@ -28,8 +28,6 @@ const Color BackgroundColors[9] = {
     RGB(192, 192, 192),
 };
 
-bool FullViewActive = false;
-
 std::function<void(TMainForm&)> TMainForm::OptionsDialog;
 
 namespace {

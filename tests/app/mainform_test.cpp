@@ -178,6 +178,33 @@ TEST_F(MainFormTest, ControlsStandWhereTheyAreDesigned) {
     EXPECT_EQ(ui::App().Title(), "Corvane");
 }
 
+TEST(FullViewForm, WaitsHiddenAsDesigned) {
+    const auto before = Counts();
+    {
+        TFullViewForm view(nullptr);
+        EXPECT_EQ(FullViewForm, &view);
+        EXPECT_FALSE(IsWindowVisible(view.Handle()));
+        EXPECT_EQ(GetWindowLongA(view.Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0) << "no frame";
+        EXPECT_EQ(view.GetWindowState(), ui::WindowState::Maximized);
+        EXPECT_EQ(view.GetColor(), RGB(0, 0, 0));
+        EXPECT_TRUE(view.KeyPreview());
+        EXPECT_EQ(view.Font().name, "System");
+        EXPECT_EQ(view.Font().color, RGB(255, 0, 0));
+        EXPECT_TRUE(view.Font().bold);
+        const RECT place = PlaceInParent(view.PMI->Handle());
+        EXPECT_EQ(place.left, 0);
+        EXPECT_EQ(place.top, 0);
+        EXPECT_EQ(place.right, 105);
+        EXPECT_EQ(place.bottom, 105);
+        EXPECT_TRUE(view.PMI->Center());
+        EXPECT_FALSE(IsWindowEnabled(view.PMI->Handle())) << "takes no input of its own";
+        EXPECT_FALSE(view.PMI->TabStop());
+        EXPECT_EQ(view.PMI->GetColor(), RGB(0, 0, 0));
+    }
+    EXPECT_EQ(FullViewForm, nullptr);
+    EXPECT_EQ(Counts(), before);
+}
+
 TEST_F(MainFormTest, ContextMenuItems) {
     Create();
     ASSERT_NE(form->PopupMenu, nullptr);

@@ -249,6 +249,22 @@ TEST(Forms, OnCloseCanRefuse) {
     EXPECT_FALSE(IsWindowVisible(form.Handle())) << "a form that is not the main form hides";
 }
 
+TEST(Forms, FreeOnCloseReleasesTheFormLater) {
+    const long windows = LiveHandles(HandleKind::Window);
+    Component owner(nullptr);
+    auto* form = new Form(&owner, FormStyle{.className = "TFreeForm"});
+    new Button(form);
+    form->OnClose = [](Form&, CloseAction& action) { action = CloseAction::Free; };
+    form->Show();
+    HWND window = form->Handle();
+    form->Close();
+    EXPECT_EQ(owner.Components().size(), 1u) << "not while its own handler may still run";
+    Pump();
+    EXPECT_TRUE(owner.Components().empty());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(LiveHandles(HandleKind::Window), windows);
+}
+
 TEST(Forms, ScrollBarsFollowTheControls) {
     Form form(nullptr, FormStyle{.className = "TScrollForm"});
     form.SetBounds(0, 0, 400, 300);
