@@ -178,6 +178,16 @@ TEST_F(MainFormTest, ControlsStandWhereTheyAreDesigned) {
     EXPECT_EQ(ui::App().Title(), "Corvane");
 }
 
+TEST(ProgramPaths, FromTheRunningModule) {
+    ComputeProgramPaths();
+    char module[MAX_PATH + 1] = "";
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    const std::string name = module;
+    EXPECT_EQ(ProgramDir, name.substr(0, name.rfind('\\')));
+    EXPECT_NE(ProgramDir.back(), '\\');
+    EXPECT_EQ(HelpFileName, ProgramDir + "\\CORV32.HLP");
+}
+
 TEST(FullViewForm, WaitsHiddenAsDesigned) {
     const auto before = Counts();
     {
