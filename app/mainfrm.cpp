@@ -28,8 +28,6 @@ const Color BackgroundColors[9] = {
     RGB(192, 192, 192),
 };
 
-bool FullViewActive = false;
-
 std::function<void(TMainForm&)> TMainForm::OptionsDialog;
 
 namespace {
@@ -265,8 +263,6 @@ TAboutBox::TAboutBox(Component* owner)
                             .maximizeBox = false,
                             .position = FormPosition::ScreenCenter}) {
     BuildLayout(*this, AboutBoxDesign(), {});
-    SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
-              Width(), Height());
 }
 
 } // namespace corv

@@ -1,5 +1,6 @@
 // TMainForm: the main window with the file panel on the left and the picture panel on the right.
 #pragma once
+#include "fullview/fviewfrm.h"
 #include "image/picview.h"
 #include "ui/filelist.h"
 #include "ui/form.h"
@@ -20,9 +21,6 @@ inline constexpr UINT IDM_OPTIONS = 0x130;
 
 // The main window's colour by BgColorIdx; the first two are system colours.
 extern const ui::Color BackgroundColors[9];
-
-// True while the full-screen view shows.
-extern bool FullViewActive;
 
 class TMainForm : public ui::Form {
   public:

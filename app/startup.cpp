@@ -2,6 +2,7 @@
 
 #include "app/mainfrm.h"
 #include "app/programpaths.h"
+#include "fullview/fviewfrm.h"
 #include "settings/store.h"
 #include "ui/application.h"
 
@@ -15,8 +16,11 @@ int RunProgram(int showCommand) {
     LoadSettings();
     ui::App().SetCmdShow(showCommand);
     auto mainForm = std::make_unique<TMainForm>(nullptr);
+    // The full-screen window lives hidden for the whole run.
+    auto fullView = std::make_unique<TFullViewForm>(nullptr);
     // The command-line argument and LastDir come with the file browser's GoToPath.
     ui::App().Run(*mainForm);
+    fullView.reset();
     mainForm.reset();
     return 0;
 }

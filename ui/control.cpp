@@ -92,7 +92,8 @@ Control* Control::FromHandle(HWND window) {
 }
 
 Control* Control::FromHandleOrAncestor(HWND window) {
-    for (HWND w = window; w; w = GetParent(w)) {
+    // Up through the parents only: a top-level window's "parent" may be its owner, another window.
+    for (HWND w = window; w; w = (GetWindowLongA(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr) {
         // Only windows of this process carry our pointer.
         DWORD process = 0;
         GetWindowThreadProcessId(w, &process);
@@ -138,6 +139,7 @@ void Control::CreateHandle(HWND parentWindow, HMENU menuOrId) {
             CreateWindowExA(params.exStyle, params.className, caption_.c_str(), style, x, y, stored_.width,
                             WindowHeightFor(stored_.height), parentWindow, menuOrId, instance, nullptr);
         if (!hwnd_) return;
+        CountHandle(HandleKind::Window, +1);
         SetPropA(hwnd_, kControlProperty, this);
         original_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc)));
@@ -161,7 +163,6 @@ void Control::CreateHandle(HWND parentWindow, HMENU menuOrId) {
                         parentWindow ? menuOrId : nullptr, instance, this);
         if (!hwnd_) return;
     }
-    CountHandle(HandleKind::Window, +1);
     ApplyFontToWindow();
     HandleCreated();
 }
@@ -182,6 +183,8 @@ LRESULT CALLBACK Control::OwnWindowProc(HWND window, UINT message, WPARAM wParam
     if (message == WM_NCCREATE) {
         control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         control->hwnd_ = window;
+        // Counted from here: a creation that fails later still ends with WM_NCDESTROY.
+        CountHandle(HandleKind::Window, +1);
         SetPropA(window, kControlProperty, control);
     } else {
         control = FromHandle(window);

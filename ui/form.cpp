@@ -52,11 +52,6 @@ Form::Form(Component* owner, const FormStyle& style) : Control(owner), style_(st
     CreateHandle(nullptr, nullptr);
     // The system chose the place; keep it as the design's starting point.
     stored_ = Position();
-    if (style_.position == FormPosition::ScreenCenter) {
-        const int x = (GetSystemMetrics(SM_CXSCREEN) - stored_.width) / 2;
-        const int y = (GetSystemMetrics(SM_CYSCREEN) - stored_.height) / 2;
-        SetBounds(x, y, stored_.width, stored_.height);
-    }
     SetFont(FontSpec{});
 }
 
@@ -93,6 +88,11 @@ void Form::DoCreate() {
 }
 
 void Form::Show() {
+    if (!shownOnce_ && style_.position == FormPosition::ScreenCenter) {
+        // Centred at its final size, whatever the layout made of it.
+        SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
+                  Width(), Height());
+    }
     Control::SetVisible(true);
     const int sizesBefore = sizeMessages_;
     int command = SW_SHOWNORMAL;
@@ -131,6 +131,9 @@ void Form::SetVisible(bool value) {
 int Form::ShowModal() {
     modalResult_ = mrNone;
     modal_ = true;
+    // Owned by the window that opens it: it stays above that window and shares its taskbar button.
+    if (HWND opener = GetActiveWindow(); opener && opener != Handle())
+        SetWindowLongPtrA(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(opener));
     Disabling disabling{Handle(), {}};
     EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabling));
     Show();

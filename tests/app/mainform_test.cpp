@@ -65,6 +65,13 @@ class MainFormTest : public ::testing::Test {
     std::unique_ptr<TMainForm> form;
 };
 
+std::array<long, static_cast<int>(HandleKind::Count)> Counts() {
+    std::array<long, static_cast<int>(HandleKind::Count)> counts{};
+    for (int i = 0; i < static_cast<int>(HandleKind::Count); ++i)
+        counts[i] = LiveHandles(static_cast<HandleKind>(i));
+    return counts;
+}
+
 struct Placement {
     const char* name;
     const char* parent;
@@ -171,6 +178,43 @@ TEST_F(MainFormTest, ControlsStandWhereTheyAreDesigned) {
     EXPECT_EQ(ui::App().Title(), "Corvane");
 }
 
+TEST(ProgramPaths, FromTheRunningModule) {
+    ComputeProgramPaths();
+    char module[MAX_PATH + 1] = "";
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    const std::string name = module;
+    EXPECT_EQ(ProgramDir, name.substr(0, name.rfind('\\')));
+    EXPECT_NE(ProgramDir.back(), '\\');
+    EXPECT_EQ(HelpFileName, ProgramDir + "\\CORV32.HLP");
+}
+
+TEST(FullViewForm, WaitsHiddenAsDesigned) {
+    const auto before = Counts();
+    {
+        TFullViewForm view(nullptr);
+        EXPECT_EQ(FullViewForm, &view);
+        EXPECT_FALSE(IsWindowVisible(view.Handle()));
+        EXPECT_EQ(GetWindowLongA(view.Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0) << "no frame";
+        EXPECT_EQ(view.GetWindowState(), ui::WindowState::Maximized);
+        EXPECT_EQ(view.GetColor(), RGB(0, 0, 0));
+        EXPECT_TRUE(view.KeyPreview());
+        EXPECT_EQ(view.Font().name, "System");
+        EXPECT_EQ(view.Font().color, RGB(255, 0, 0));
+        EXPECT_TRUE(view.Font().bold);
+        const RECT place = PlaceInParent(view.PMI->Handle());
+        EXPECT_EQ(place.left, 0);
+        EXPECT_EQ(place.top, 0);
+        EXPECT_EQ(place.right, 105);
+        EXPECT_EQ(place.bottom, 105);
+        EXPECT_TRUE(view.PMI->Center());
+        EXPECT_FALSE(IsWindowEnabled(view.PMI->Handle())) << "takes no input of its own";
+        EXPECT_FALSE(view.PMI->TabStop());
+        EXPECT_EQ(view.PMI->GetColor(), RGB(0, 0, 0));
+    }
+    EXPECT_EQ(FullViewForm, nullptr);
+    EXPECT_EQ(Counts(), before);
+}
+
 TEST_F(MainFormTest, ContextMenuItems) {
     Create();
     ASSERT_NE(form->PopupMenu, nullptr);
@@ -267,13 +311,17 @@ BOOL CALLBACK CollectText(HWND window, LPARAM param) {
 
 TEST_F(MainFormTest, AboutBox) {
     Create();
+    const auto before = Counts();
     std::vector<std::string> texts;
     std::string caption;
     bool ownerDisabled = false;
+    HWND owner = nullptr, icon = nullptr;
     test::AfterMessages([&] {
         HWND about = FindWindowA("TAboutBox", nullptr);
         if (!about) return;
         caption = test::WindowText(about);
+        owner = GetWindow(about, GW_OWNER);
+        icon = FindWindowExA(about, nullptr, "TIconView", nullptr);
         ownerDisabled = !IsWindowEnabled(form->Handle());
         EnumChildWindows(about, &CollectText, reinterpret_cast<LPARAM>(&texts));
         PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1); // OK is the default button
@@ -282,10 +330,13 @@ TEST_F(MainFormTest, AboutBox) {
     Pump(300);
     EXPECT_EQ(caption, "About Corvane");
     EXPECT_TRUE(ownerDisabled) << "the box is modal";
+    EXPECT_EQ(owner, form->Handle());
+    EXPECT_NE(icon, nullptr) << "the program's icon";
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Corvane"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Version 1.2"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "OK"), texts.end());
     EXPECT_EQ(FindWindowA("TAboutBox", nullptr), nullptr) << "closed by OK";
+    EXPECT_EQ(Counts(), before) << "and freed with all its handles";
     EXPECT_TRUE(IsWindowEnabled(form->Handle()));
 }
 
@@ -450,13 +501,6 @@ TEST_F(MainFormTest, F4AndF5AreTakenBeforeTheFocusedControl) {
     form->BtnThumb->SetFocus();
     test::PostKey(form->BtnThumb->Handle(), VK_F4, WM_KEYUP);
     EXPECT_EQ(options, 2);
-}
-
-std::array<long, static_cast<int>(HandleKind::Count)> Counts() {
-    std::array<long, static_cast<int>(HandleKind::Count)> counts{};
-    for (int i = 0; i < static_cast<int>(HandleKind::Count); ++i)
-        counts[i] = LiveHandles(static_cast<HandleKind>(i));
-    return counts;
 }
 
 TEST_F(MainFormTest, HandlesComeBackAfterTheWindowIsGone) {

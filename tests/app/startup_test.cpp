@@ -21,6 +21,8 @@ std::string ProgramPath() {
 struct Found {
     DWORD process;
     HWND window;
+    const char* className = "TMainForm";
+    bool visible = true;
 };
 
 BOOL CALLBACK FindMain(HWND window, LPARAM param) {
@@ -29,7 +31,8 @@ BOOL CALLBACK FindMain(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &process);
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
-    if (process == found->process && std::string(name) == "TMainForm" && IsWindowVisible(window)) {
+    if (process == found->process && std::string(name) == found->className &&
+        (IsWindowVisible(window) != FALSE) == found->visible) {
         found->window = window;
         return FALSE;
     }
@@ -37,6 +40,7 @@ BOOL CALLBACK FindMain(HWND window, LPARAM param) {
 }
 
 enum class State { Normal, Minimized, Maximized, NoWindow };
+bool g_fullViewWaiting = false;
 
 // Starts the program with the show command, reads its window state, closes it.
 State StartWith(WORD showCommand, const std::string& folder) {
@@ -61,6 +65,9 @@ State StartWith(WORD showCommand, const std::string& folder) {
     State state = State::NoWindow;
     if (found.window) {
         Sleep(200); // let the first showing settle
+        Found fullView{process.dwProcessId, nullptr, "TFullViewForm", false};
+        EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&fullView));
+        g_fullViewWaiting = fullView.window != nullptr;
         state = IsIconic(found.window)   ? State::Minimized
                 : IsZoomed(found.window) ? State::Maximized
                                          : State::Normal;
@@ -96,6 +103,7 @@ TEST_F(StartupTest, MinimisedShortcutsWinOverAStoredMaximized) {
 TEST_F(StartupTest, MaximisedShortcut) {
     StoreMaximized(false);
     EXPECT_EQ(StartWith(SW_SHOWMAXIMIZED, folder.Path()), State::Maximized);
+    EXPECT_TRUE(g_fullViewWaiting) << "the full-screen window exists, hidden";
     EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, SettingsKey, "Maximized"), "1") << "closed maximised";
     EXPECT_EQ(CompareNoCase(RegReadString(HKEY_CURRENT_USER, SettingsKey, "LastDir"), folder.Path()), 0);
 }

@@ -74,6 +74,8 @@ TEST(Controls, HandlesAreAllGivenBack) {
         Pump();
         EXPECT_GT(LiveHandles(HandleKind::Window), before[static_cast<int>(HandleKind::Window)] + 4);
         EXPECT_GT(LiveHandles(HandleKind::Font), before[static_cast<int>(HandleKind::Font)]);
+        EXPECT_EQ(LiveHandles(HandleKind::Icon), before[static_cast<int>(HandleKind::Icon)] + 3)
+            << "the list's folder, program and document icons";
     }
     EXPECT_EQ(Counts(), before);
 }
@@ -135,6 +137,17 @@ TEST_F(FocusForm, TabFollowsTheTabOrderAndSkipsDisabledControls) {
     EXPECT_EQ(Focus(), buttons[2]);
     PostKey(GetFocus(), VK_TAB);
     EXPECT_EQ(Focus(), buttons[3]) << "Shift+Tab wraps backwards";
+}
+
+TEST_F(FocusForm, ArrowsMoveBetweenButtonsButStayInTheList) {
+    buttons[0]->SetFocus();
+    test::PostKey(buttons[0]->Handle(), VK_DOWN);
+    EXPECT_EQ(Focus(), buttons[1]);
+    test::PostKey(buttons[1]->Handle(), VK_UP);
+    EXPECT_EQ(Focus(), buttons[0]);
+    list->SetFocus();
+    test::PostKey(list->Handle(), VK_DOWN);
+    EXPECT_EQ(Focus(), list) << "the list takes its arrows itself";
 }
 
 TEST_F(FocusForm, KeyPreviewSeesKeysFirstAndCanConsumeThem) {
@@ -236,6 +249,22 @@ TEST(Forms, OnCloseCanRefuse) {
     EXPECT_FALSE(IsWindowVisible(form.Handle())) << "a form that is not the main form hides";
 }
 
+TEST(Forms, FreeOnCloseReleasesTheFormLater) {
+    const long windows = LiveHandles(HandleKind::Window);
+    Component owner(nullptr);
+    auto* form = new Form(&owner, FormStyle{.className = "TFreeForm"});
+    new Button(form);
+    form->OnClose = [](Form&, CloseAction& action) { action = CloseAction::Free; };
+    form->Show();
+    HWND window = form->Handle();
+    form->Close();
+    EXPECT_EQ(owner.Components().size(), 1u) << "not while its own handler may still run";
+    Pump();
+    EXPECT_TRUE(owner.Components().empty());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(LiveHandles(HandleKind::Window), windows);
+}
+
 TEST(Forms, ScrollBarsFollowTheControls) {
     Form form(nullptr, FormStyle{.className = "TScrollForm"});
     form.SetBounds(0, 0, 400, 300);
@@ -263,6 +292,15 @@ TEST(Forms, ScrollBarsFollowTheControls) {
     form.SetBounds(0, 0, 1100, 300);
     Pump();
     EXPECT_FALSE(form.HorzScrollVisible());
+}
+
+TEST(Forms, MinimumTrackingSize) {
+    Form form(nullptr, FormStyle{.className = "TMinForm"});
+    form.SetMinimumSize(300, 250);
+    MINMAXINFO info{};
+    SendMessageA(form.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 300);
+    EXPECT_EQ(info.ptMinTrackSize.y, 250);
 }
 
 TEST(Forms, WindowStateBeforeAndAfterShowing) {
