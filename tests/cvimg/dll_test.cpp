@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <set>
@@ -137,7 +138,9 @@ double Dist(const Color& a, const Color& b) {
                      double(a.b - b.b) * (a.b - b.b));
 }
 std::string Str(const Color& c) {
-    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+    char text[40];
+    std::snprintf(text, sizeof text, "(%d,%d,%d)", c.r, c.g, c.b);
+    return text;
 }
 
 // ------------------------------------------------------------------------------------------- binding
