@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace cvimg {
 namespace {
@@ -57,6 +58,20 @@ TEST(CodecReaders, CutFilesFailWithoutTouchingMemoryOutsideTheirBuffers) {
             if (f.frames == 1) EXPECT_TRUE(Failed(r.status)) << f.file << " cut at " << n;
         }
     }
+}
+
+// Inputs kept from fuzzing the glue: the first byte picks the decoder, as in the fuzz target.
+TEST(CodecReaders, FuzzerInputsAreHandled) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(CORV_REGRESSION_DIR) + "/codecs")) {
+        const std::string bytes = test::ReadAll(entry.path().string());
+        if (bytes.empty()) continue;
+        static const char* const kReaders[] = {"JPEG", "PNG", "GIF", "TIFF"};
+        const Bytes file{reinterpret_cast<const uint8_t*>(bytes.data()) + 1, bytes.size() - 1};
+        (void)Decode(CodecReader(kReaders[static_cast<uint8_t>(bytes[0]) % 4], file), 8, true);
+        ++count;
+    }
+    EXPECT_GT(count, 0);
 }
 
 } // namespace
