@@ -63,7 +63,8 @@ TEST(CodecReaders, CutFilesFailWithoutTouchingMemoryOutsideTheirBuffers) {
 // Inputs kept from fuzzing the glue: the first byte picks the decoder, as in the fuzz target.
 TEST(CodecReaders, FuzzerInputsAreHandled) {
     int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(CORV_REGRESSION_DIR) + "/codecs")) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(CORV_REGRESSION_DIR) + "/codecs")) {
         const std::string bytes = test::ReadAll(entry.path().string());
         if (bytes.empty()) continue;
         static const char* const kReaders[] = {"JPEG", "PNG", "GIF", "TIFF"};

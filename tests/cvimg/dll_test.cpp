@@ -398,6 +398,23 @@ TEST(Cvimg32Decode, MissingOutputsAreRefused) {
               1);
 }
 
+TEST(Cvimg32Decode, AnIncomingPaletteStaysTheCallers) {
+    LOGPALETTE lp{0x300, 1, {{10, 20, 30, 0}}};
+    PaletteHandle mine(CreatePalette(&lp));
+    HPALETTE palette = mine.Get();
+    HBITMAP bitmap = nullptr;
+    const std::string gif = FixturePath("gif/87a-global.gif");
+    ASSERT_EQ(Lib().LibReadGIF(gif.c_str(), 8, 0, &bitmap, &palette, 0, 0), 1);
+    BitmapHandle bitmapOwner(bitmap);
+    PaletteHandle paletteOwner(palette);
+    EXPECT_NE(palette, mine.Get()); // a palette of the picture's own comes back
+    EXPECT_EQ(GetObjectType(mine.Get()),
+              static_cast<DWORD>(OBJ_PAL)); // and ours is neither freed nor changed
+    PALETTEENTRY e{};
+    EXPECT_EQ(GetPaletteEntries(mine.Get(), 0, 1, &e), 1u);
+    EXPECT_EQ(e.peGreen, 20);
+}
+
 // ------------------------------------------------------------------------------------- broken files
 
 // A failed read: a failure code with a message, and no handles.
