@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <set>
@@ -137,7 +138,9 @@ double Dist(const Color& a, const Color& b) {
                      double(a.b - b.b) * (a.b - b.b));
 }
 std::string Str(const Color& c) {
-    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+    char text[40];
+    std::snprintf(text, sizeof text, "(%d,%d,%d)", c.r, c.g, c.b);
+    return text;
 }
 
 // ------------------------------------------------------------------------------------------- binding
@@ -393,6 +396,23 @@ TEST(Cvimg32Decode, MissingOutputsAreRefused) {
     EXPECT_EQ(lib.LibReadBMP(nullptr, 24, 0, &bitmap, &palette, 0, 0), kBadArgument);
     EXPECT_EQ(lib.LibImageInfo(bmp.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0),
               1);
+}
+
+TEST(Cvimg32Decode, AnIncomingPaletteStaysTheCallers) {
+    LOGPALETTE lp{0x300, 1, {{10, 20, 30, 0}}};
+    PaletteHandle mine(CreatePalette(&lp));
+    HPALETTE palette = mine.Get();
+    HBITMAP bitmap = nullptr;
+    const std::string gif = FixturePath("gif/87a-global.gif");
+    ASSERT_EQ(Lib().LibReadGIF(gif.c_str(), 8, 0, &bitmap, &palette, 0, 0), 1);
+    BitmapHandle bitmapOwner(bitmap);
+    PaletteHandle paletteOwner(palette);
+    EXPECT_NE(palette, mine.Get()); // a palette of the picture's own comes back
+    EXPECT_EQ(GetObjectType(mine.Get()),
+              static_cast<DWORD>(OBJ_PAL)); // and ours is neither freed nor changed
+    PALETTEENTRY e{};
+    EXPECT_EQ(GetPaletteEntries(mine.Get(), 0, 1, &e), 1u);
+    EXPECT_EQ(e.peGreen, 20);
 }
 
 // ------------------------------------------------------------------------------------- broken files

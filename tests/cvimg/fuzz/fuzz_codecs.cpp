@@ -1,0 +1,21 @@
+// Our glue around libjpeg, libpng, giflib and libtiff on any bytes; the first byte picks the decoder.
+#include "cvimg/decoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    const cvimg::Bytes file{data + 1, size - 1};
+    std::unique_ptr<cvimg::Decoder> decoder;
+    switch (data[0] % 4) {
+    case 0: decoder = cvimg::MakeJpegDecoder(file); break;
+    case 1: decoder = cvimg::MakePngDecoder(file); break;
+    case 2: decoder = cvimg::MakeGifDecoder(file); break;
+    default: decoder = cvimg::MakeTiffDecoder(file); break;
+    }
+    cvimg::Layout layout;
+    if (decoder->ReadHeader(layout) != cvimg::Status::Ok) return 0;
+    if (static_cast<long long>(layout.width) * layout.height > 1 << 20) return 0;
+    cvimg::Raster raster;
+    if (raster.Allocate(layout.width, layout.height, layout.format) != cvimg::Status::Ok) return 0;
+    (void)decoder->Decode(raster);
+    return 0;
+}
