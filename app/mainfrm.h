@@ -70,6 +70,14 @@ class TMainForm : public ui::Form {
     void PopupItemRefreshClick(ui::Control& sender);
     void FitImagePanel();
     void ResetImagePanel();
+
+    // Picture viewing (app/mainview.cpp).
+    void LoadPicture(const std::string& fileName);
+    void ShowPicture(bool visible);
+    void RunWithShell(const std::string& fileName);
+    void ButtonVollbildClick(ui::Control& sender);
+    void BtnCpyClpClick(ui::Control& sender);
+    void BtnThumbClick(ui::Control& sender);
     void ShowAbout();
     void ShowHelpContents();
     void ShowOptionsDialog();
