@@ -55,6 +55,9 @@ TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMa
         {"FLBChange", NotifyEvent([this](Control& s) { FLBChange(s); })},
         {"BtnStretchClick", NotifyEvent([this](Control& s) { BtnStretchClick(s); })},
         {"BtnExitClick", NotifyEvent([this](Control& s) { BtnExitClick(s); })},
+        {"ButtonVollbildClick", NotifyEvent([this](Control& s) { ButtonVollbildClick(s); })},
+        {"BtnCpyClpClick", NotifyEvent([this](Control& s) { BtnCpyClpClick(s); })},
+        {"BtnThumbClick", NotifyEvent([this](Control& s) { BtnThumbClick(s); })},
         {"PopupItemRefreshClick", NotifyEvent([this](Control& s) { PopupItemRefreshClick(s); })},
     };
     BuildLayout(*this, MainFormDesign(), handlers);
@@ -231,20 +234,6 @@ void TMainForm::PopupItemRefreshClick(Control&) {
     FLB->Update();
     if (FLB->Count() > 0) FLB->SetItemIndex(0);
     FLBChange(*FLB);
-}
-
-void TMainForm::ResetImagePanel() {
-    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), kDesignPictureArea.panel.width,
-                          kDesignPictureArea.panel.height);
-    PMI->SetBounds(PMI->Left(), PMI->Top(), kDesignPictureArea.picture.width,
-                   kDesignPictureArea.picture.height);
-}
-
-void TMainForm::FitImagePanel() {
-    const PictureArea area =
-        FitPictureArea(PMI->ImageWidth(), PMI->ImageHeight(), ClientWidth(), ClientHeight(), PMI->Stretch());
-    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), area.panel.width, area.panel.height);
-    PMI->SetBounds(PMI->Left(), PMI->Top(), area.picture.width, area.picture.height);
 }
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/mainfrm.h"
+#include "app/pictureinfo.h"
 #include "app/programpaths.h"
 #include "fullview/fviewfrm.h"
 #include "settings/store.h"
@@ -8,7 +9,34 @@
 
 #include <memory>
 
+#include <shellapi.h>
+
 namespace corv {
+
+namespace {
+
+// The first command-line argument, as the system splits the command line; empty without one.
+std::string FirstArgument() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::string first;
+    if (arguments && count > 1) {
+        const int size = WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, nullptr, 0, nullptr, nullptr);
+        if (size > 1) {
+            first.resize(static_cast<std::size_t>(size - 1));
+            WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, first.data(), size, nullptr, nullptr);
+        }
+    }
+    LocalFree(arguments);
+    return first;
+}
+
+bool IsExistingFile(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
 
 int RunProgram(int showCommand) {
     // Registration with the system will take these over; until then the paths and settings start here.
@@ -18,7 +46,10 @@ int RunProgram(int showCommand) {
     auto mainForm = std::make_unique<TMainForm>(nullptr);
     // The full-screen window lives hidden for the whole run.
     auto fullView = std::make_unique<TFullViewForm>(nullptr);
-    // The command-line argument and LastDir come with the file browser's GoToPath.
+    fullView->OnViewClosed = [form = mainForm.get()] { form->FullViewClosed(); };
+    // A picture named on the command line is shown at once.
+    const std::string argument = FirstArgument();
+    if (!argument.empty() && IsExistingFile(argument) && IsPictureFile(argument)) mainForm->LoadPicture(argument);
     ui::App().Run(*mainForm);
     fullView.reset();
     mainForm.reset();

@@ -172,6 +172,8 @@ constexpr EventDesign kMainEvents[] = {
     {"MainForm", "OnClose", "FormClose"},   {"MainForm", "OnKeyUp", "FormKeyUp"},
     {"FLB", "OnChange", "FLBChange"},       {"BtnStretch", "OnClick", "BtnStretchClick"},
     {"BtnExit", "OnClick", "BtnExitClick"}, {"PopupItemRefresh", "OnClick", "PopupItemRefreshClick"},
+    {"ButtonVollbild", "OnClick", "ButtonVollbildClick"}, {"BtnCpyClp", "OnClick", "BtnCpyClpClick"},
+    {"BtnThumb", "OnClick", "BtnThumbClick"},
 };
 
 const FormDesign kMainForm{
