@@ -379,6 +379,41 @@ TEST_F(PictureViewTest, ClipboardKeysAndMessages) {
     EXPECT_EQ(At(0, 0), RGB(255, 0, 0));
 }
 
+// Runs on a 256-colour display only (tools/test runs it once on one); elsewhere it is skipped.
+TEST_F(PictureViewTest, EightBitDisplayShowsAPalettePicturesOwnColours) {
+    WindowDc screen(nullptr);
+    if (GetDeviceCaps(screen.Get(), BITSPIXEL) != 8) GTEST_SKIP() << "not a 256-colour display";
+    EXPECT_EQ(view_->DepthFromDisplay(), 8);
+    // Colours far from the system's twenty: without the picture's palette they would be mapped away.
+    const RGBQUAD colors[4] = {{30, 200, 10, 0}, {5, 120, 250, 0}, {180, 40, 140, 0}, {90, 90, 60, 0}};
+    const int width = 40, height = 10;
+    BITMAPFILEHEADER file{0x4D42, 0, 0, 0, 14 + 40 + sizeof colors};
+    BITMAPINFOHEADER info{40, width, height, 1, 8, BI_RGB, width * height, 0, 0, 4, 0};
+    std::string bytes(reinterpret_cast<const char*>(&file), 14);
+    bytes.append(reinterpret_cast<const char*>(&info), 40);
+    bytes.append(reinterpret_cast<const char*>(colors), sizeof colors);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bytes.push_back(static_cast<char>(x / 10));
+    TempFolder folder;
+    WriteFileBytes(folder / "palette.bmp", bytes);
+    view_->SetImageName(folder / "palette.bmp");
+    ASSERT_NE(view_->Picture().Palette(), nullptr) << "a palette comes with an 8-bit decode";
+    // Painting realises the picture's palette: its colours enter the system palette. (Wine's window
+    // surfaces then still draw through their default palette, so the pixels themselves cannot be
+    // compared there.)
+    SetForegroundWindow(form_->Handle());
+    At(0, 0);
+    PALETTEENTRY system[256];
+    const UINT count = GetSystemPaletteEntries(screen.Get(), 0, 256, system);
+    ASSERT_EQ(count, 256u);
+    for (const RGBQUAD& c : colors) {
+        bool found = false;
+        for (const PALETTEENTRY& e : system)
+            found = found || (e.peRed == c.rgbRed && e.peGreen == c.rgbGreen && e.peBlue == c.rgbBlue);
+        EXPECT_TRUE(found) << "colour " << int(c.rgbRed) << "," << int(c.rgbGreen) << "," << int(c.rgbBlue);
+    }
+}
+
 TEST_F(PictureViewTest, HundredLoadsLeaveHandlesAndMemoryFlat) {
     const char* files[] = {"jpeg/progressive.jpg", "png/palette8.png", "gif/87a-local.gif", "tiff/deflate.tif",
                            "bmp/rle8.bmp", "pcx/im-24.pcx"};

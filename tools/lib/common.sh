@@ -37,12 +37,12 @@ corv_build_native() {
 }
 
 CORV_XVFB_PID=
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a free display number and exports DISPLAY; the argument is the colour depth (24).
 corv_start_xvfb() {
-  local n
+  local depth=${1:-24} n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "1024x768x$depth" -nolisten tcp >/dev/null 2>&1 &
     CORV_XVFB_PID=$!
     local i
     for i in $(seq 1 50); do
