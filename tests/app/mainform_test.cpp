@@ -324,10 +324,14 @@ TEST_F(MainFormTest, AboutBox) {
         icon = FindWindowExA(about, nullptr, "TIconView", nullptr);
         ownerDisabled = !IsWindowEnabled(form->Handle());
         EnumChildWindows(about, &CollectText, reinterpret_cast<LPARAM>(&texts));
-        PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1); // OK is the default button
+        // OK is the default button: Enter on whatever has the focus in the box closes it.
+        HWND focus = GetFocus();
+        if (!focus || GetAncestor(focus, GA_ROOT) != about) focus = about;
+        PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 1);
     });
     PostMessageA(form->Handle(), WM_SYSCOMMAND, IDM_ABOUT, 0);
     Pump(300);
+    for (int i = 0; i < 100 && FindWindowA("TAboutBox", nullptr); ++i) Pump(20);
     EXPECT_EQ(caption, "About Corvane");
     EXPECT_TRUE(ownerDisabled) << "the box is modal";
     EXPECT_EQ(owner, form->Handle());
