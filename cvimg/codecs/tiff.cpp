@@ -94,26 +94,44 @@ class TiffDecoder final : public Decoder {
 
     Status Decode(Raster& out) override {
         const int w = out.Width(), h = out.Height();
-        std::unique_ptr<uint32_t[]> rgba(new (std::nothrow)
-                                             uint32_t[static_cast<size_t>(w) * static_cast<size_t>(h)]);
+        char message[1024];
+        TIFFRGBAImage image{};
+        if (!TIFFRGBAImageBegin(&image, tif_, 1, message)) return Status::Corrupt;
+        struct End {
+            TIFFRGBAImage* image;
+            ~End() { TIFFRGBAImageEnd(image); }
+        } end{&image};
+        image.req_orientation = ORIENTATION_TOPLEFT;
+        // A band of rows at a time, each a whole number of strips or tiles, so that no more than one
+        // band of 32-bit pixels is held beside the picture.
+        uint32_t band = 0;
+        if (TIFFIsTiled(tif_))
+            TIFFGetField(tif_, TIFFTAG_TILELENGTH, &band);
+        else
+            TIFFGetFieldDefaulted(tif_, TIFFTAG_ROWSPERSTRIP, &band);
+        if (band == 0 || band > static_cast<uint32_t>(h)) band = static_cast<uint32_t>(h);
+        std::unique_ptr<uint32_t[]> rgba(new (std::nothrow) uint32_t[static_cast<size_t>(w) * band]);
         if (!rgba) return Status::OutOfMemory;
-        if (!TIFFReadRGBAImageOriented(tif_, static_cast<uint32_t>(w), static_cast<uint32_t>(h), rgba.get(),
-                                       ORIENTATION_TOPLEFT, 1) ||
-            t_cutShort)
-            return Status::Corrupt;
-        // The RGBA reader gives premultiplied alpha: add the background's share.
-        for (int y = 0; y < h; ++y) {
-            const uint32_t* src = rgba.get() + static_cast<size_t>(y) * w;
-            uint8_t* dst = out.Row(y);
-            for (int x = 0; x < w; ++x, dst += 3) {
-                const uint32_t p = src[x];
-                const unsigned a = TIFFGetA(p), rest = 255 - a;
-                dst[0] =
-                    static_cast<uint8_t>(std::min(255u, TIFFGetB(p) + (kBackground.b * rest + 127) / 255));
-                dst[1] =
-                    static_cast<uint8_t>(std::min(255u, TIFFGetG(p) + (kBackground.g * rest + 127) / 255));
-                dst[2] =
-                    static_cast<uint8_t>(std::min(255u, TIFFGetR(p) + (kBackground.r * rest + 127) / 255));
+        for (uint32_t top = 0; top < static_cast<uint32_t>(h); top += band) {
+            const uint32_t rows = std::min(band, static_cast<uint32_t>(h) - top);
+            image.row_offset = static_cast<int>(top);
+            image.col_offset = 0;
+            if (!TIFFRGBAImageGet(&image, rgba.get(), static_cast<uint32_t>(w), rows) || t_cutShort)
+                return Status::Corrupt;
+            // The RGBA reader gives premultiplied alpha: add the background's share.
+            for (uint32_t r = 0; r < rows; ++r) {
+                const uint32_t* src = rgba.get() + static_cast<size_t>(r) * w;
+                uint8_t* dst = out.Row(static_cast<int>(top + r));
+                for (int x = 0; x < w; ++x, dst += 3) {
+                    const uint32_t p = src[x];
+                    const unsigned rest = 255 - TIFFGetA(p);
+                    dst[0] = static_cast<uint8_t>(
+                        std::min(255u, TIFFGetB(p) + (kBackground.b * rest + 127) / 255));
+                    dst[1] = static_cast<uint8_t>(
+                        std::min(255u, TIFFGetG(p) + (kBackground.g * rest + 127) / 255));
+                    dst[2] = static_cast<uint8_t>(
+                        std::min(255u, TIFFGetR(p) + (kBackground.r * rest + 127) / 255));
+                }
             }
         }
         return Status::Ok;

@@ -55,7 +55,9 @@ TEST(CodecReaders, CutFilesFailWithoutTouchingMemoryOutsideTheirBuffers) {
             std::memcpy(cut.get(), bytes.data(), n);
             const Rendered r = Decode(CodecReader(f.reader, {cut.get(), n}), 24, false);
             // A second frame or page may be cut away while the first is whole.
-            if (f.frames == 1) EXPECT_TRUE(Failed(r.status)) << f.file << " cut at " << n;
+            if (f.frames == 1) {
+                EXPECT_TRUE(Failed(r.status)) << f.file << " cut at " << n;
+            }
         }
     }
 }

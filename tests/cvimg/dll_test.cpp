@@ -221,6 +221,16 @@ TEST(Cvimg32Info, FailuresGiveTheirCodeAndEmptyValues) {
     test::WriteFileBytes(dir / "empty.gif", "");
     EXPECT_EQ(GetInfo(dir / "empty.gif").code, kCorrupt);
     EXPECT_EQ(GetInfo(dir.Path()).code, kUnreadableFile); // a folder is no file
+    // A picture another program holds without sharing cannot be read, though it exists.
+    test::WriteFileBytes(dir / "held.bmp", test::ReadFileBytes(FixturePath("bmp/v3-24.bmp")));
+    {
+        FileHandle held(
+            CreateFileA((dir / "held.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(GetInfo(dir / "held.bmp").code, kUnreadableFile);
+        EXPECT_EQ(Read("BMP", dir / "held.bmp", 24, 0).code, kUnreadableFile);
+    }
+    EXPECT_EQ(Read("BMP", dir / "held.bmp", 24, 0).code, 1);
     EXPECT_EQ(GetInfo("").code, kBadArgument);
 }
 

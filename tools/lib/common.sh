@@ -20,10 +20,13 @@ corv_build_win() {
   "$ROOT/tools/setup"
   # The codec libraries: built once, rebuilt only when their build inputs change.
   "$ROOT/tools/build-codecs"
-  if [ ! -f "$WIN_BUILD/build.ninja" ]; then
+  local codecs
+  codecs=$("$ROOT/tools/build-codecs" --print-prefix)
+  # Configured once; again when a tree configured before the codec libraries existed lacks their prefix.
+  if [ ! -f "$WIN_BUILD/build.ninja" ] || ! grep -qx "CMAKE_PREFIX_PATH:[A-Z]*=$codecs" "$WIN_BUILD/CMakeCache.txt"; then
     cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-w64-mingw32.cmake" \
-      -DCMAKE_PREFIX_PATH="$("$ROOT/tools/build-codecs" --print-prefix)" ${CORV_CMAKE_ARGS:-} >/dev/null
+      -DCMAKE_PREFIX_PATH="$codecs" ${CORV_CMAKE_ARGS:-} >/dev/null
   fi
   cmake --build "$WIN_BUILD"
 }
