@@ -26,8 +26,9 @@ function(corv_library name)
 endfunction()
 
 # corv_test(NAME SOURCES... [LIBS ...] [LOCK name]): a GoogleTest program; on Windows CTest runs it
-# through Wine. LOCK names a shared thing (the settings key, the clipboard) that its tests must not use
-# at the same time as other tests holding the same lock.
+# through Wine. LOCK names a shared thing that its tests must not use at the same time as other tests
+# holding the same lock: "desktop" for tests with windows, the clipboard or the settings key (one Wine
+# desktop's focus and activation are shared by every process on it).
 function(corv_test name)
   cmake_parse_arguments(ARG "" "LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})

@@ -406,7 +406,7 @@ void Control::SetCaption(const std::string& text) {
     caption_ = text;
     if (hwnd_) {
         SetWindowTextA(hwnd_, text.c_str());
-        if (ownClass_) Invalidate();
+        if (ownClass_ && CaptionInClientArea()) Invalidate();
     }
 }
 

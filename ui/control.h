@@ -107,6 +107,9 @@ class Control : public Component {
 
     std::string Caption() const;
     virtual void SetCaption(const std::string& text);
+    // Own windows that draw their caption inside (panels) repaint when it changes; a form's caption
+    // stands in its frame, which the system redraws.
+    virtual bool CaptionInClientArea() const { return true; }
 
     Color GetColor() const;
     void SetColor(Color color);

@@ -44,6 +44,8 @@ class Form : public Control {
     // Frees the form once the messages now queued are handled.
     void Release();
 
+    bool CaptionInClientArea() const override { return false; }
+
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool value) { keyPreview_ = value; }
 
