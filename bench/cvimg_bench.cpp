@@ -2,6 +2,7 @@
 // prints the medians in milliseconds: "info <ms>", "decode <ms>" and, for information, "decode8 <ms>"
 // (adaptive 256-colour palette with error diffusion).
 // Usage: cvimg_bench DLL-PATH JPEG-PATH [decode-runs]
+#include "bench/timing.h"
 #include "image/cvimglib.h"
 
 #include <algorithm>
@@ -9,25 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
+using corv::bench::Median;
+using corv::bench::Now;
 
 int main(int argc, char** argv) {
     if (argc < 3) {

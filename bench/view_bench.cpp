@@ -3,6 +3,7 @@
 // Prints the medians in milliseconds: "decode <ms>" and "view <ms>".
 // Usage: view_bench PICTURE-PATH [runs]
 #include "app/mainfrm.h"
+#include "bench/timing.h"
 #include "fullview/fviewfrm.h"
 #include "image/cvimglib.h"
 #include "settings/store.h"
@@ -13,25 +14,8 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
+using corv::bench::Median;
+using corv::bench::Now;
 
 int main(int argc, char** argv) {
     if (argc < 2) {

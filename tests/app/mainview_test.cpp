@@ -3,6 +3,7 @@
 #include "app/programpaths.h"
 #include "fullview/fviewfrm.h"
 #include "settings/store.h"
+#include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
 #include "tests/ui/uitest.h"
 #include "ui/application.h"
@@ -19,32 +20,7 @@ namespace {
 using test::Pump;
 using test::ScriptedMessageBoxes;
 
-const std::string kFixtures = CORV_FIXTURE_DIR;
-
-std::string Fixture(const std::string& relative) {
-    std::string path = kFixtures + "\\" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-// A 24-bit bitmap file of one colour.
-std::string SolidBmp(int width, int height, COLORREF color) {
-    const int stride = (width * 3 + 3) & ~3;
-    const DWORD pixels = static_cast<DWORD>(stride * height);
-    BITMAPFILEHEADER file{0x4D42, 54 + pixels, 0, 0, 54};
-    BITMAPINFOHEADER info{40, width, height, 1, 24, BI_RGB, pixels, 0, 0, 0, 0};
-    std::string bytes(reinterpret_cast<const char*>(&file), 14);
-    bytes.append(reinterpret_cast<const char*>(&info), 40);
-    std::string row(static_cast<std::size_t>(stride), '\0');
-    for (int x = 0; x < width; ++x) {
-        row[x * 3] = static_cast<char>(GetBValue(color));
-        row[x * 3 + 1] = static_cast<char>(GetGValue(color));
-        row[x * 3 + 2] = static_cast<char>(GetRValue(color));
-    }
-    for (int y = 0; y < height; ++y) bytes += row;
-    return bytes;
-}
+const auto Fixture = test::FixturePath;
 
 void ForgetQuit() {
     MSG message;
@@ -178,7 +154,7 @@ TEST_F(MainViewTest, ButtonsComeBackAfterADecodeThatFails) {
 }
 
 TEST_F(MainViewTest, StretchedPictureFitsTheFreeArea) {
-    test::WriteFileBytes(folder / "wide.bmp", SolidBmp(100, 50, RGB(0, 0, 255)));
+    test::WriteFileBytes(folder / "wide.bmp", test::SolidBmpFile(100, 50, RGB(0, 0, 255)));
     // A client of 848 x 416 would be below the minimum outer height; the width limits either way.
     form->SetClientSize(848, 516);
     Pump();
@@ -200,7 +176,7 @@ TEST_F(MainViewTest, StretchedPictureFitsTheFreeArea) {
 }
 
 TEST_F(MainViewTest, BigPictureUnstretchedMakesTheWindowScroll) {
-    test::WriteFileBytes(folder / "big.bmp", SolidBmp(2000, 1500, RGB(0, 128, 0)));
+    test::WriteFileBytes(folder / "big.bmp", test::SolidBmpFile(2000, 1500, RGB(0, 128, 0)));
     form->LoadPicture(folder / "big.bmp");
     Pump();
     EXPECT_EQ(form->PanelImage->Width(), 2008);

@@ -1,6 +1,7 @@
 // CORV32.EXE as a child process: the window state it starts in from its start-up information.
 #include "settings/registry.h"
 #include "settings/store.h"
+#include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
 #include "ui/filelistmodel.h"
 
@@ -125,7 +126,7 @@ TEST_F(StartupTest, NormalShortcutKeepsTheStoredState) {
 
 TEST_F(StartupTest, APictureNamedOnTheCommandLineIsShown) {
     const std::string picture = folder / "Shown.jpg";
-    ASSERT_TRUE(CopyFileA(CORV_FIXTURE_DIR "\\jpeg\\baseline-444.jpg", picture.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(test::FixturePath("jpeg/baseline-444.jpg").c_str(), picture.c_str(), FALSE));
     test::WriteFileBytes(folder / "notes.txt", "not a picture");
     std::string caption;
     StartWith(SW_SHOWNORMAL, folder.Path(), picture, &caption);

@@ -1,5 +1,6 @@
 #include "image/picture.h"
 
+#include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
 
 #include <gtest/gtest.h>
@@ -11,22 +12,6 @@ using namespace corv;
 using namespace corv::test;
 
 namespace {
-
-// A 24-bit DIB section whose pixel (x, y) has the colour colorAt(x, y).
-template <typename ColorAt> BitmapHandle MakeBitmap(int width, int height, ColorAt colorAt) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    BitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const int stride = (width * 3 + 3) & ~3;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const COLORREF c = colorAt(x, y);
-            BYTE* p = static_cast<BYTE*>(bits) + y * stride + x * 3;
-            p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
-        }
-    return bitmap;
-}
 
 COLORREF Quadrants(int x, int y) {
     if (y < 5) return x < 8 ? RGB(255, 0, 0) : RGB(0, 255, 0);

@@ -1,6 +1,7 @@
 #include "image/picview.h"
 
 #include "image/cvimglib.h"
+#include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
 #include "tests/ui/uitest.h"
 #include "ui/form.h"
@@ -14,31 +15,15 @@ using namespace corv::test;
 
 namespace {
 
-const std::string kFixtures = CORV_FIXTURE_DIR;
 constexpr COLORREF kBackground = RGB(0, 0, 0);
 
-std::string Fixture(const std::string& relative) {
-    std::string path = kFixtures + "/" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
+const auto Fixture = FixturePath;
 
 // A 24-bit picture of one colour with a 1-pixel frame of another, for placement tests.
 BitmapHandle FramedBitmap(int width, int height, COLORREF inside, COLORREF frame) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    BitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const int stride = (width * 3 + 3) & ~3;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const bool edge = x == 0 || y == 0 || x == width - 1 || y == height - 1;
-            const COLORREF c = edge ? frame : inside;
-            BYTE* p = static_cast<BYTE*>(bits) + y * stride + x * 3;
-            p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
-        }
-    return bitmap;
+    return MakeBitmap(width, height, [=](int x, int y) {
+        return x == 0 || y == 0 || x == width - 1 || y == height - 1 ? frame : inside;
+    });
 }
 
 bool Near(COLORREF a, COLORREF b, int tolerance = 40) {
