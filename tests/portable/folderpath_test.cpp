@@ -50,7 +50,9 @@ TEST(FitPathToWidth, EndsForAnyPathFittingOrWithTheNameAlone) {
                                                      ? 0
                                                      : path.find_last_of("\\:") + 1);
             EXPECT_TRUE(Measure(fitted) <= width || fitted == name) << path << " at " << width << ": " << fitted;
-            if (Measure(path) <= width) EXPECT_EQ(fitted, path);
+            if (Measure(path) <= width) {
+                EXPECT_EQ(fitted, path);
+            }
         }
 }
 
