@@ -50,7 +50,7 @@ class TPictureView : public ui::CustomControl {
     void CutToClipboard();
     void PasteFromClipboard();
     // The palette the window system should realise for this control (none while it realises its own).
-    HPALETTE GetPalette() const;
+    HPALETTE GetPalette() const override;
 
     // Placement and overlay.
     bool Stretch() const { return stretch_; }

@@ -143,6 +143,9 @@ class Control : public Component {
     PopupMenu* Popup() const { return popup_; }
     void SetPopup(PopupMenu* menu) { popup_ = menu; }
 
+    // The palette the window system should realise for this control; none by default.
+    virtual HPALETTE GetPalette() const { return nullptr; }
+
     bool CanFocus() const;
     void SetFocus();
     bool Focused() const;

@@ -408,7 +408,38 @@ bool Form::DialogChar(Control& focused, char key, bool alt) {
     return false;
 }
 
+namespace {
+// The first control below (or at) this one that asks for a palette of its own.
+HPALETTE FirstPalette(const Control& control) {
+    if (HPALETTE palette = control.GetPalette()) return palette;
+    for (const Control* child : control.Children())
+        if (HPALETTE palette = FirstPalette(*child)) return palette;
+    return nullptr;
+}
+} // namespace
+
+// On a 256-colour display the active window's pictures get the system palette: realise the palette a
+// control asks for, and repaint, so that controls that realise their own palettes while painting do it.
+bool Form::RealizeControlPalette(bool background) {
+    if (HPALETTE palette = FirstPalette(*this)) {
+        WindowDc dc(Handle());
+        const HPALETTE previous = SelectPalette(dc.Get(), palette, background ? TRUE : FALSE);
+        const UINT changed = RealizePalette(dc.Get());
+        SelectPalette(dc.Get(), previous, TRUE);
+        if (changed > 0) Invalidate();
+        return changed > 0;
+    }
+    Invalidate();
+    return false;
+}
+
 LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYNEWPALETTE) return RealizeControlPalette(false) ? TRUE : FALSE;
+    if (message == WM_PALETTECHANGED) {
+        if (reinterpret_cast<HWND>(wParam) != Handle() && !IsChild(Handle(), reinterpret_cast<HWND>(wParam)))
+            RealizeControlPalette(true);
+        return 0;
+    }
     switch (message) {
     case WM_CLOSE: {
         CloseAction action = (modal_ || App().MainForm() != this) ? CloseAction::Hide : CloseAction::Free;

@@ -95,6 +95,7 @@ class Form : public Control {
 
   private:
     void DecideScrollBars();
+    bool RealizeControlPalette(bool background);
     void Scroll(int bar, int request);
     void ScrollBy(int dx, int dy);
     void FocusFirst();

@@ -364,6 +364,19 @@ TEST_F(PictureViewTest, ClipboardKeysAndMessages) {
     EXPECT_EQ(At(0, 0), RGB(255, 0, 0));
 }
 
+TEST_F(PictureViewTest, PaletteQueryAnswersOnlyWhenTheViewLeavesItToTheWindow) {
+    LOGPALETTE single{0x300, 1, {{1, 2, 3, 0}}};
+    PaletteHandle palette(CreatePalette(&single));
+    const HPALETTE handle = palette.Get();
+    view_->Picture().SetBitmap(FramedBitmap(8, 8, RGB(1, 2, 3), RGB(1, 2, 3)), std::move(palette));
+    EXPECT_EQ(view_->GetPalette(), nullptr) << "it realises its own palette while painting";
+    view_->SetOwnPalette(false);
+    EXPECT_EQ(view_->GetPalette(), handle);
+    view_->Picture().Clear();
+    EXPECT_EQ(view_->GetPalette(), nullptr);
+    EXPECT_EQ(SendMessageA(form_->Handle(), WM_QUERYNEWPALETTE, 0, 0), FALSE) << "nothing to realise";
+}
+
 // Runs on a 256-colour display only (tools/test runs it once on one); elsewhere it is skipped.
 TEST_F(PictureViewTest, EightBitDisplayShowsAPalettePicturesOwnColours) {
     WindowDc screen(nullptr);
