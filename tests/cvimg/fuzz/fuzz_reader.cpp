@@ -1,11 +1,12 @@
-// Our PCX reader on any bytes, followed by every depth code's colour reduction.
+// One of our own readers (BMP or PCX, chosen by FUZZ_DECODER when compiled) on any bytes, followed by
+// every depth code's colour reduction.
 #include "cvimg/decoder.h"
 #include "cvimg/reduce.h"
 
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    auto decoder = cvimg::MakePcxDecoder({data, size});
+    auto decoder = cvimg::FUZZ_DECODER({data, size});
     cvimg::Layout layout;
     if (decoder->ReadHeader(layout) != cvimg::Status::Ok) return 0;
     // Keep each run small: big pictures only cost time, not coverage.
