@@ -172,6 +172,20 @@ constexpr EventDesign kMainEvents[] = {
     {"MainForm", "OnClose", "FormClose"},   {"MainForm", "OnKeyUp", "FormKeyUp"},
     {"FLB", "OnChange", "FLBChange"},       {"BtnStretch", "OnClick", "BtnStretchClick"},
     {"BtnExit", "OnClick", "BtnExitClick"}, {"PopupItemRefresh", "OnClick", "PopupItemRefreshClick"},
+    {"DriveComboBox1", "OnChange", "DriveComboBox1Change"},
+    {"DriveComboBox1", "OnKeyPress", "DriveComboBox1KeyPress"},
+    {"FLB", "OnKeyDown", "FLBKeyDown"},
+    {"FLB", "OnKeyPress", "FLBKeyPress"},
+    {"FLB", "OnDblClick", "FLBDblClick"},
+    {"FLB", "OnMouseDown", "FLBMouseDown"},
+    {"FLB", "OnDragOver", "FLBDragOver"},
+    {"FLB", "OnDragDrop", "FLBDragDrop"},
+    {"PopupMenu", "OnPopup", "PopupMenuPopup"},
+    {"PopupItemSelDir", "OnClick", "PopupItemSelDirClick"},
+    {"PopupItemCdRoot", "OnClick", "PopupItemCdRootClick"},
+    {"PopupItemDelete", "OnClick", "PopupItemDeleteClick"},
+    {"PopupItemFOp", "OnClick", "PopupItemFOpClick"},
+    {"PopupItemExecute", "OnClick", "PopupItemExecuteClick"},
 };
 
 const FormDesign kMainForm{
