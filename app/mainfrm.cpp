@@ -55,6 +55,9 @@ TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMa
         {"FLBChange", NotifyEvent([this](Control& s) { FLBChange(s); })},
         {"BtnStretchClick", NotifyEvent([this](Control& s) { BtnStretchClick(s); })},
         {"BtnExitClick", NotifyEvent([this](Control& s) { BtnExitClick(s); })},
+        {"ButtonVollbildClick", NotifyEvent([this](Control& s) { ButtonVollbildClick(s); })},
+        {"BtnCpyClpClick", NotifyEvent([this](Control& s) { BtnCpyClpClick(s); })},
+        {"BtnThumbClick", NotifyEvent([this](Control& s) { BtnThumbClick(s); })},
         {"PopupItemRefreshClick", NotifyEvent([this](Control& s) { PopupItemRefreshClick(s); })},
         {"DriveComboBox1Change", NotifyEvent([this](Control& s) { DriveComboBox1Change(s); })},
         {"DriveComboBox1KeyPress", KeyPressEvent([this](Control& s, char& k) { DriveComboBox1KeyPress(s, k); })},
@@ -240,20 +243,6 @@ void TMainForm::BtnStretchClick(Control&) {
     PanelLED->SetColor(PanelLED->GetColor() == kLedOff ? kLedOn : kLedOff);
     PMI->SetStretch(!PMI->Stretch());
     FitImagePanel();
-}
-
-void TMainForm::ResetImagePanel() {
-    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), kDesignPictureArea.panel.width,
-                          kDesignPictureArea.panel.height);
-    PMI->SetBounds(PMI->Left(), PMI->Top(), kDesignPictureArea.picture.width,
-                   kDesignPictureArea.picture.height);
-}
-
-void TMainForm::FitImagePanel() {
-    const PictureArea area =
-        FitPictureArea(PMI->ImageWidth(), PMI->ImageHeight(), ClientWidth(), ClientHeight(), PMI->Stretch());
-    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), area.panel.width, area.panel.height);
-    PMI->SetBounds(PMI->Left(), PMI->Top(), area.picture.width, area.picture.height);
 }
 
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -104,6 +104,8 @@ class TMainForm : public ui::Form {
     void ButtonVollbildClick(ui::Control& sender);
     void BtnCpyClpClick(ui::Control& sender);
     void BtnThumbClick(ui::Control& sender);
+    // The full-screen view has closed: the selected name and the layout again.
+    void FullViewClosed();
     void ShowAbout();
     void ShowHelpContents();
     void ShowOptionsDialog();

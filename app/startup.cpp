@@ -1,34 +1,47 @@
 #include "app/startup.h"
 
 #include "app/mainfrm.h"
+#include "app/pictureinfo.h"
 #include "app/programpaths.h"
 #include "fullview/fviewfrm.h"
 #include "settings/store.h"
-#include "app/pictureinfo.h"
 #include "ui/application.h"
 
-#include <cstdlib>
 #include <memory>
+
+#include <shellapi.h>
 
 namespace corv {
 
 namespace {
+
 DWORD Attributes(const std::string& path) {
     return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
 }
 
-std::vector<std::string> CommandLineArguments() {
-    std::vector<std::string> arguments;
-    for (int i = 1; i < __argc; ++i)
-        arguments.emplace_back(__argv[i]);
-    return arguments;
+// The first command-line argument, as the system splits the command line; empty without one.
+std::string FirstArgument() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::string first;
+    if (arguments && count > 1) {
+        const int size = WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, nullptr, 0, nullptr, nullptr);
+        if (size > 1) {
+            first.resize(static_cast<std::size_t>(size - 1));
+            WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, first.data(), size, nullptr, nullptr);
+        }
+    }
+    LocalFree(arguments);
+    return first;
 }
+
 } // namespace
 
 void OpenStartTarget(TMainForm& form, const std::vector<std::string>& arguments) {
     if (!arguments.empty()) {
         const std::string& argument = arguments.front();
         GoToPath(form, argument, false);
+        // Only an existing picture file is shown; other files are only selected.
         const DWORD attributes = Attributes(argument);
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
             IsPictureFile(argument))
@@ -50,7 +63,9 @@ int RunProgram(int showCommand) {
     auto mainForm = std::make_unique<TMainForm>(nullptr);
     // The full-screen window lives hidden for the whole run.
     auto fullView = std::make_unique<TFullViewForm>(nullptr);
-    OpenStartTarget(*mainForm, CommandLineArguments());
+    fullView->OnViewClosed = [form = mainForm.get()] { form->FullViewClosed(); };
+    const std::string argument = FirstArgument();
+    OpenStartTarget(*mainForm, argument.empty() ? std::vector<std::string>{} : std::vector<std::string>{argument});
     ui::App().Run(*mainForm);
     fullView.reset();
     mainForm.reset();

@@ -1,7 +1,11 @@
 #include "fullview/fviewfrm.h"
 
 #include "resources/fullview_layout.h"
+#include "settings/store.h"
+#include "ui/application.h"
 #include "ui/layout.h"
+
+#include <algorithm>
 
 namespace corv {
 
@@ -14,7 +18,43 @@ TFullViewForm::TFullViewForm(ui::Component* owner)
     ui::BuildLayout(*this, FullViewFormDesign(), {});
     PMI = &ui::ControlAs<TPictureView>(*this, "PMI");
     SetWindowState(ui::WindowState::Maximized);
+    OnClick = [this](ui::Control&) { Close(); };
+    OnKeyPress = [this](ui::Control&, char& key) {
+        if (key == 13 || key == 27 || key == ' ') Close();
+    };
+    OnClose = [this](ui::Form&, ui::CloseAction& action) {
+        action = ui::CloseAction::Hide;
+        ui::App().SetScreenCursor(ui::ScreenCursor::Default);
+        FullViewActive = false;
+        if (OnViewClosed) OnViewClosed();
+    };
     if (!FullViewForm) FullViewForm = this;
+}
+
+void TFullViewForm::ShowView() {
+    if (!ShowMouse) ui::App().SetScreenCursor(ui::ScreenCursor::None);
+    ZoomLevel = 0;
+    FullViewActive = true;
+    SizeToScreen();
+    Show();
+    SetFocus();
+}
+
+void TFullViewForm::SizeToScreen() {
+    if (PMI->Visible()) PMI->SetBounds(0, 0, PMI->Picture().Width(), PMI->Picture().Height());
+    const int width = std::max(GetSystemMetrics(SM_CXSCREEN), PMI->Width());
+    const int height = std::max(GetSystemMetrics(SM_CYSCREEN), PMI->Height());
+    SetBounds(0, 0, width, height);
+}
+
+void TFullViewForm::WriteLine(const std::string& text) {
+    if (!HandleAllocated()) return;
+    Repaint();
+    WindowDc dc(Handle());
+    ScopedSelect font(dc.Get(), FontHandle());
+    SetTextColor(dc.Get(), ui::ToRgb(Font().color));
+    SetBkColor(dc.Get(), ui::ToRgb(GetColor()));
+    TextOutA(dc.Get(), 0, 0, text.c_str(), static_cast<int>(text.size()));
 }
 
 TFullViewForm::~TFullViewForm() {

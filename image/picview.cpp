@@ -339,7 +339,7 @@ HWND TPictureView::MessageOwner() const {
 }
 
 void TPictureView::ShowError(const std::string& text, UINT icon, const char* caption) const {
-    BeepMessageBox(MessageOwner(), icon, MB_OK, text, caption);
+    if (!quietErrors_) BeepMessageBox(MessageOwner(), icon, MB_OK, text, caption);
 }
 
 // --- clipboard -------------------------------------------------------------------------------------

@@ -114,6 +114,11 @@ class TPictureView : public ui::CustomControl {
     // The depth code used for lAutoMatic on this control's display.
     int DepthFromDisplay() const;
 
+    // While set, failures are not reported with message boxes (the full-screen view reports them on
+    // its own surface instead of covering it with boxes).
+    bool QuietErrors() const { return quietErrors_; }
+    void SetQuietErrors(bool value) { quietErrors_ = value; }
+
   protected:
     void GetCreateParams(CreateParams& params) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -155,6 +160,7 @@ class TPictureView : public ui::CustomControl {
     std::string imageType_;
     int imageWidth_ = 0, imageHeight_ = 0, imageBits_ = 0, imagePlanes_ = 0, imageFileSize_ = 0;
     std::string imageCompression_;
+    bool quietErrors_ = false;
 };
 
 } // namespace corv

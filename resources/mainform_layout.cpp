@@ -172,6 +172,8 @@ constexpr EventDesign kMainEvents[] = {
     {"MainForm", "OnClose", "FormClose"},   {"MainForm", "OnKeyUp", "FormKeyUp"},
     {"FLB", "OnChange", "FLBChange"},       {"BtnStretch", "OnClick", "BtnStretchClick"},
     {"BtnExit", "OnClick", "BtnExitClick"}, {"PopupItemRefresh", "OnClick", "PopupItemRefreshClick"},
+    {"ButtonVollbild", "OnClick", "ButtonVollbildClick"}, {"BtnCpyClp", "OnClick", "BtnCpyClpClick"},
+    {"BtnThumb", "OnClick", "BtnThumbClick"},
     {"DriveComboBox1", "OnChange", "DriveComboBox1Change"},
     {"DriveComboBox1", "OnKeyPress", "DriveComboBox1KeyPress"},
     {"FLB", "OnKeyDown", "FLBKeyDown"},

@@ -210,7 +210,21 @@ bool Form::VertScrollVisible() const {
 }
 
 void Form::UpdateScrollBars() {
-    if (!autoScroll_ || !Handle() || scrolling_ || IsIconic(Handle())) return;
+    if (!autoScroll_ || !Handle() || IsIconic(Handle())) return;
+    // Showing a bar resizes the client, and the resize handler may move the controls: decide again
+    // once the outer decision is done, with the controls where they ended up.
+    if (scrolling_) {
+        scrollsPending_ = true;
+        return;
+    }
+    for (int round = 0; round < 4; ++round) {
+        scrollsPending_ = false;
+        DecideScrollBars();
+        if (!scrollsPending_) break;
+    }
+}
+
+void Form::DecideScrollBars() {
     scrolling_ = true;
     RECT client;
     GetClientRect(Handle(), &client);

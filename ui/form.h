@@ -92,6 +92,7 @@ class Form : public Control {
     void ChildBoundsChanged() override { UpdateScrollBars(); }
 
   private:
+    void DecideScrollBars();
     void Scroll(int bar, int request);
     void ScrollBy(int dx, int dy);
     void FocusFirst();
@@ -104,6 +105,7 @@ class Form : public Control {
     int minWidth_ = 0, minHeight_ = 0;
     bool autoScroll_ = false;
     bool scrolling_ = false;
+    bool scrollsPending_ = false;
     int hpos_ = 0, vpos_ = 0;
     int contentWidth_ = 0, contentHeight_ = 0;
     Control* activeControl_ = nullptr;

@@ -35,21 +35,4 @@ Extent AtLeast(Extent size, Extent minimum) {
     return {std::max(size.width, minimum.width), std::max(size.height, minimum.height)};
 }
 
-PictureArea FitPictureArea(int imageWidth, int imageHeight, int clientWidth, int clientHeight, bool stretch) {
-    if (imageWidth < 1) return kDesignPictureArea;
-    if (!stretch) return {{imageWidth + 8, imageHeight + 8}, {imageWidth, imageHeight}};
-    const int freeWidth = clientWidth - 248;
-    const int freeHeight = clientHeight - 16;
-    // No height or no free room gives no meaningful ratio: keep the design size.
-    if (imageHeight < 1 || freeWidth < 1 || freeHeight < 1) return kDesignPictureArea;
-    const double ratio = static_cast<double>(imageWidth) / imageHeight;
-    const double inverse = static_cast<double>(imageHeight) / imageWidth;
-    if (static_cast<double>(freeWidth) / freeHeight >= ratio) {
-        const int width = static_cast<int>(freeHeight * ratio);
-        return {{width + 9, clientHeight - 8}, {width + 1, freeHeight}};
-    }
-    const int height = static_cast<int>(freeWidth * inverse);
-    return {{clientWidth - 240, height + 9}, {freeWidth, height + 1}};
-}
-
 } // namespace corv

@@ -29,14 +29,4 @@ struct Extent {
 };
 Extent AtLeast(Extent size, Extent minimum);
 
-// The picture panel and the picture inside it: the design size without a picture, the picture's own
-// size plus a 4-pixel frame, or stretched into the free area right of the file panel keeping the
-// picture's aspect ratio.
-struct PictureArea {
-    Extent panel;
-    Extent picture;
-};
-inline constexpr PictureArea kDesignPictureArea{{360, 272}, {352, 264}};
-PictureArea FitPictureArea(int imageWidth, int imageHeight, int clientWidth, int clientHeight, bool stretch);
-
 } // namespace corv

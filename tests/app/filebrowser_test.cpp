@@ -548,8 +548,8 @@ TEST_F(FileBrowserTest, FileOperationsDialogGetsTheFileOrTheDirectory) {
             if (form) {
                 from = form->EditFrom->Text();
                 to = form->EditTo->Text();
+                form->BtnClose->Click();
             }
-            PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
         }, 200);
         open();
         EXPECT_TRUE(found);

@@ -42,8 +42,10 @@ BOOL CALLBACK FindMain(HWND window, LPARAM param) {
 enum class State { Normal, Minimized, Maximized, NoWindow };
 bool g_fullViewWaiting = false;
 
-// Starts the program with the show command, reads its window state, closes it.
-State StartWith(WORD showCommand, const std::string& folder) {
+// Starts the program with the show command (and an argument), reads its window state and caption,
+// closes it.
+State StartWith(WORD showCommand, const std::string& folder, const std::string& argument = "",
+                std::string* caption = nullptr) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -52,6 +54,7 @@ State StartWith(WORD showCommand, const std::string& folder) {
     std::string commandLine = ProgramPath();
     commandLine.insert(commandLine.begin(), '"');
     commandLine.push_back('"');
+    if (!argument.empty()) commandLine += " \"" + argument + "\"";
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &process)) {
         ADD_FAILURE() << "cannot start " << commandLine;
@@ -68,6 +71,11 @@ State StartWith(WORD showCommand, const std::string& folder) {
         Found fullView{process.dwProcessId, nullptr, "TFullViewForm", false};
         EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&fullView));
         g_fullViewWaiting = fullView.window != nullptr;
+        if (caption) {
+            char text[256] = "";
+            GetWindowTextA(found.window, text, sizeof text);
+            *caption = text;
+        }
         state = IsIconic(found.window)   ? State::Minimized
                 : IsZoomed(found.window) ? State::Maximized
                                          : State::Normal;
@@ -113,6 +121,21 @@ TEST_F(StartupTest, NormalShortcutKeepsTheStoredState) {
     EXPECT_EQ(StartWith(SW_SHOWNORMAL, folder.Path()), State::Maximized);
     StoreMaximized(false);
     EXPECT_EQ(StartWith(SW_SHOWNORMAL, folder.Path()), State::Normal);
+}
+
+TEST_F(StartupTest, APictureNamedOnTheCommandLineIsShown) {
+    const std::string picture = folder / "Shown.jpg";
+    ASSERT_TRUE(CopyFileA(CORV_FIXTURE_DIR "\\jpeg\\baseline-444.jpg", picture.c_str(), FALSE));
+    test::WriteFileBytes(folder / "notes.txt", "not a picture");
+    std::string caption;
+    StartWith(SW_SHOWNORMAL, folder.Path(), picture, &caption);
+    EXPECT_EQ(caption, "Corvane - [SHOWN.JPG]");
+    StartWith(SW_SHOWNORMAL, folder.Path(), folder / "notes.txt", &caption);
+    EXPECT_EQ(caption, "Corvane") << "other files are not loaded";
+    StartWith(SW_SHOWNORMAL, folder.Path(), folder.Path(), &caption);
+    EXPECT_EQ(caption, "Corvane") << "a directory is ignored";
+    StartWith(SW_SHOWNORMAL, folder.Path(), folder / "missing.jpg", &caption);
+    EXPECT_EQ(caption, "Corvane") << "so is a name that does not exist";
 }
 
 } // namespace

@@ -121,46 +121,5 @@ TEST(LayoutMath, MinimumSizeRaisesEachSideAlone) {
     EXPECT_EQ(b.height, 467);
 }
 
-TEST(PictureArea, DesignSizeWithoutPicture) {
-    const PictureArea area = FitPictureArea(0, 0, 848, 416, true);
-    EXPECT_EQ(area.panel.width, 360);
-    EXPECT_EQ(area.panel.height, 272);
-    EXPECT_EQ(area.picture.width, 352);
-    EXPECT_EQ(area.picture.height, 264);
-}
-
-TEST(PictureArea, UnscaledPictureGetsAFourPixelFrame) {
-    const PictureArea area = FitPictureArea(2000, 1500, 598, 440, false);
-    EXPECT_EQ(area.panel.width, 2008);
-    EXPECT_EQ(area.panel.height, 1508);
-    EXPECT_EQ(area.picture.width, 2000);
-    EXPECT_EQ(area.picture.height, 1500);
-}
-
-TEST(PictureArea, StretchedWidthLimited) {
-    // Free area 600 x 400 for a 2:1 picture: the width limits.
-    const PictureArea area = FitPictureArea(100, 50, 848, 416, true);
-    EXPECT_EQ(area.picture.width, 600);
-    EXPECT_EQ(area.picture.height, 301);
-    EXPECT_EQ(area.panel.width, 608);
-    EXPECT_EQ(area.panel.height, 309);
-}
-
-TEST(PictureArea, StretchedHeightLimited) {
-    // Free area 600 x 400 for a 1:2 picture: the height limits, 400 x 0.5 = 200 wide.
-    const PictureArea area = FitPictureArea(50, 100, 848, 416, true);
-    EXPECT_EQ(area.picture.width, 201);
-    EXPECT_EQ(area.picture.height, 400);
-    EXPECT_EQ(area.panel.width, 209);
-    EXPECT_EQ(area.panel.height, 408);
-}
-
-TEST(PictureArea, NoRatioKeepsTheDesignSize) {
-    const PictureArea zeroHeight = FitPictureArea(100, 0, 848, 416, true);
-    EXPECT_EQ(zeroHeight.panel.width, 360);
-    const PictureArea noRoom = FitPictureArea(100, 50, 848, 16, true);
-    EXPECT_EQ(noRoom.picture.height, 264);
-}
-
 } // namespace
 } // namespace corv

@@ -1,0 +1,149 @@
+// The main window's picture panel: loading a chosen file, the caption and information line, sizing the
+// panel to the picture, and the Stretch, Fullview, Copy and Thumbnails buttons.
+#include "app/mainfrm.h"
+
+#include "app/pictureinfo.h"
+#include "settings/pathtext.h"
+#include "settings/system.h"
+#include "settings/store.h"
+#include "ui/application.h"
+
+#include <shellapi.h>
+
+namespace corv {
+
+using namespace ui;
+
+namespace {
+
+std::string NamePart(const std::string& path) {
+    const auto slash = path.find_last_of("\\:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string UpperCaseAnsi(std::string text) {
+    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+} // namespace
+
+void TMainForm::LoadPicture(const std::string& fileName) {
+    if (fileName == CurrentFile) return;
+    CurrentFile = fileName;
+    App().SetTitle("Corvane - [" + UpperCaseAnsi(NamePart(fileName)) + "]");
+    SetCaption(App().Title());
+
+    // Boxes would cover the full-screen view: there the failure is written on its surface instead.
+    PMI->SetQuietErrors(FullViewActive);
+    bool ok = false;
+    bool raised = false;
+    try {
+        ok = PMI->ReadImageInfo(fileName);
+    } catch (...) {
+        raised = true;
+    }
+    if (!ok) {
+        ShowPicture(false);
+        LabelImageinfo->SetCaption("Imageinfo:  N/A");
+        if (raised && !FullViewActive)
+            BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Not a valid graphic image", "Error");
+        if (FullViewForm)
+            FullViewForm->WriteLine("\"" + NamePart(fileName) + "\" is not a valid graphic image !");
+        return;
+    }
+
+    Loading = true;
+    PMI->SetVisible(false);
+    PanelImage->SetCaption("");
+    LabelImageinfo->SetCaption("Imageinfo:  " + std::to_string(PMI->ImageWidth()) + "x" +
+                               std::to_string(PMI->ImageHeight()) + "x" +
+                               ColorCountText(PMI->ImageBits() * PMI->ImagePlanes()) + " - " +
+                               PMI->ImageCompression());
+    // With the pointer hidden over the full-screen view it stays hidden while loading.
+    const bool showCursor = !(FullViewActive && !ShowMouse);
+    if (showCursor) App().SetScreenCursor(ScreenCursor::HourGlass);
+    Button* const buttons[] = {BtnStretch, ButtonVollbild, BtnCpyClp, BtnThumb, BtnExit};
+    for (Button* button : buttons) button->SetEnabled(false);
+    SetEnabled(false);
+    try {
+        PMI->SetImageName(fileName);
+        App().ProcessMessages();
+        ShowPicture(true);
+    } catch (...) {
+        // A failed decode leaves the picture hidden until the next load; the user saw the reason already.
+        Loading = false;
+    }
+    for (Button* button : buttons) button->SetEnabled(true);
+    SetEnabled(true);
+    if (showCursor) App().SetScreenCursor(ScreenCursor::Default);
+}
+
+void TMainForm::ShowPicture(bool visible) {
+    PMI->SetVisible(visible);
+    if (FullViewForm) FullViewForm->PMI->SetVisible(visible);
+    if (visible) {
+        FitImagePanel();
+        if (FullViewForm) {
+            // Shares the decoded bitmap: no second copy of the pixels.
+            FullViewForm->PMI->SetPicture(PMI->Picture());
+            if (FullViewActive) FullViewForm->SizeToScreen();
+        }
+    } else {
+        PMI->SetImageName("");
+        if (FullViewForm) FullViewForm->PMI->SetImageName("");
+        ResetImagePanel();
+        BtnCpyClp->SetEnabled(false);
+    }
+    PanelImage->SetCaption("Corvane");
+    Loading = false;
+}
+
+void TMainForm::ResetImagePanel() {
+    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), DesignImagePanel.panelWidth,
+                          DesignImagePanel.panelHeight);
+    PMI->SetBounds(PMI->Left(), PMI->Top(), DesignImagePanel.viewWidth, DesignImagePanel.viewHeight);
+}
+
+void TMainForm::FitImagePanel() {
+    const ImagePanelLayout layout =
+        FitImagePanelLayout(PMI->ImageWidth(), PMI->ImageHeight(), ClientWidth(), ClientHeight(), PMI->Stretch());
+    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), layout.panelWidth, layout.panelHeight);
+    PMI->SetBounds(PMI->Left(), PMI->Top(), layout.viewWidth, layout.viewHeight);
+}
+
+void TMainForm::ButtonVollbildClick(Control&) {
+    FLB->SetFocus();
+    if (FullViewForm) FullViewForm->ShowView();
+}
+
+void TMainForm::FullViewClosed() {
+    LabelFilename->SetCaption("Filename: " + NamePart(FLB->FileName()));
+    FormResize(*this);
+}
+
+void TMainForm::BtnCpyClpClick(Control&) {
+    App().SetScreenCursor(ScreenCursor::HourGlass);
+    PMI->CopyToClipboard();
+    App().SetScreenCursor(ScreenCursor::Default);
+}
+
+void TMainForm::BtnThumbClick(Control&) {
+    if (ThumbsOpen) return; // the thumbnail window, once it exists, is only brought forward here
+    BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Display the Thumbnails of " + FLB->Directory() + " ?",
+                   "Question");
+    // The thumbnail window comes with its own work; until then a Yes opens nothing.
+}
+
+void TMainForm::RunWithShell(const std::string& fileName) {
+    const unsigned code =
+        static_cast<unsigned>(ShellExecuteFile(fileName, "", ExtractDir(fileName), SW_SHOWNORMAL)) & 0xFFFF;
+    if (code <= 30 || code == 32)
+        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot execute file ! Maybe not enough memory available.",
+                       "Error");
+    else if (code == SE_ERR_NOASSOC)
+        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot execute file ! File-Extension is not associated.",
+                       "Error");
+}
+
+} // namespace corv

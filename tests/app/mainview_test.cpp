@@ -1,0 +1,300 @@
+// Picture viewing in the main window: LoadPicture, the panel layout, the buttons, the shell.
+#include "app/mainfrm.h"
+#include "app/programpaths.h"
+#include "fullview/fviewfrm.h"
+#include "settings/store.h"
+#include "tests/support/winsupport.h"
+#include "tests/ui/uitest.h"
+#include "ui/application.h"
+
+#include <gtest/gtest.h>
+
+#include <psapi.h>
+
+#include <memory>
+
+namespace corv {
+namespace {
+
+using test::Pump;
+using test::ScriptedMessageBoxes;
+
+const std::string kFixtures = CORV_FIXTURE_DIR;
+
+std::string Fixture(const std::string& relative) {
+    std::string path = kFixtures + "\\" + relative;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+// A 24-bit bitmap file of one colour.
+std::string SolidBmp(int width, int height, COLORREF color) {
+    const int stride = (width * 3 + 3) & ~3;
+    const DWORD pixels = static_cast<DWORD>(stride * height);
+    BITMAPFILEHEADER file{0x4D42, 54 + pixels, 0, 0, 54};
+    BITMAPINFOHEADER info{40, width, height, 1, 24, BI_RGB, pixels, 0, 0, 0, 0};
+    std::string bytes(reinterpret_cast<const char*>(&file), 14);
+    bytes.append(reinterpret_cast<const char*>(&info), 40);
+    std::string row(static_cast<std::size_t>(stride), '\0');
+    for (int x = 0; x < width; ++x) {
+        row[x * 3] = static_cast<char>(GetBValue(color));
+        row[x * 3 + 1] = static_cast<char>(GetGValue(color));
+        row[x * 3 + 2] = static_cast<char>(GetRValue(color));
+    }
+    for (int y = 0; y < height; ++y) bytes += row;
+    return bytes;
+}
+
+void ForgetQuit() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    ui::App().ResetTerminated();
+}
+
+class MainViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ProgramDir = folder.Path();
+        HelpFileName = ProgramDir + "\\CORV32.HLP";
+        ui::App().SetCmdShow(SW_SHOWNORMAL);
+        ForgetQuit();
+        LoadSettings();
+        form = std::make_unique<TMainForm>(nullptr);
+        fullView = std::make_unique<TFullViewForm>(nullptr);
+        fullView->OnViewClosed = [this] { form->FullViewClosed(); };
+        form->Show();
+        Pump();
+    }
+    void TearDown() override {
+        fullView.reset();
+        form.reset();
+        FullViewActive = false;
+        ForgetQuit();
+    }
+    bool ButtonsEnabled() const {
+        return form->BtnStretch->Enabled() && form->ButtonVollbild->Enabled() && form->BtnCpyClp->Enabled() &&
+               form->BtnThumb->Enabled() && form->BtnExit->Enabled() && IsWindowEnabled(form->Handle());
+    }
+
+    test::ScratchKey key{SettingsKey};
+    test::TempFolder folder;
+    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<TFullViewForm> fullView;
+};
+
+} // namespace
+
+TEST_F(MainViewTest, GoodFilesOfEveryFormatGetCaptionAndInformationLine) {
+    struct Case {
+        const char* file;
+        const char* info;
+    } cases[] = {
+        {"jpeg/baseline-420.jpg", "Imageinfo:  45x30x16M - JPEG Baseline"},
+        {"gif/87a-global.gif", "Imageinfo:  45x30xN/A - LZW"},
+        {"tiff/packbits.tif", "Imageinfo:  45x30x16M - PackBits"},
+        {"bmp/v3-8.bmp", nullptr},
+        {"pcx/v5-8bit.pcx", "Imageinfo:  45x30x256 - RLE"},
+        {"png/palette4.png", "Imageinfo:  45x30x16 - Deflate"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string name = Fixture(c.file);
+        form->LoadPicture(name);
+        std::string upperName = name.substr(name.find_last_of('\\') + 1);
+        CharUpperA(upperName.data());
+        EXPECT_EQ(test::WindowText(form->Handle()), "Corvane - [" + upperName + "]");
+        if (c.info) {
+            EXPECT_EQ(form->LabelImageinfo->Caption(), c.info);
+        }
+        EXPECT_EQ(form->CurrentFile, name);
+        EXPECT_TRUE(form->PMI->Visible());
+        EXPECT_EQ(form->PMI->Width(), 45);
+        EXPECT_EQ(form->PanelImage->Width(), 53);
+        EXPECT_TRUE(ButtonsEnabled());
+        EXPECT_FALSE(form->Loading);
+        EXPECT_EQ(form->PanelImage->Caption(), "Corvane");
+        EXPECT_TRUE(fullView->PMI->Picture().SharesGraphicWith(form->PMI->Picture()))
+            << "the full-screen view holds the same picture, not a copy of its pixels";
+    }
+}
+
+TEST_F(MainViewTest, BrokenFileGivesTheFailedStateAndTheLibrarysBox) {
+    form->LoadPicture(Fixture("jpeg/baseline-420.jpg"));
+    test::WriteFileBytes(folder / "broken.jpg", "this is not a picture");
+    {
+        ScriptedMessageBoxes boxes({IDOK});
+        form->LoadPicture(folder / "broken.jpg");
+        ASSERT_EQ(boxes.Asked().size(), 1u);
+        EXPECT_EQ(boxes.Asked()[0].caption, "Error");
+    }
+    EXPECT_EQ(test::WindowText(form->Handle()), "Corvane - [BROKEN.JPG]");
+    EXPECT_EQ(form->LabelImageinfo->Caption(), "Imageinfo:  N/A");
+    EXPECT_FALSE(form->PMI->Visible());
+    EXPECT_TRUE(form->PMI->Picture().Empty());
+    EXPECT_FALSE(form->BtnCpyClp->Enabled());
+    EXPECT_EQ(form->PanelImage->Width(), 360);
+    EXPECT_EQ(form->PMI->Width(), 352);
+    EXPECT_EQ(form->PanelImage->Caption(), "Corvane");
+    EXPECT_FALSE(fullView->PMI->Visible());
+
+    // The same name again is not loaded again: no second box.
+    form->LoadPicture(folder / "broken.jpg");
+}
+
+TEST_F(MainViewTest, NoBoxWhileTheFullScreenViewShows) {
+    test::WriteFileBytes(folder / "broken.gif", "GIF89a but nothing more");
+    FullViewActive = true;
+    ScriptedMessageBoxes boxes; // any box fails the test
+    form->LoadPicture(folder / "broken.gif");
+    EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_EQ(form->LabelImageinfo->Caption(), "Imageinfo:  N/A");
+}
+
+TEST_F(MainViewTest, SameNameTwiceLoadsOnceAnotherInBetweenLoadsAgain) {
+    const std::string a = Fixture("bmp/v3-24.bmp"), b = Fixture("gif/87a-global.gif");
+    form->LoadPicture(a);
+    const TPicture first = form->PMI->Picture();
+    form->LoadPicture(a);
+    EXPECT_TRUE(form->PMI->Picture().SharesGraphicWith(first)) << "not loaded again";
+    form->LoadPicture(b);
+    form->LoadPicture(a);
+    EXPECT_FALSE(form->PMI->Picture().SharesGraphicWith(first)) << "loaded again after another file";
+}
+
+TEST_F(MainViewTest, ButtonsComeBackAfterADecodeThatFails) {
+    // The header is whole, the pixel data cut off: the header read succeeds, the decode fails.
+    const std::string png = test::ReadFileBytes(Fixture("png/rgb8.png"));
+    test::WriteFileBytes(folder / "cut.png", png.substr(0, 60));
+    ScriptedMessageBoxes boxes({IDOK, IDOK});
+    form->LoadPicture(folder / "cut.png");
+    ASSERT_EQ(boxes.Asked().size(), 2u);
+    EXPECT_EQ(boxes.Asked()[1].text, "Reading png file failed");
+    EXPECT_TRUE(ButtonsEnabled());
+    EXPECT_TRUE(form->BtnCpyClp->Enabled()) << "enabled after every attempt that got this far";
+    EXPECT_FALSE(form->Loading);
+    EXPECT_EQ(ui::App().GetScreenCursor(), ui::ScreenCursor::Default);
+}
+
+TEST_F(MainViewTest, StretchedPictureFitsTheFreeArea) {
+    test::WriteFileBytes(folder / "wide.bmp", SolidBmp(100, 50, RGB(0, 0, 255)));
+    // A client of 848 x 416 would be below the minimum outer height; the width limits either way.
+    form->SetClientSize(848, 516);
+    Pump();
+    ASSERT_EQ(form->ClientWidth(), 848);
+    ASSERT_EQ(form->ClientHeight(), 516);
+    form->BtnStretchClick(*form->BtnStretch);
+    EXPECT_TRUE(form->PMI->Stretch());
+    EXPECT_EQ(form->PanelLED->GetColor(), RGB(255, 0, 0));
+    EXPECT_EQ(form->PanelImage->Width(), 360) << "without a picture the area keeps its design size";
+    form->LoadPicture(folder / "wide.bmp");
+    EXPECT_EQ(form->PMI->Width(), 600);
+    EXPECT_EQ(form->PMI->Height(), 301);
+    EXPECT_EQ(form->PanelImage->Width(), 608);
+    EXPECT_EQ(form->PanelImage->Height(), 309);
+    form->BtnStretchClick(*form->BtnStretch);
+    EXPECT_EQ(form->PanelLED->GetColor(), RGB(128, 0, 0));
+    EXPECT_EQ(form->PMI->Width(), 100);
+    EXPECT_EQ(form->PanelImage->Width(), 108);
+}
+
+TEST_F(MainViewTest, BigPictureUnstretchedMakesTheWindowScroll) {
+    test::WriteFileBytes(folder / "big.bmp", SolidBmp(2000, 1500, RGB(0, 128, 0)));
+    form->LoadPicture(folder / "big.bmp");
+    Pump();
+    EXPECT_EQ(form->PanelImage->Width(), 2008);
+    EXPECT_EQ(form->PanelImage->Height(), 1508);
+    EXPECT_TRUE(form->HorzScrollVisible());
+    EXPECT_TRUE(form->VertScrollVisible());
+}
+
+TEST_F(MainViewTest, CopyButtonPutsThePictureOnTheClipboard) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    form->LoadPicture(Fixture("bmp/v3-24.bmp"));
+    form->BtnCpyClp->Click();
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+    EXPECT_EQ(ui::App().GetScreenCursor(), ui::ScreenCursor::Default);
+}
+
+TEST_F(MainViewTest, ThumbnailsQuestionAnsweredNo) {
+    ScriptedMessageBoxes boxes({IDNO});
+    form->BtnThumb->Click();
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].text, "Display the Thumbnails of " + form->FLB->Directory() + " ?");
+    EXPECT_EQ(boxes.Asked()[0].caption, "Question");
+    EXPECT_EQ(boxes.Asked()[0].buttons, static_cast<UINT>(MB_YESNO));
+    EXPECT_EQ(boxes.Asked()[0].beepType, static_cast<UINT>(MB_ICONQUESTION));
+    EXPECT_FALSE(form->ThumbsOpen);
+}
+
+TEST_F(MainViewTest, ShellMessagesByResultCode) {
+    {
+        ScriptedMessageBoxes boxes({IDOK});
+        form->RunWithShell(folder / "missing.xyz");
+        ASSERT_EQ(boxes.Asked().size(), 1u);
+        EXPECT_EQ(boxes.Asked()[0].text, "Cannot execute file ! Maybe not enough memory available.");
+        EXPECT_EQ(boxes.Asked()[0].caption, "Error");
+    }
+    test::WriteFileBytes(folder / "data.corvunknown", "x");
+    ScriptedMessageBoxes boxes({IDOK});
+    form->RunWithShell(folder / "data.corvunknown");
+    ASSERT_EQ(boxes.Asked().size(), 1u);
+    EXPECT_EQ(boxes.Asked()[0].text, "Cannot execute file ! File-Extension is not associated.");
+}
+
+TEST_F(MainViewTest, FullViewShowsThePictureAndAClickOrEscapeHidesIt) {
+    form->LoadPicture(Fixture("bmp/v3-24.bmp"));
+    form->ButtonVollbild->Click();
+    Pump();
+    EXPECT_TRUE(FullViewActive);
+    EXPECT_TRUE(IsWindowVisible(fullView->Handle()));
+    EXPECT_EQ(fullView->Left(), 0);
+    EXPECT_GE(fullView->Width(), GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(fullView->PMI->Width(), 45);
+    PostMessageA(fullView->Handle(), WM_CHAR, 27, 0);
+    Pump();
+    EXPECT_FALSE(FullViewActive);
+    EXPECT_FALSE(IsWindowVisible(fullView->Handle()));
+    form->ButtonVollbild->Click();
+    Pump();
+    fullView->Click();
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(fullView->Handle()));
+}
+
+TEST_F(MainViewTest, FailureTextIsWrittenOnTheFullScreenView) {
+    fullView->ShowView();
+    Pump();
+    test::WriteFileBytes(folder / "bad.tif", "II*\0garbage");
+    form->LoadPicture(folder / "bad.tif");
+    Pump(5);
+    // Red text at the top-left corner of the black view.
+    WindowDc dc(fullView->Handle());
+    int red = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 200; ++x) red += GetPixel(dc.Get(), x, y) == RGB(255, 0, 0);
+    EXPECT_GT(red, 20);
+}
+
+TEST_F(MainViewTest, HundredLoadsOfDifferentPicturesKeepHandlesFlat) {
+    const char* files[] = {"jpeg/progressive.jpg", "png/palette8.png", "gif/87a-local.gif",
+                           "tiff/deflate.tif",     "bmp/rle8.bmp",     "pcx/im-24.pcx"};
+    form->LoadPicture(Fixture(files[5]));
+    const long bitmaps = LiveHandles(HandleKind::Bitmap), palettes = LiveHandles(HandleKind::Palette);
+    PROCESS_MEMORY_COUNTERS before{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+    for (int i = 0; i < 100; ++i) form->LoadPicture(Fixture(files[i % 6]));
+    form->LoadPicture(Fixture(files[0]));
+    form->LoadPicture(Fixture(files[5]));
+    EXPECT_EQ(LiveHandles(HandleKind::Bitmap), bitmaps);
+    EXPECT_EQ(LiveHandles(HandleKind::Palette), palettes);
+    EXPECT_EQ(LiveHandles(HandleKind::Dc), 0);
+    PROCESS_MEMORY_COUNTERS after{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+    EXPECT_LT(after.PagefileUsage, before.PagefileUsage + 2 * 1024 * 1024);
+}
+
+} // namespace corv
