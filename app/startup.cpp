@@ -65,7 +65,8 @@ int RunProgram(int showCommand) {
     auto fullView = std::make_unique<TFullViewForm>(nullptr);
     fullView->OnViewClosed = [form = mainForm.get()] { form->FullViewClosed(); };
     const std::string argument = FirstArgument();
-    OpenStartTarget(*mainForm, argument.empty() ? std::vector<std::string>{} : std::vector<std::string>{argument});
+    OpenStartTarget(*mainForm,
+                    argument.empty() ? std::vector<std::string>{} : std::vector<std::string>{argument});
     ui::App().Run(*mainForm);
     fullView.reset();
     mainForm.reset();

@@ -63,7 +63,8 @@ TFileOpForm::~TFileOpForm() {
 
 bool TFileOpForm::CheckSource() {
     if (!SourceFiles.empty()) return true;
-    BeepMessageBox(Handle(), MB_ICONINFORMATION, MB_OK, "Please select Source file(s) first !", "Information");
+    BeepMessageBox(Handle(), MB_ICONINFORMATION, MB_OK, "Please select Source file(s) first !",
+                   "Information");
     EditFrom->SelectAll();
     EditFrom->SetFocus();
     return false;

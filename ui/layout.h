@@ -83,7 +83,8 @@ struct FormDesign {
     std::span<const EventDesign> events;
 };
 
-using Handler = std::variant<NotifyEvent, KeyEvent, KeyPressEvent, MouseEvent, CloseEvent, DragOverEvent, DragDropEvent>;
+using Handler =
+    std::variant<NotifyEvent, KeyEvent, KeyPressEvent, MouseEvent, CloseEvent, DragOverEvent, DragDropEvent>;
 using HandlerTable = std::map<std::string, Handler>;
 
 // Makes a control of a kind for the builder; image/ registers its picture view this way.

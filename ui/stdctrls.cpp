@@ -239,13 +239,15 @@ void Edit::SelectAll() {
 
 int Edit::SelStart() const {
     DWORD start = 0, end = 0;
-    if (Handle()) SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (Handle())
+        SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return static_cast<int>(start);
 }
 
 int Edit::SelLength() const {
     DWORD start = 0, end = 0;
-    if (Handle()) SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (Handle())
+        SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return static_cast<int>(end - start);
 }
 

@@ -137,7 +137,8 @@ TEST_F(FileBrowserTest, EntriesAreBracketedSortedAndTheFileNameJoinsThem) {
     std::vector<std::string> texts;
     for (int i = 0; i < form->FLB->Count(); ++i)
         texts.push_back(form->FLB->Item(i));
-    EXPECT_EQ(texts, (std::vector<std::string>{"[..]", "[.]", "[sub]", "a.txt", "b.bmp", "Photo.bmp", "zeta.txt"}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"[..]", "[.]", "[sub]", "a.txt", "b.bmp", "Photo.bmp", "zeta.txt"}));
     EXPECT_EQ(Selected(), "[..]") << "a directory is entered with its first entry selected";
     EXPECT_EQ(form->LabelFilename->Caption(), "Filename: [..]");
     EXPECT_EQ(form->LabelPath->Caption(), ShortenPath(folder.Path(), 30));
@@ -286,7 +287,8 @@ TEST_F(FileBrowserTest, DeleteKeySendsTheFileToTheRecycleBinAndSelectsTheNeighbo
     Select(name);
     const int index = form->FLB->ItemIndex();
     const std::string next = form->FLB->Item(index + 1);
-    test::WindowWatcher confirm("", [](HWND box) { test::PressButton(box, IDYES); }, 5000);
+    test::WindowWatcher confirm(
+        "", [](HWND box) { test::PressButton(box, IDYES); }, 5000);
     Key(VK_DELETE);
     EXPECT_TRUE(confirm.Done()) << "the shell asked";
     Pump();
@@ -314,7 +316,8 @@ TEST_F(FileBrowserTest, ContextMenuDeleteOnTheLastFileSelectsTheNewLast) {
     // The right button selects the entry under it before the menu opens.
     const int last = form->FLB->Count() - 1;
     ASSERT_EQ(form->FLB->Item(last), name);
-    test::WindowWatcher confirm("", [](HWND box) { test::PressButton(box, IDYES); }, 8000);
+    test::WindowWatcher confirm(
+        "", [](HWND box) { test::PressButton(box, IDYES); }, 8000);
     test::AfterMessages([] { test::ChooseMenuItem(4); }, 200); // Select, Root, Refresh, Delete
     SendMessageA(List(), WM_RBUTTONDOWN, MK_RBUTTON, ItemPoint(List(), last));
     EXPECT_EQ(Selected(), name);
@@ -473,8 +476,8 @@ TEST_F(FileBrowserTest, AnUnreadableDriveWarnsAndGoesBackToThePreviousDrive) {
     HWND combo = form->DriveComboBox1->Handle();
     form->DriveComboBox1->ReadDrives();
     const std::string lostText{lost.Letter(), ':'};
-    const LRESULT index =
-        SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(lostText.c_str()));
+    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(lostText.c_str()));
     ASSERT_NE(index, CB_ERR) << "the selector lists " << lostText;
     std::vector<std::string> texts;
     test::WindowWatcher warning("Warnung", [&](HWND box) {
@@ -524,7 +527,8 @@ TEST_F(FileBrowserTest, SelectDirectoryStartsOnTheListsDirectoryAndGoesWhereChos
     });
     form->PopupItemSelDirClick(*form->FLB);
     ASSERT_TRUE(choose.Done());
-    EXPECT_NE(Upper(status).find(Upper(folder.Path().substr(folder.Path().rfind('\\') + 1))), std::string::npos)
+    EXPECT_NE(Upper(status).find(Upper(folder.Path().substr(folder.Path().rfind('\\') + 1))),
+              std::string::npos)
         << status;
     EXPECT_EQ(Upper(form->FLB->Directory()), Upper(folder / "sub"));
     EXPECT_EQ(Selected(), "[..]");
@@ -540,17 +544,19 @@ TEST_F(FileBrowserTest, FileOperationsDialogGetsTheFileOrTheDirectory) {
     const auto fields = [&](auto open) {
         std::string from, to;
         bool found = false;
-        test::AfterMessages([&] {
-            HWND dialog = FindWindowA("TFileOpForm", nullptr);
-            found = dialog != nullptr;
-            if (!dialog) return;
-            auto* form = dynamic_cast<TFileOpForm*>(ui::Control::FromHandle(dialog));
-            if (form) {
-                from = form->EditFrom->Text();
-                to = form->EditTo->Text();
-                form->BtnClose->Click();
-            }
-        }, 200);
+        test::AfterMessages(
+            [&] {
+                HWND dialog = FindWindowA("TFileOpForm", nullptr);
+                found = dialog != nullptr;
+                if (!dialog) return;
+                auto* form = dynamic_cast<TFileOpForm*>(ui::Control::FromHandle(dialog));
+                if (form) {
+                    from = form->EditFrom->Text();
+                    to = form->EditTo->Text();
+                    form->BtnClose->Click();
+                }
+            },
+            200);
         open();
         EXPECT_TRUE(found);
         return std::make_pair(from, to);
@@ -560,7 +566,11 @@ TEST_F(FileBrowserTest, FileOperationsDialogGetsTheFileOrTheDirectory) {
               std::make_pair(folder / "b.bmp", folder / "b.bmp"));
     EXPECT_EQ(GetFocus(), List());
     Select("[sub]");
-    EXPECT_EQ(fields([&] { Key(VK_INSERT); Pump(400); }), std::make_pair(folder.Path(), folder.Path()))
+    EXPECT_EQ(fields([&] {
+                  Key(VK_INSERT);
+                  Pump(400);
+              }),
+              std::make_pair(folder.Path(), folder.Path()))
         << "Insert on a directory entry";
     EXPECT_EQ(FindWindowA("TFileOpForm", nullptr), nullptr) << "freed after it closes";
 }
@@ -572,9 +582,12 @@ class DropTest : public FileBrowserTest {
         for (const char* name : {"one.txt", "two.txt", "three.txt"})
             test::WriteFileBytes(source / name, name);
     }
-    std::vector<std::string> Names() const { return {source / "one.txt", source / "two.txt", source / "three.txt"}; }
+    std::vector<std::string> Names() const {
+        return {source / "one.txt", source / "two.txt", source / "three.txt"};
+    }
     // Drops the names on the window, answering the question; true when the drop was released.
-    bool Drop(const std::vector<std::string>& names, int answer, std::vector<MessageBoxRequest>* asked = nullptr) {
+    bool Drop(const std::vector<std::string>& names, int answer,
+              std::vector<MessageBoxRequest>* asked = nullptr) {
         test::ScriptedMessageBoxes boxes({answer});
         HDROP drop = MakeDrop(names);
         SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
@@ -596,7 +609,8 @@ TEST_F(DropTest, YesMovesEveryFileIntoTheListsDirectory) {
     std::vector<MessageBoxRequest> asked;
     EXPECT_TRUE(Drop(names, IDYES, &asked));
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].text, "Move Files to " + form->FLB->Directory() + " ?\rYes = Move, No = Copy, Cancel = Do Nothing");
+    EXPECT_EQ(asked[0].text,
+              "Move Files to " + form->FLB->Directory() + " ?\rYes = Move, No = Copy, Cancel = Do Nothing");
     EXPECT_EQ(asked[0].caption, "Question");
     EXPECT_EQ(asked[0].beepType, static_cast<UINT>(MB_ICONQUESTION));
     EXPECT_EQ(asked[0].buttons, static_cast<UINT>(MB_YESNOCANCEL));

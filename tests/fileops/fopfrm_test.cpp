@@ -55,8 +55,8 @@ TEST_F(FileOpFormTest, DesignedAsADialogWithItsButtonRow) {
     std::vector<std::string> order;
     for (ui::Control* control : dialog->FocusOrder())
         if (control->TabStop()) order.push_back(control->Name());
-    EXPECT_EQ(order, (std::vector<std::string>{"EditFrom", "BtnBrowseFrom", "EditTo", "BtnBrowseTo", "BtnRename",
-                                               "BtnDelete", "BtnMove", "BtnCopy", "BtnClose"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"EditFrom", "BtnBrowseFrom", "EditTo", "BtnBrowseTo",
+                                               "BtnRename", "BtnDelete", "BtnMove", "BtnCopy", "BtnClose"}));
     // One row below the edits, in this order.
     const std::vector<ui::Button*> row{dialog->BtnRename, dialog->BtnDelete, dialog->BtnMove, dialog->BtnCopy,
                                        dialog->BtnClose};
@@ -79,15 +79,17 @@ TEST_F(FileOpFormTest, ShownModallyItIsCentredStartsInTheDestinationAndEscCloses
     HWND focus = nullptr;
     RECT bounds{};
     ui::Control* labelTarget = nullptr;
-    AfterMessages([&] {
-        focus = GetFocus();
-        GetWindowRect(modal.Handle(), &bounds);
-        // Alt+S is the source label's letter: its edit takes the focus.
-        PostMessageA(GetFocus(), WM_SYSCHAR, 's', 1 << 29);
-        Pump(50);
-        labelTarget = ui::Control::FromHandle(GetFocus());
-        PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
-    }, 200);
+    AfterMessages(
+        [&] {
+            focus = GetFocus();
+            GetWindowRect(modal.Handle(), &bounds);
+            // Alt+S is the source label's letter: its edit takes the focus.
+            PostMessageA(GetFocus(), WM_SYSCHAR, 's', 1 << 29);
+            Pump(50);
+            labelTarget = ui::Control::FromHandle(GetFocus());
+            PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+        },
+        200);
     EXPECT_EQ(modal.ShowModal(), ui::mrOk);
     EXPECT_EQ(focus, modal.EditTo->Handle());
     EXPECT_EQ(labelTarget, modal.EditFrom);
@@ -156,7 +158,8 @@ TEST_F(FileOpFormTest, EachButtonRunsItsOperationAndTheDialogStaysOpen) {
 
     // Delete uses only the source; the shell asks before it recycles.
     Fill(folder / "renamed.txt", "");
-    WindowWatcher confirm("", [](HWND box) { PressButton(box, IDYES); }, 5000);
+    WindowWatcher confirm(
+        "", [](HWND box) { PressButton(box, IDYES); }, 5000);
     dialog->BtnDelete->Click();
     EXPECT_TRUE(confirm.Done());
     EXPECT_FALSE(FileExists(folder / "renamed.txt"));
@@ -198,7 +201,8 @@ TEST_F(FileOpFormTest, BrowsingFromAFileNameStartsInItsFolderAndTakesAllItsFiles
     WindowWatcher cancel("Select a Location", [](HWND box) { PressButton(box, IDCANCEL); });
     dialog->BtnBrowseFrom->Click();
     ASSERT_TRUE(cancel.Done());
-    EXPECT_EQ(Upper(dialog->EditFrom->Text()), Upper(folder / "sub\\*.*")) << "a cancelled dialog keeps the text";
+    EXPECT_EQ(Upper(dialog->EditFrom->Text()), Upper(folder / "sub\\*.*"))
+        << "a cancelled dialog keeps the text";
 }
 
 TEST_F(FileOpFormTest, BrowsingTheDestinationTakesTheFolderAlone) {
@@ -213,7 +217,8 @@ TEST_F(FileOpFormTest, BrowsingTheDestinationTakesTheFolderAlone) {
     });
     dialog->BtnBrowseTo->Click();
     ASSERT_TRUE(choose.Done());
-    EXPECT_NE(Upper(status).find(Upper(folder.Path().substr(folder.Path().rfind('\\') + 1))), std::string::npos)
+    EXPECT_NE(Upper(status).find(Upper(folder.Path().substr(folder.Path().rfind('\\') + 1))),
+              std::string::npos)
         << "an existing directory is the start itself: " << status;
     EXPECT_EQ(Upper(dialog->EditTo->Text()), Upper(folder / "sub"));
 }

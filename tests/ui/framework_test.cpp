@@ -433,7 +433,8 @@ TEST(Layout, UnknownNamesAreDesignErrors) {
     EXPECT_THROW(
         BuildLayout(third, FormDesign{.font = {}, .controls = badKind, .menuItems = {}, .events = {}}, {}),
         std::logic_error);
-    constexpr ControlDesign badFocus[] = {{.name = "L", .kind = "TLabel", .caption = "&Name", .focusControl = "None"}};
+    constexpr ControlDesign badFocus[] = {
+        {.name = "L", .kind = "TLabel", .caption = "&Name", .focusControl = "None"}};
     Form fourth(nullptr, FormStyle{.className = "TLayoutForm"});
     EXPECT_THROW(
         BuildLayout(fourth, FormDesign{.font = {}, .controls = badFocus, .menuItems = {}, .events = {}}, {}),
@@ -443,8 +444,19 @@ TEST(Layout, UnknownNamesAreDesignErrors) {
 
 // A label names the edit below it; the edit stands later in the table.
 constexpr ControlDesign kEditControls[] = {
-    {.name = "LabelName", .kind = "TLabel", .left = 8, .top = 8, .caption = "&Name:", .focusControl = "EditName"},
-    {.name = "BtnFirst", .kind = "TButton", .left = 8, .top = 60, .width = 75, .height = 25, .caption = "First",
+    {.name = "LabelName",
+     .kind = "TLabel",
+     .left = 8,
+     .top = 8,
+     .caption = "&Name:",
+     .focusControl = "EditName"},
+    {.name = "BtnFirst",
+     .kind = "TButton",
+     .left = 8,
+     .top = 60,
+     .width = 75,
+     .height = 25,
+     .caption = "First",
      .tabOrder = 0},
     {.name = "EditName", .kind = "TEdit", .left = 8, .top = 24, .width = 200, .height = 21, .tabOrder = 1},
 };
@@ -452,8 +464,14 @@ constexpr ControlDesign kEditControls[] = {
 TEST(Layout, EditsAndTheLabelsThatFocusThem) {
     Form form(nullptr, FormStyle{.className = "TLayoutForm"});
     BuildLayout(form,
-                FormDesign{.name = "EditForm", .caption = "Edit", .width = 260, .height = 140, .font = {},
-                           .controls = kEditControls, .menuItems = {}, .events = {}},
+                FormDesign{.name = "EditForm",
+                           .caption = "Edit",
+                           .width = 260,
+                           .height = 140,
+                           .font = {},
+                           .controls = kEditControls,
+                           .menuItems = {},
+                           .events = {}},
                 {});
     auto& edit = ControlAs<Edit>(form, "EditName");
     auto& first = ControlAs<Button>(form, "BtnFirst");
