@@ -356,6 +356,55 @@ TEST_F(FileBrowserTest, MenuItemsForFilesAreEnabledOnlyForAFileEntry) {
     EXPECT_EQ(Selected(), "zeta.txt");
 }
 
+TEST_F(FileBrowserTest, EnterInTheDriveSelectorGoesToTheListAndInsertNeedsASelection) {
+    Create();
+    form->DriveComboBox1->SetFocus();
+    test::PostKey(form->DriveComboBox1->Handle(), VK_RETURN);
+    Pump();
+    EXPECT_EQ(GetFocus(), List());
+    // Insert with nothing selected opens nothing.
+    form->FLB->SetItemIndex(-1);
+    bool opened = false;
+    test::AfterMessages(
+        [&] {
+            HWND dialog = FindWindowA("TFileOpForm", nullptr);
+            opened = dialog != nullptr;
+            if (dialog) PostMessageA(dialog, WM_CLOSE, 0, 0);
+        },
+        100);
+    Key(VK_INSERT);
+    Pump(200);
+    EXPECT_FALSE(opened);
+}
+
+TEST_F(FileBrowserTest, OtherFilesGoToTheShellOnEnterOnlyWithExecOtherFilesButAlwaysFromTheMenu) {
+    // No program is associated with this extension: the shell's refusal is reported, nothing starts.
+    test::WriteFileBytes(folder / "orphan.qqz", "?");
+    Create();
+    form->FLB->Update();
+    Select("orphan.qqz");
+    ExecOtherFiles = false;
+    {
+        test::ScriptedMessageBoxes boxes;
+        Key(VK_RETURN);
+        EXPECT_TRUE(boxes.Asked().empty()) << "Enter leaves other files alone";
+    }
+    {
+        test::ScriptedMessageBoxes boxes({IDOK});
+        form->PopupItemExecuteClick(*form->FLB);
+        ASSERT_EQ(boxes.Asked().size(), 1u) << "the menu's command ignores the setting";
+        EXPECT_EQ(boxes.Asked()[0].text, "Cannot execute file ! File-Extension is not associated.");
+    }
+    ExecOtherFiles = true;
+    {
+        test::ScriptedMessageBoxes boxes({IDOK});
+        Key(VK_RETURN);
+        ASSERT_EQ(boxes.Asked().size(), 1u);
+        EXPECT_EQ(boxes.Asked()[0].caption, "Error");
+    }
+    EXPECT_EQ(form->CurrentFile, "");
+}
+
 TEST_F(FileBrowserTest, DraggingAFileOntoTheParentEntryMovesItThere) {
     Create();
     GoToPath(*form, folder / "sub", true);
