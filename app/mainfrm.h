@@ -52,9 +52,7 @@ class TMainForm : public ui::Form {
 
     // State beyond the controls.
     bool Loading = false;
-    std::vector<std::string> DropList;
-    std::vector<char> DropBuffer;
-    char DropName[256] = {};
+    std::vector<std::string> DropList; // the dropped names, only while a drop is handled
     STARTUPINFOA StartupInfo{};
     std::string CurrentFile;
     char LastDrive = 0;

@@ -203,6 +203,21 @@ LRESULT FileListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         dragPending_ = false;
         break;
+    case WM_KEYDOWN:
+        // Esc ends a drag where it is, dropping nothing.
+        if (dragging_ && wParam == VK_ESCAPE) {
+            dragging_ = false;
+            dragPending_ = false;
+            ReleaseCapture();
+            return 0;
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != Handle()) {
+            dragging_ = false;
+            dragPending_ = false;
+        }
+        break;
     case WM_CANCELMODE:
         dragging_ = false;
         dragPending_ = false;

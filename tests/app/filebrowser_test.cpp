@@ -206,6 +206,11 @@ TEST_F(FileBrowserTest, GoToPathSelectsFilesIgnoringCaseAndIgnoresWhatIsNotThere
     EXPECT_EQ(Upper(form->FLB->Directory()), Upper(folder.Path()));
     EXPECT_EQ(Selected(), "zeta.txt");
 
+    // The free routine works on the program's main window.
+    ASSERT_EQ(ui::App().MainForm(), form.get());
+    GoToPath(folder / "a.txt", false);
+    EXPECT_EQ(Selected(), "a.txt");
+
     // A directory with a trailing backslash is found by its contents.
     GoToPath(*form, folder / "sub\\", true);
     EXPECT_EQ(Upper(form->FLB->Directory()), Upper(folder / "sub"));
@@ -565,9 +570,15 @@ TEST_F(FileBrowserTest, ChangingToAReadableDriveShowsItsCurrentDirectory) {
 TEST_F(FileBrowserTest, SelectDirectoryStartsOnTheListsDirectoryAndGoesWhereChosen) {
     Create();
     std::string status;
+    std::vector<std::string> texts;
     test::WindowWatcher choose("Select Directory", [&](HWND box) {
+        EnumChildWindows(box, &CollectTexts, reinterpret_cast<LPARAM>(&texts));
+        // The status line follows the selection as the tree fills in.
         char text[512] = "";
-        GetWindowTextA(GetDlgItem(box, 14147), text, sizeof text);
+        for (int tries = 0; tries < 100 && !text[0]; ++tries) {
+            GetWindowTextA(GetDlgItem(box, 14147), text, sizeof text);
+            if (!text[0]) Sleep(30);
+        }
         status = text;
         const std::string target = folder / "sub";
         SendMessageA(box, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(target.c_str()));
@@ -576,6 +587,7 @@ TEST_F(FileBrowserTest, SelectDirectoryStartsOnTheListsDirectoryAndGoesWhereChos
     });
     form->PopupItemSelDirClick(*form->FLB);
     ASSERT_TRUE(choose.Done());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Current Path:"), texts.end()) << "the title";
     EXPECT_NE(Upper(status).find(Upper(folder.Path().substr(folder.Path().rfind('\\') + 1))),
               std::string::npos)
         << status;

@@ -175,9 +175,20 @@ TEST_F(FileOpFormTest, EnterInAnEditRenames) {
     EXPECT_EQ(ReadFileBytes(folder / "entered.txt"), "a");
 }
 
+BOOL CALLBACK CollectTexts(HWND window, LPARAM param) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    reinterpret_cast<std::vector<std::string>*>(param)->push_back(text);
+    return TRUE;
+}
+
+// The folder dialog's status line once the selection has reached it (the tree fills in as it opens).
 std::string StatusLine(HWND box) {
     char text[512] = "";
-    GetWindowTextA(GetDlgItem(box, 14147), text, sizeof text);
+    for (int tries = 0; tries < 100 && !text[0]; ++tries) {
+        GetWindowTextA(GetDlgItem(box, 14147), text, sizeof text);
+        if (!text[0]) Sleep(30);
+    }
     return text;
 }
 
@@ -185,8 +196,10 @@ TEST_F(FileOpFormTest, BrowsingFromAFileNameStartsInItsFolderAndTakesAllItsFiles
     // The file need not exist: its folder is where the dialog starts.
     Fill(folder / "PIC.BMP", "");
     std::string status;
+    std::vector<std::string> texts;
     WindowWatcher choose("Select a Location", [&](HWND box) {
         status = StatusLine(box);
+        EnumChildWindows(box, &CollectTexts, reinterpret_cast<LPARAM>(&texts));
         const std::string target = folder / "sub";
         SendMessageA(box, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(target.c_str()));
         Sleep(200);
@@ -196,6 +209,7 @@ TEST_F(FileOpFormTest, BrowsingFromAFileNameStartsInItsFolderAndTakesAllItsFiles
     ASSERT_TRUE(choose.Done());
     const std::string folderName = folder.Path().substr(folder.Path().rfind('\\') + 1);
     EXPECT_NE(Upper(status).find(Upper(folderName)), std::string::npos) << status;
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Current Path:"), texts.end()) << "the title";
     EXPECT_EQ(Upper(dialog->EditFrom->Text()), Upper(folder / "sub\\*.*"));
 
     WindowWatcher cancel("Select a Location", [](HWND box) { PressButton(box, IDCANCEL); });

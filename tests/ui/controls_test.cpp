@@ -180,6 +180,16 @@ TEST_F(FileListTest, DraggingAnEntryOffersItToTheControlUnderTheMouse) {
     SendMessageA(window, WM_LBUTTONUP, 0, overTarget);
     EXPECT_EQ(seen.drops, 1);
 
+    // Esc ends the drag where it is.
+    accept = true;
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, ItemCentre(window, b));
+    SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, overTarget);
+    ASSERT_TRUE(list->Dragging());
+    SendMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(list->Dragging());
+    SendMessageA(window, WM_LBUTTONUP, 0, overTarget);
+    EXPECT_EQ(seen.drops, 1);
+
     // A press that does not move past the drag distance is a click.
     accept = true;
     const int overs = seen.overs;
