@@ -5,7 +5,16 @@
 namespace corv::ui {
 
 void WarningDialog(const std::string& text) {
-    MessageBoxA(GetActiveWindow(), text.c_str(), "Warnung", MB_OK | MB_ICONEXCLAMATION);
+    // The system's exclamation icon without the system's sound: callers beep when they want a beep.
+    MSGBOXPARAMSA params{};
+    params.cbSize = sizeof params;
+    params.hwndOwner = GetActiveWindow();
+    params.hInstance = nullptr;
+    params.lpszText = text.c_str();
+    params.lpszCaption = "Warnung";
+    params.dwStyle = MB_OK | MB_USERICON;
+    params.lpszIcon = MAKEINTRESOURCEA(32515); // IDI_EXCLAMATION
+    MessageBoxIndirectA(&params);
 }
 
 } // namespace corv::ui

@@ -573,16 +573,8 @@ TEST_F(FileBrowserTest, SelectDirectoryStartsOnTheListsDirectoryAndGoesWhereChos
     std::vector<std::string> texts;
     test::WindowWatcher choose("Select Directory", [&](HWND box) {
         EnumChildWindows(box, &CollectTexts, reinterpret_cast<LPARAM>(&texts));
-        // The status line follows the selection as the tree fills in.
-        char text[512] = "";
-        for (int tries = 0; tries < 100 && !text[0]; ++tries) {
-            GetWindowTextA(GetDlgItem(box, 14147), text, sizeof text);
-            if (!text[0]) Sleep(30);
-        }
-        status = text;
-        const std::string target = folder / "sub";
-        SendMessageA(box, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(target.c_str()));
-        Sleep(200);
+        status = test::FolderDialogStatus(box);
+        test::SelectInFolderDialog(box, folder / "sub");
         test::PressButton(box, IDOK);
     });
     form->PopupItemSelDirClick(*form->FLB);

@@ -1,6 +1,7 @@
 #include "tests/support/winsupport.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <fstream>
@@ -46,7 +47,9 @@ TempFolder::TempFolder() {
     }
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
 
 std::vector<std::string> TempFolder::Files() const {
     std::vector<std::string> names;
@@ -74,32 +77,38 @@ std::string ReadFileBytes(const std::string& name) {
     return text.str();
 }
 
-bool FileExists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& name) {
+    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 ScratchKey::ScratchKey(std::string subkey) : subkey_(std::move(subkey)) {
     RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str());
 }
 
-ScratchKey::~ScratchKey() { RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str()); }
+ScratchKey::~ScratchKey() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str());
+}
 
 void SetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type, const void* data,
                  DWORD size) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
     RegCloseKey(key);
 }
 
-bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type, std::string& data) {
+bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type,
+                 std::string& data) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     DWORD size = 0;
     bool ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
     if (ok) {
         data.assign(size, '\0');
-        ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
-             ERROR_SUCCESS;
+        ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                              &size) == ERROR_SUCCESS;
     }
     RegCloseKey(key);
     return ok;
@@ -179,7 +188,9 @@ WindowWatcher::WindowWatcher(std::string caption, std::function<void(HWND)> acti
           }
       }) {}
 
-WindowWatcher::~WindowWatcher() { Done(); }
+WindowWatcher::~WindowWatcher() {
+    Done();
+}
 
 bool WindowWatcher::Done() {
     if (!joined_) {
@@ -192,6 +203,31 @@ bool WindowWatcher::Done() {
 void PressButton(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+std::string FolderDialogStatus(HWND dialog) {
+    char text[512] = "";
+    for (int tries = 0; tries < 100 && !text[0]; ++tries) {
+        GetWindowTextA(GetDlgItem(dialog, 14147), text, sizeof text);
+        if (!text[0]) Sleep(30);
+    }
+    return text;
+}
+
+void SelectInFolderDialog(HWND dialog, const std::string& path) {
+    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+    std::string name = path.substr(path.find_last_of('\\') + 1);
+    CharUpperA(name.data());
+    for (int tries = 0; tries < 100; ++tries) {
+        char text[512] = "";
+        GetWindowTextA(GetDlgItem(dialog, 14147), text, sizeof text);
+        std::string status = text;
+        CharUpperA(status.data());
+        if (status.size() >= name.size() &&
+            status.compare(status.size() - name.size(), name.size(), name) == 0)
+            return;
+        Sleep(30);
+    }
 }
 
 } // namespace corv::test

@@ -47,7 +47,8 @@ class ScratchKey {
 void SetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type, const void* data,
                  DWORD size);
 // Reads a raw value; false when it is absent.
-bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type, std::string& data);
+bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type,
+                 std::string& data);
 
 // Answers message boxes from a script and records what was asked, for its lifetime.
 class ScriptedMessageBoxes {
@@ -97,5 +98,10 @@ class WindowWatcher {
 
 // Presses a dialog's button by its id, as a click would.
 void PressButton(HWND dialog, int id);
+
+// The shell's folder dialog: its status line once it shows something (it follows the selection as the tree
+// fills in), and choosing a folder in it, waiting until the status line names that folder.
+std::string FolderDialogStatus(HWND dialog);
+void SelectInFolderDialog(HWND dialog, const std::string& path);
 
 } // namespace corv::test
