@@ -554,29 +554,30 @@ TEST_F(FileBrowserTest, ChangingToAReadableDriveShowsItsCurrentDirectory) {
     EXPECT_EQ(form->CurrentFile, "") << "a drive change never loads";
 }
 
-TEST_F(FileBrowserTest, SelectDirectoryStartsOnTheListsDirectoryAndGoesWhereChosen) {
+TEST_F(FileBrowserTest, SelectDirectoryStartsOnTheListsDirectoryAndGoesThere) {
     Create();
+    GoToPath(*form, folder / "sub", true);
+    Select("inner.bmp");
     std::string status;
     std::vector<std::string> texts;
     test::WindowWatcher choose("Select Directory", [&](HWND box) {
         EnumChildWindows(box, &CollectTexts, reinterpret_cast<LPARAM>(&texts));
         status = test::FolderDialogStatus(box);
-        test::SelectInFolderDialog(box, folder / "sub");
         test::PressButton(box, IDOK);
     });
     form->PopupItemSelDirClick(*form->FLB);
     ASSERT_TRUE(choose.Done());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Current Path:"), texts.end()) << "the title";
-    EXPECT_NE(Upper(status).find(Upper(folder.Path().substr(folder.Path().rfind('\\') + 1))),
-              std::string::npos)
-        << status;
+    EXPECT_EQ(Upper(status), Upper(folder / "sub"));
     EXPECT_EQ(Upper(form->FLB->Directory()), Upper(folder / "sub"));
-    EXPECT_EQ(Selected(), "[..]");
+    EXPECT_EQ(Selected(), "[..]") << "the chosen directory is shown from its first entry";
+    EXPECT_EQ(form->LabelFilename->Caption(), "Filename: [..]");
 
+    Select("inner.bmp");
     test::WindowWatcher cancel("Select Directory", [](HWND box) { test::PressButton(box, IDCANCEL); });
     form->PopupItemSelDirClick(*form->FLB);
     ASSERT_TRUE(cancel.Done());
-    EXPECT_EQ(Upper(form->FLB->Directory()), Upper(folder / "sub")) << "a cancelled dialog changes nothing";
+    EXPECT_EQ(Selected(), "inner.bmp") << "a cancelled dialog changes nothing";
 }
 
 TEST_F(FileBrowserTest, FileOperationsDialogGetsTheFileOrTheDirectory) {

@@ -214,20 +214,4 @@ std::string FolderDialogStatus(HWND dialog) {
     return text;
 }
 
-void SelectInFolderDialog(HWND dialog, const std::string& path) {
-    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
-    std::string name = path.substr(path.find_last_of('\\') + 1);
-    CharUpperA(name.data());
-    for (int tries = 0; tries < 100; ++tries) {
-        char text[512] = "";
-        GetWindowTextA(GetDlgItem(dialog, 14147), text, sizeof text);
-        std::string status = text;
-        CharUpperA(status.data());
-        if (status.size() >= name.size() &&
-            status.compare(status.size() - name.size(), name.size(), name) == 0)
-            return;
-        Sleep(30);
-    }
-}
-
 } // namespace corv::test

@@ -99,9 +99,8 @@ class WindowWatcher {
 // Presses a dialog's button by its id, as a click would.
 void PressButton(HWND dialog, int id);
 
-// The shell's folder dialog: its status line once it shows something (it follows the selection as the tree
-// fills in), and choosing a folder in it, waiting until the status line names that folder.
+// The shell's folder dialog's status line once it shows something (it follows the selection as the tree
+// fills in).
 std::string FolderDialogStatus(HWND dialog);
-void SelectInFolderDialog(HWND dialog, const std::string& path);
 
 } // namespace corv::test
