@@ -59,6 +59,26 @@ TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMa
         {"BtnCpyClpClick", NotifyEvent([this](Control& s) { BtnCpyClpClick(s); })},
         {"BtnThumbClick", NotifyEvent([this](Control& s) { BtnThumbClick(s); })},
         {"PopupItemRefreshClick", NotifyEvent([this](Control& s) { PopupItemRefreshClick(s); })},
+        {"DriveComboBox1Change", NotifyEvent([this](Control& s) { DriveComboBox1Change(s); })},
+        {"DriveComboBox1KeyPress",
+         KeyPressEvent([this](Control& s, char& k) { DriveComboBox1KeyPress(s, k); })},
+        {"FLBKeyDown", KeyEvent([this](Control& s, WORD& k, ShiftState sh) { FLBKeyDown(s, k, sh); })},
+        {"FLBKeyPress", KeyPressEvent([this](Control& s, char& k) { FLBKeyPress(s, k); })},
+        {"FLBDblClick", NotifyEvent([this](Control& s) { FLBDblClick(s); })},
+        {"FLBMouseDown", MouseEvent([this](Control& s, MouseButton b, ShiftState sh, int x, int y) {
+             FLBMouseDown(s, b, sh, x, y);
+         })},
+        {"FLBDragOver", DragOverEvent([this](Control& s, Control& src, int x, int y, bool& accept) {
+             FLBDragOver(s, src, x, y, accept);
+         })},
+        {"FLBDragDrop",
+         DragDropEvent([this](Control& s, Control& src, int x, int y) { FLBDragDrop(s, src, x, y); })},
+        {"PopupMenuPopup", NotifyEvent([this](Control& s) { PopupMenuPopup(s); })},
+        {"PopupItemSelDirClick", NotifyEvent([this](Control& s) { PopupItemSelDirClick(s); })},
+        {"PopupItemCdRootClick", NotifyEvent([this](Control& s) { PopupItemCdRootClick(s); })},
+        {"PopupItemDeleteClick", NotifyEvent([this](Control& s) { PopupItemDeleteClick(s); })},
+        {"PopupItemFOpClick", NotifyEvent([this](Control& s) { PopupItemFOpClick(s); })},
+        {"PopupItemExecuteClick", NotifyEvent([this](Control& s) { PopupItemExecuteClick(s); })},
     };
     BuildLayout(*this, MainFormDesign(), handlers);
     PanelFile = &ControlAs<Panel>(*this, "PanelFile");
@@ -79,6 +99,7 @@ TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMa
     PMI = &ControlAs<TPictureView>(*this, "PMI");
     PopupMenu = dynamic_cast<ui::PopupMenu*>(FindComponent("PopupMenu"));
     if (!App().MainForm()) App().SetMainForm(this);
+    SetUpFileBrowser();
     DoCreate();
 }
 
@@ -225,21 +246,9 @@ void TMainForm::BtnStretchClick(Control&) {
     FitImagePanel();
 }
 
-void TMainForm::FLBChange(Control&) {
-    LabelFilename->SetCaption("Filename: " + NamePart(FLB->FileName()));
-    // Showing the selected picture on selection comes with picture loading.
-}
-
-void TMainForm::PopupItemRefreshClick(Control&) {
-    FLB->Update();
-    if (FLB->Count() > 0) FLB->SetItemIndex(0);
-    FLBChange(*FLB);
-}
-
 LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DROPFILES) {
-        // Moving or copying dropped files comes with the file operations; the drop is always released.
-        DragFinish(reinterpret_cast<HDROP>(wParam));
+        DropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
     return Form::WndProc(message, wParam, lParam);

@@ -1,5 +1,7 @@
 // TMainForm: the main window with the file panel on the left and the picture panel on the right.
 #pragma once
+#include "browse/folderdlg.h"
+#include "fileops/shellfileop.h"
 #include "fullview/fviewfrm.h"
 #include "image/picview.h"
 #include "ui/filelist.h"
@@ -7,8 +9,10 @@
 #include "ui/stdctrls.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,9 +52,7 @@ class TMainForm : public ui::Form {
 
     // State beyond the controls.
     bool Loading = false;
-    std::vector<std::string> DropList;
-    std::vector<char> DropBuffer;
-    char DropName[256] = {};
+    std::vector<std::string> DropList; // the dropped names, only while a drop is handled
     STARTUPINFOA StartupInfo{};
     std::string CurrentFile;
     char LastDrive = 0;
@@ -66,8 +68,30 @@ class TMainForm : public ui::Form {
     void ApplyOptions();
     void BtnExitClick(ui::Control& sender);
     void BtnStretchClick(ui::Control& sender);
+    // The file browser panel (app/filebrowser.cpp).
+    std::unique_ptr<TFolderBrowseDlg> FolderBrowseDlg;
+    void DriveComboBox1Change(ui::Control& sender);
+    void DriveComboBox1KeyPress(ui::Control& sender, char& key);
     void FLBChange(ui::Control& sender);
+    void FLBKeyDown(ui::Control& sender, WORD& key, ui::ShiftState shift);
+    void FLBKeyPress(ui::Control& sender, char& key);
+    void FLBDblClick(ui::Control& sender);
+    void FLBMouseDown(ui::Control& sender, ui::MouseButton button, ui::ShiftState shift, int x, int y);
+    void FLBDragOver(ui::Control& sender, ui::Control& source, int x, int y, bool& accept);
+    void FLBDragDrop(ui::Control& sender, ui::Control& source, int x, int y);
+    void PopupMenuPopup(ui::Control& sender);
+    void PopupItemSelDirClick(ui::Control& sender);
+    void PopupItemCdRootClick(ui::Control& sender);
     void PopupItemRefreshClick(ui::Control& sender);
+    void PopupItemDeleteClick(ui::Control& sender);
+    void PopupItemFOpClick(ui::Control& sender);
+    void PopupItemExecuteClick(ui::Control& sender);
+    // Enter or a double click: into a directory, show a picture, or hand another file to the shell.
+    void OpenSelectedEntry();
+    // An entry is selected and it names a file (not a directory, not something that is gone).
+    bool FileEntrySelected() const;
+    // Files dropped from the shell: moved or copied into the list's directory.
+    void DropFiles(HDROP drop);
     void FitImagePanel();
     void ResetImagePanel();
 
@@ -89,7 +113,16 @@ class TMainForm : public ui::Form {
 
   private:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Builds what the file browser needs beyond the layout; the constructor calls it.
+    void SetUpFileBrowser();
+    std::unique_ptr<FileOpList> fileOpList_;
 };
+
+// Points the main window's file list at a path: a directory (isDirectory) or a file, which is then
+// selected. A path that cannot be found changes nothing. The selection handler is not run.
+void GoToPath(TMainForm& form, const std::string& path, bool isDirectory);
+// The same for the program's main window.
+void GoToPath(const std::string& path, bool isDirectory);
 
 // The About box: program name, version, icon and OK.
 class TAboutBox : public ui::Form {

@@ -15,6 +15,10 @@ namespace corv {
 
 namespace {
 
+DWORD Attributes(const std::string& path) {
+    return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+}
+
 // The first command-line argument, as the system splits the command line; empty without one.
 std::string FirstArgument() {
     int count = 0;
@@ -31,12 +35,25 @@ std::string FirstArgument() {
     return first;
 }
 
-bool IsExistingFile(const std::string& name) {
-    const DWORD attributes = GetFileAttributesA(name.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 } // namespace
+
+void OpenStartTarget(TMainForm& form, const std::vector<std::string>& arguments) {
+    if (!arguments.empty()) {
+        const std::string& argument = arguments.front();
+        GoToPath(form, argument, false);
+        // Only an existing picture file is shown; other files are only selected.
+        const DWORD attributes = Attributes(argument);
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            IsPictureFile(argument))
+            form.LoadPicture(argument);
+        return;
+    }
+    const DWORD attributes = Attributes(LastDir);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        GoToPath(form, LastDir, true);
+        form.FLBChange(*form.FLB);
+    }
+}
 
 int RunProgram(int showCommand) {
     // Registration with the system will take these over; until then the paths and settings start here.
@@ -47,9 +64,9 @@ int RunProgram(int showCommand) {
     // The full-screen window lives hidden for the whole run.
     auto fullView = std::make_unique<TFullViewForm>(nullptr);
     fullView->OnViewClosed = [form = mainForm.get()] { form->FullViewClosed(); };
-    // A picture named on the command line is shown at once.
     const std::string argument = FirstArgument();
-    if (!argument.empty() && IsExistingFile(argument) && IsPictureFile(argument)) mainForm->LoadPicture(argument);
+    OpenStartTarget(*mainForm,
+                    argument.empty() ? std::vector<std::string>{} : std::vector<std::string>{argument});
     ui::App().Run(*mainForm);
     fullView.reset();
     mainForm.reset();

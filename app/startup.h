@@ -1,9 +1,17 @@
 // The program's start-up: paths and settings, the main window, the event loop.
 #pragma once
+#include <string>
+#include <vector>
 
 namespace corv {
 
+class TMainForm;
+
 // Runs the program with the show command its entry received; returns the exit code.
 int RunProgram(int showCommand);
+
+// Where the file list starts: the file named by the first argument (shown when it is a picture), or,
+// without arguments, the directory of the last run when it still exists.
+void OpenStartTarget(TMainForm& form, const std::vector<std::string>& arguments);
 
 } // namespace corv

@@ -174,6 +174,20 @@ constexpr EventDesign kMainEvents[] = {
     {"BtnExit", "OnClick", "BtnExitClick"}, {"PopupItemRefresh", "OnClick", "PopupItemRefreshClick"},
     {"ButtonVollbild", "OnClick", "ButtonVollbildClick"}, {"BtnCpyClp", "OnClick", "BtnCpyClpClick"},
     {"BtnThumb", "OnClick", "BtnThumbClick"},
+    {"DriveComboBox1", "OnChange", "DriveComboBox1Change"},
+    {"DriveComboBox1", "OnKeyPress", "DriveComboBox1KeyPress"},
+    {"FLB", "OnKeyDown", "FLBKeyDown"},
+    {"FLB", "OnKeyPress", "FLBKeyPress"},
+    {"FLB", "OnDblClick", "FLBDblClick"},
+    {"FLB", "OnMouseDown", "FLBMouseDown"},
+    {"FLB", "OnDragOver", "FLBDragOver"},
+    {"FLB", "OnDragDrop", "FLBDragDrop"},
+    {"PopupMenu", "OnPopup", "PopupMenuPopup"},
+    {"PopupItemSelDir", "OnClick", "PopupItemSelDirClick"},
+    {"PopupItemCdRoot", "OnClick", "PopupItemCdRootClick"},
+    {"PopupItemDelete", "OnClick", "PopupItemDeleteClick"},
+    {"PopupItemFOp", "OnClick", "PopupItemFOpClick"},
+    {"PopupItemExecute", "OnClick", "PopupItemExecuteClick"},
 };
 
 const FormDesign kMainForm{

@@ -50,6 +50,9 @@ using KeyEvent = std::function<void(Control& sender, WORD& key, ShiftState shift
 using KeyPressEvent = std::function<void(Control& sender, char& key)>;
 using MouseEvent = std::function<void(Control& sender, MouseButton button, ShiftState shift, int x, int y)>;
 using PaintEvent = std::function<void(Control& sender, HDC canvas)>;
+// Dragging one control's item onto a control: x and y in the target's client area; accept starts true.
+using DragOverEvent = std::function<void(Control& sender, Control& source, int x, int y, bool& accept)>;
+using DragDropEvent = std::function<void(Control& sender, Control& source, int x, int y)>;
 
 class Component {
   public:
@@ -157,6 +160,9 @@ class Control : public Component {
     KeyEvent OnKeyDown, OnKeyUp;
     KeyPressEvent OnKeyPress;
     PaintEvent OnPaint;
+    // A control without OnDragOver refuses every drop.
+    DragOverEvent OnDragOver;
+    DragDropEvent OnDragDrop;
 
     // The framework's entry for key messages taken from the queue: the form's key preview first, then the
     // control's own handlers, then dialog keys and mnemonics. True when the message was consumed.

@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
+
 namespace corv::ui {
 
 namespace {
@@ -142,6 +144,86 @@ bool FileListBox::Notify(WORD code) {
         return true;
     }
     return false;
+}
+
+Control* FileListBox::DropTarget(POINT clientPoint, POINT& targetPoint, bool& accept) {
+    accept = false;
+    POINT screen = clientPoint;
+    ClientToScreen(Handle(), &screen);
+    Control* target = FromHandleOrAncestor(WindowFromPoint(screen));
+    if (!target || !target->OnDragOver) return target;
+    targetPoint = screen;
+    ScreenToClient(target->Handle(), &targetPoint);
+    accept = true;
+    target->OnDragOver(*target, *this, targetPoint.x, targetPoint.y, accept);
+    return target;
+}
+
+LRESULT FileListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    switch (message) {
+    case WM_LBUTTONDOWN: {
+        // The list selects the entry first; a drag can then start from the selected entry.
+        const LRESULT result = Control::WndProc(message, wParam, lParam);
+        const int item = Handle() ? ItemAtPos(point.x, point.y) : -1;
+        dragPending_ = item >= 0 && item == ItemIndex();
+        dragging_ = false;
+        dragStart_ = point;
+        return result;
+    }
+    case WM_MOUSEMOVE:
+        if (dragPending_ && !dragging_ && (wParam & MK_LBUTTON) &&
+            (std::abs(point.x - dragStart_.x) > GetSystemMetrics(SM_CXDRAG) ||
+             std::abs(point.y - dragStart_.y) > GetSystemMetrics(SM_CYDRAG))) {
+            dragging_ = true;
+            SetCapture(Handle());
+        }
+        if (dragging_) {
+            // While dragging, the list's own tracking must not move the selection.
+            POINT targetPoint{};
+            bool accept = false;
+            DropTarget(point, targetPoint, accept);
+            ::SetCursor(LoadCursor(nullptr, accept ? IDC_ARROW : IDC_NO));
+            return 0;
+        }
+        break;
+    case WM_LBUTTONUP:
+        if (dragging_) {
+            dragging_ = false;
+            dragPending_ = false;
+            // The list ends its own tracking first.
+            const LRESULT result = Control::WndProc(message, wParam, lParam);
+            if (GetCapture() == Handle()) ReleaseCapture();
+            POINT targetPoint{};
+            bool accept = false;
+            Control* target = DropTarget(point, targetPoint, accept);
+            if (target && accept && target->OnDragDrop)
+                target->OnDragDrop(*target, *this, targetPoint.x, targetPoint.y);
+            return result;
+        }
+        dragPending_ = false;
+        break;
+    case WM_KEYDOWN:
+        // Esc ends a drag where it is, dropping nothing.
+        if (dragging_ && wParam == VK_ESCAPE) {
+            dragging_ = false;
+            dragPending_ = false;
+            ReleaseCapture();
+            return 0;
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != Handle()) {
+            dragging_ = false;
+            dragPending_ = false;
+        }
+        break;
+    case WM_CANCELMODE:
+        dragging_ = false;
+        dragPending_ = false;
+        break;
+    }
+    return Control::WndProc(message, wParam, lParam);
 }
 
 bool FileListBox::DrawItem(const DRAWITEMSTRUCT& item) {

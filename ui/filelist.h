@@ -33,6 +33,9 @@ class FileListBox : public Control {
     // The entry at a client point, -1 below the last one.
     int ItemAtPos(int x, int y) const;
     int ItemHeight() const { return kItemHeight; }
+    // An entry dragged with the left button (beyond the system's drag distance) is offered to the control
+    // under the mouse through its OnDragOver and, when accepted there, dropped with OnDragDrop.
+    bool Dragging() const { return dragging_; }
     // The list keeps its height to whole items.
     void SetBounds(int left, int top, int width, int height) override;
 
@@ -41,14 +44,20 @@ class FileListBox : public Control {
     void HandleCreated() override;
     bool Notify(WORD code) override;
     bool DrawItem(const DRAWITEMSTRUCT& item) override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    // The control under a client point of this list and whether it takes the drop there.
+    Control* DropTarget(POINT clientPoint, POINT& targetPoint, bool& accept);
     void Fill();
     int Borders() const;
 
     std::string directory_;
     FileListModel model_;
     IconHandle folderIcon_, programIcon_, documentIcon_;
+    bool dragPending_ = false;
+    bool dragging_ = false;
+    POINT dragStart_{};
 };
 
 } // namespace corv::ui

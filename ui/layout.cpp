@@ -39,6 +39,7 @@ std::map<std::string, Kind>& Kinds() {
                                   if (design.flags & dfCancel) button.SetCancel(true);
                                   button.SetModalResult(design.modalResult);
                               }};
+        builtIn["TEdit"] = {[](Component* owner) -> Control* { return new Edit(owner); }, nullptr};
         builtIn["TDriveComboBox"] = {[](Component* owner) -> Control* { return new DriveComboBox(owner); },
                                      nullptr};
         builtIn["TIconView"] = {[](Component* owner) -> Control* { return new IconView(owner); }, nullptr};
@@ -86,6 +87,10 @@ void BindControlEvent(Control& control, const EventDesign& binding, const Handle
         control.OnKeyPress = Resolve<KeyPressEvent>(handlers, binding);
     else if (event == "OnMouseDown")
         control.OnMouseDown = Resolve<MouseEvent>(handlers, binding);
+    else if (event == "OnDragOver")
+        control.OnDragOver = Resolve<DragOverEvent>(handlers, binding);
+    else if (event == "OnDragDrop")
+        control.OnDragDrop = Resolve<DragDropEvent>(handlers, binding);
     else if (auto* form = dynamic_cast<Form*>(&control); form && event == "OnCreate")
         form->OnCreate = Resolve<NotifyEvent>(handlers, binding);
     else if (form && event == "OnClose")
@@ -158,6 +163,14 @@ void BuildLayout(Form& form, const FormDesign& design, const HandlerTable& handl
         control->SetBounds(entry.left, entry.top, entry.width, entry.height);
         if (kind->second.applier) kind->second.applier(*control, entry);
         if (entry.tabOrder >= 0) tabOrders.emplace_back(control, entry.tabOrder);
+    }
+    // Labels name their focus controls, which may stand later in the table.
+    for (const ControlDesign& entry : design.controls) {
+        if (!entry.focusControl) continue;
+        auto* label = dynamic_cast<Label*>(FindControl(form, entry.name));
+        Control* target = FindControl(form, entry.focusControl);
+        if (!label || !target) throw std::logic_error(std::string("no focus control ") + entry.focusControl);
+        label->SetFocusControl(target);
     }
     std::stable_sort(tabOrders.begin(), tabOrders.end(),
                      [](const auto& a, const auto& b) { return a.second < b.second; });

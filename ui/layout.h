@@ -35,8 +35,8 @@ struct FontDesign {
 
 struct ControlDesign {
     const char* name = nullptr;
-    const char* kind =
-        nullptr; // a registered class: TPanel, TLabel, TButton, TDriveComboBox, TFileListBox...
+    // A registered class: TPanel, TLabel, TButton, TEdit, TDriveComboBox, TFileListBox...
+    const char* kind = nullptr;
     const char* parent = nullptr; // nullptr: the form itself
     int left = 0, top = 0, width = 0, height = 0;
     const char* caption = "";
@@ -50,6 +50,7 @@ struct ControlDesign {
     int borderWidth = 0;
     const char* popupMenu = nullptr;
     int modalResult = 0;
+    const char* focusControl = nullptr; // a label's mnemonic moves the focus to this control
 };
 
 struct MenuItemDesign {
@@ -63,7 +64,8 @@ struct MenuItemDesign {
 struct EventDesign {
     const char* component = nullptr; // a control, a menu, a menu item or the form itself
     const char* event = nullptr;     // OnClick, OnDblClick, OnChange, OnEnter, OnExit, OnResize, OnCreate,
-                                     // OnKeyDown, OnKeyUp, OnKeyPress, OnMouseDown, OnClose, OnPopup
+                                     // OnKeyDown, OnKeyUp, OnKeyPress, OnMouseDown, OnDragOver,
+                                     // OnDragDrop, OnClose, OnPopup
     const char* handler = nullptr;   // a name in the form's handler table
 };
 
@@ -81,7 +83,8 @@ struct FormDesign {
     std::span<const EventDesign> events;
 };
 
-using Handler = std::variant<NotifyEvent, KeyEvent, KeyPressEvent, MouseEvent, CloseEvent>;
+using Handler =
+    std::variant<NotifyEvent, KeyEvent, KeyPressEvent, MouseEvent, CloseEvent, DragOverEvent, DragDropEvent>;
 using HandlerTable = std::map<std::string, Handler>;
 
 // Makes a control of a kind for the builder; image/ registers its picture view this way.

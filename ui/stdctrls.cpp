@@ -198,6 +198,59 @@ void Button::ActivateMnemonic() {
     Click();
 }
 
+// ---- Edit ----
+
+Edit::Edit(Component* owner) : Control(owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+void Edit::GetCreateParams(CreateParams& params) {
+    params.className = "EDIT";
+    params.style = ES_AUTOHSCROLL;
+    params.exStyle = WS_EX_CLIENTEDGE;
+}
+
+std::string Edit::Text() const {
+    if (!Handle()) return Caption();
+    const int length = GetWindowTextLengthA(Handle());
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int copied = GetWindowTextA(Handle(), text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void Edit::SetText(const std::string& text) {
+    SetCaption(text);
+}
+
+LRESULT Edit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFOCUS && GetKeyState(VK_LBUTTON) >= 0) {
+        const LRESULT result = Control::WndProc(message, wParam, lParam);
+        SelectAll();
+        return result;
+    }
+    return Control::WndProc(message, wParam, lParam);
+}
+
+void Edit::SelectAll() {
+    if (Handle()) SendMessageA(Handle(), EM_SETSEL, 0, -1);
+}
+
+int Edit::SelStart() const {
+    DWORD start = 0, end = 0;
+    if (Handle())
+        SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(start);
+}
+
+int Edit::SelLength() const {
+    DWORD start = 0, end = 0;
+    if (Handle())
+        SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(end - start);
+}
+
 // ---- DriveComboBox ----
 
 DriveComboBox::DriveComboBox(Component* owner) : Control(owner) {

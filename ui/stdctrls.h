@@ -90,6 +90,25 @@ class Button : public Control {
     int modalResult_ = 0;
 };
 
+// A one-line text field.
+class Edit : public Control {
+  public:
+    explicit Edit(Component* owner);
+    // The text as it stands now, typed or set.
+    std::string Text() const;
+    void SetText(const std::string& text);
+    // Selects the whole text (as a field does when it is entered with Tab).
+    void SelectAll();
+    // The selected range, in characters.
+    int SelStart() const;
+    int SelLength() const;
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    // Entered from the keyboard the whole text is selected, so typing replaces it.
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
 // The drives of the system in a drop-down list, letters in upper case. OnChange reports a new drive,
 // chosen by the user or set by the program.
 class DriveComboBox : public Control {

@@ -139,5 +139,32 @@ TEST_F(StartupTest, APictureNamedOnTheCommandLineIsShown) {
     EXPECT_EQ(caption, "Corvane") << "so is a name that does not exist";
 }
 
+TEST_F(StartupTest, TheListStartsInTheArgumentsFolderOrInTheLastOne) {
+    // Where the list was is what the program stores as LastDir when it closes.
+    const auto lastDir = [] { return RegReadString(HKEY_CURRENT_USER, SettingsKey, "LastDir"); };
+    const auto storeLastDir = [](const std::string& dir) {
+        RegWriteString(HKEY_CURRENT_USER, SettingsKey, "LastDir", dir);
+    };
+    test::TempFolder other;
+    test::WriteFileBytes(other / "notes.txt", "n");
+
+    storeLastDir(folder.Path());
+    StartWith(SW_SHOWNORMAL, folder.Path(), other / "NOTES.TXT");
+    EXPECT_EQ(CompareNoCase(lastDir(), other.Path()), 0) << "the argument's folder, not LastDir";
+
+    storeLastDir(other.Path());
+    StartWith(SW_SHOWNORMAL, folder.Path());
+    EXPECT_EQ(CompareNoCase(lastDir(), other.Path()), 0) << "no argument: LastDir";
+
+    storeLastDir(other.Path());
+    StartWith(SW_SHOWNORMAL, folder.Path(), other.Path());
+    EXPECT_EQ(CompareNoCase(lastDir(), folder.Path()), 0)
+        << "a directory argument leaves the list where it is";
+
+    storeLastDir(other / "gone");
+    StartWith(SW_SHOWNORMAL, folder.Path());
+    EXPECT_EQ(CompareNoCase(lastDir(), folder.Path()), 0) << "a LastDir that is gone is not used";
+}
+
 } // namespace
 } // namespace corv

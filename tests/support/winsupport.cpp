@@ -1,6 +1,7 @@
 #include "tests/support/winsupport.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <fstream>
@@ -192,6 +193,15 @@ bool WindowWatcher::Done() {
 void PressButton(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+std::string FolderDialogStatus(HWND dialog) {
+    char text[512] = "";
+    for (int tries = 0; tries < 100 && !text[0]; ++tries) {
+        GetWindowTextA(GetDlgItem(dialog, 14147), text, sizeof text);
+        if (!text[0]) Sleep(30);
+    }
+    return text;
 }
 
 } // namespace corv::test

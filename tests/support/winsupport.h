@@ -98,4 +98,8 @@ class WindowWatcher {
 // Presses a dialog's button by its id, as a click would.
 void PressButton(HWND dialog, int id);
 
+// The shell's folder dialog's status line once it shows something (it follows the selection as the tree
+// fills in).
+std::string FolderDialogStatus(HWND dialog);
+
 } // namespace corv::test

@@ -126,6 +126,81 @@ TEST_F(FileListTest, EnterPathWalksTheTree) {
     EXPECT_GE(list->IndexOf("new.jpg"), 0);
 }
 
+LPARAM ItemCentre(HWND list, int index) {
+    RECT rect{};
+    SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+    return MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+TEST_F(FileListTest, DraggingAnEntryOffersItToTheControlUnderTheMouse) {
+    auto* target = new Panel(form.get());
+    target->SetBounds(240, 8, 100, 100);
+    target->SetParent(form.get());
+    Pump();
+    struct Seen {
+        Control* source = nullptr;
+        int x = -1, y = -1;
+        int overs = 0, drops = 0;
+    } seen;
+    bool accept = true;
+    target->OnDragOver = [&](Control&, Control& source, int x, int y, bool& accepted) {
+        ++seen.overs;
+        seen.source = &source;
+        accepted = accept;
+        (void)x;
+        (void)y;
+    };
+    target->OnDragDrop = [&](Control&, Control&, int x, int y) {
+        ++seen.drops;
+        seen.x = x;
+        seen.y = y;
+    };
+    HWND window = list->Handle();
+    // The list's client point that lies over the panel's (10, 20).
+    POINT over{10, 20};
+    MapWindowPoints(target->Handle(), window, &over, 1);
+    const LPARAM overTarget = MAKELPARAM(over.x, over.y);
+    const int b = list->IndexOf("b.txt");
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, ItemCentre(window, b));
+    EXPECT_EQ(list->ItemIndex(), b) << "the press selects the entry first";
+    SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, overTarget);
+    EXPECT_TRUE(list->Dragging());
+    EXPECT_EQ(seen.source, list);
+    EXPECT_EQ(list->ItemIndex(), b) << "the selection does not follow the mouse";
+    SendMessageA(window, WM_LBUTTONUP, 0, overTarget);
+    EXPECT_FALSE(list->Dragging());
+    EXPECT_EQ(seen.drops, 1);
+    EXPECT_EQ(seen.x, 10);
+    EXPECT_EQ(seen.y, 20);
+
+    // Refused over the target: no drop.
+    accept = false;
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, ItemCentre(window, b));
+    SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, overTarget);
+    SendMessageA(window, WM_LBUTTONUP, 0, overTarget);
+    EXPECT_EQ(seen.drops, 1);
+
+    // Esc ends the drag where it is.
+    accept = true;
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, ItemCentre(window, b));
+    SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, overTarget);
+    ASSERT_TRUE(list->Dragging());
+    SendMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(list->Dragging());
+    SendMessageA(window, WM_LBUTTONUP, 0, overTarget);
+    EXPECT_EQ(seen.drops, 1);
+
+    // A press that does not move past the drag distance is a click.
+    accept = true;
+    const int overs = seen.overs;
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, ItemCentre(window, b));
+    SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, ItemCentre(window, b) + 1);
+    EXPECT_FALSE(list->Dragging());
+    SendMessageA(window, WM_LBUTTONUP, 0, ItemCentre(window, b) + 1);
+    EXPECT_EQ(seen.overs, overs);
+    EXPECT_EQ(seen.drops, 1);
+}
+
 TEST_F(FileListTest, HeightIsRoundedDownToWholeItems) {
     RECT window, client;
     list->SetHeight(250);

@@ -433,6 +433,81 @@ TEST(Layout, UnknownNamesAreDesignErrors) {
     EXPECT_THROW(
         BuildLayout(third, FormDesign{.font = {}, .controls = badKind, .menuItems = {}, .events = {}}, {}),
         std::logic_error);
+    constexpr ControlDesign badFocus[] = {
+        {.name = "L", .kind = "TLabel", .caption = "&Name", .focusControl = "None"}};
+    Form fourth(nullptr, FormStyle{.className = "TLayoutForm"});
+    EXPECT_THROW(
+        BuildLayout(fourth, FormDesign{.font = {}, .controls = badFocus, .menuItems = {}, .events = {}}, {}),
+        std::logic_error)
+        << "a focus control that does not exist";
+}
+
+// A label names the edit below it; the edit stands later in the table.
+constexpr ControlDesign kEditControls[] = {
+    {.name = "LabelName",
+     .kind = "TLabel",
+     .left = 8,
+     .top = 8,
+     .caption = "&Name:",
+     .focusControl = "EditName"},
+    {.name = "BtnFirst",
+     .kind = "TButton",
+     .left = 8,
+     .top = 60,
+     .width = 75,
+     .height = 25,
+     .caption = "First",
+     .tabOrder = 0},
+    {.name = "EditName", .kind = "TEdit", .left = 8, .top = 24, .width = 200, .height = 21, .tabOrder = 1},
+};
+
+TEST(Layout, EditsAndTheLabelsThatFocusThem) {
+    Form form(nullptr, FormStyle{.className = "TLayoutForm"});
+    BuildLayout(form,
+                FormDesign{.name = "EditForm",
+                           .caption = "Edit",
+                           .width = 260,
+                           .height = 140,
+                           .font = {},
+                           .controls = kEditControls,
+                           .menuItems = {},
+                           .events = {}},
+                {});
+    auto& edit = ControlAs<Edit>(form, "EditName");
+    auto& first = ControlAs<Button>(form, "BtnFirst");
+    char className[16] = "";
+    GetClassNameA(edit.Handle(), className, sizeof className);
+    EXPECT_STREQ(className, "Edit");
+    EXPECT_EQ(edit.Width(), 200);
+    form.Show();
+    test::Pump();
+
+    edit.SetText("hello");
+    EXPECT_EQ(edit.Text(), "hello");
+    first.SetFocus();
+    // Alt+N is the label's letter: its edit takes the focus with the whole text selected.
+    PostMessageA(first.Handle(), WM_SYSCHAR, 'n', 1 << 29);
+    test::Pump();
+    EXPECT_EQ(GetFocus(), edit.Handle());
+    EXPECT_EQ(edit.SelStart(), 0);
+    EXPECT_EQ(edit.SelLength(), 5);
+    // Typing replaces the selection; the text is read back as typed.
+    test::PostKey(edit.Handle(), 'W', WM_CHAR);
+    test::PostKey(edit.Handle(), 'x', WM_CHAR);
+    EXPECT_EQ(edit.Text(), "Wx");
+    EXPECT_EQ(edit.SelLength(), 0);
+    // Plain letters are the edit's, not mnemonics.
+    test::PostKey(edit.Handle(), 'n', WM_CHAR);
+    EXPECT_EQ(edit.Text(), "Wxn");
+    EXPECT_EQ(GetFocus(), edit.Handle());
+    edit.SelectAll();
+    EXPECT_EQ(edit.SelLength(), 3);
+    // Tab leaves and Shift+Tab comes back with everything selected.
+    test::PostKey(edit.Handle(), VK_TAB);
+    EXPECT_EQ(GetFocus(), first.Handle());
+    SendMessageA(edit.Handle(), EM_SETSEL, 1, 1);
+    edit.SetFocus();
+    EXPECT_EQ(edit.SelLength(), 3);
 }
 
 } // namespace

@@ -1,0 +1,123 @@
+#include "fileops/fopfrm.h"
+
+#include "fileops/shellfileop.h"
+#include "resources/fileop_layout.h"
+#include "settings/pathtext.h"
+#include "settings/system.h"
+#include "ui/filelistmodel.h"
+#include "ui/layout.h"
+
+namespace corv {
+
+using namespace ui;
+
+namespace {
+bool IsExistingDirectory(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+} // namespace
+
+TFileOpForm::TFileOpForm(Component* owner)
+    : Form(owner, FormStyle{.className = "TFileOpForm",
+                            .border = FormBorder::Dialog,
+                            .minimizeBox = false,
+                            .maximizeBox = false,
+                            .position = FormPosition::ScreenCenter}) {
+    const HandlerTable handlers{
+        {"BtnRenameClick", NotifyEvent([this](Control& s) { BtnRenameClick(s); })},
+        {"BtnDeleteClick", NotifyEvent([this](Control& s) { BtnDeleteClick(s); })},
+        {"BtnMoveClick", NotifyEvent([this](Control& s) { BtnMoveClick(s); })},
+        {"BtnCopyClick", NotifyEvent([this](Control& s) { BtnCopyClick(s); })},
+        {"BtnBrowseFromClick", NotifyEvent([this](Control& s) { BtnBrowseFromClick(s); })},
+        {"BtnBrowseToClick", NotifyEvent([this](Control& s) { BtnBrowseToClick(s); })},
+    };
+    const FormDesign& design = FileOpFormDesign();
+    BuildLayout(*this, design, handlers);
+    SetClientSize(design.width, design.height);
+    LabelFrom = &ControlAs<Label>(*this, "LabelFrom");
+    EditFrom = &ControlAs<Edit>(*this, "EditFrom");
+    BtnBrowseFrom = &ControlAs<Button>(*this, "BtnBrowseFrom");
+    LabelTo = &ControlAs<Label>(*this, "LabelTo");
+    EditTo = &ControlAs<Edit>(*this, "EditTo");
+    BtnBrowseTo = &ControlAs<Button>(*this, "BtnBrowseTo");
+    BtnRename = &ControlAs<Button>(*this, "BtnRename");
+    BtnDelete = &ControlAs<Button>(*this, "BtnDelete");
+    BtnMove = &ControlAs<Button>(*this, "BtnMove");
+    BtnCopy = &ControlAs<Button>(*this, "BtnCopy");
+    BtnClose = &ControlAs<Button>(*this, "BtnClose");
+
+    FolderBrowseDlg = std::make_unique<TFolderBrowseDlg>(Handle());
+    FolderBrowseDlg->Title = "Current Path:";
+    FolderBrowseDlg->Root = TRootID::idDrives;
+    FolderBrowseDlg->Options = {TBrowseFlag::bfDirectoriesOnly};
+    FolderBrowseDlg->SetCaption("Select a Location");
+    FolderBrowseDlg->ShowSelectionInStatus = true;
+    DoCreate();
+}
+
+TFileOpForm::~TFileOpForm() {
+    FolderBrowseDlg.reset();
+    DestroyHandle();
+}
+
+bool TFileOpForm::CheckSource() {
+    if (!SourceFiles.empty()) return true;
+    BeepMessageBox(Handle(), MB_ICONINFORMATION, MB_OK, "Please select Source file(s) first !",
+                   "Information");
+    EditFrom->SelectAll();
+    EditFrom->SetFocus();
+    return false;
+}
+
+bool TFileOpForm::CheckDest() {
+    if (!DestFiles.empty()) return true;
+    BeepMessageBox(Handle(), MB_ICONINFORMATION, MB_OK, "Please select a Destination first !", "Information");
+    EditTo->SelectAll();
+    EditTo->SetFocus();
+    return false;
+}
+
+void TFileOpForm::TwoNameOperation(int kind) {
+    SourceFiles = EditFrom->Text();
+    DestFiles = EditTo->Text();
+    // The destination is looked at only once there is a source.
+    if (CheckSource() && CheckDest()) ShellFileOp(Handle(), kind);
+}
+
+void TFileOpForm::BtnRenameClick(Control&) {
+    TwoNameOperation(foRename);
+}
+
+void TFileOpForm::BtnMoveClick(Control&) {
+    TwoNameOperation(foMove);
+}
+
+void TFileOpForm::BtnCopyClick(Control&) {
+    TwoNameOperation(foCopy);
+}
+
+void TFileOpForm::BtnDeleteClick(Control&) {
+    SourceFiles = EditFrom->Text();
+    if (CheckSource()) ShellFileOp(Handle(), foDelete);
+}
+
+bool TFileOpForm::BrowseFrom(const std::string& text, std::string& chosen) {
+    FolderBrowseDlg->SetSelection(IsExistingDirectory(text) ? text : ExtractDir(text));
+    if (!FolderBrowseDlg->Execute()) return false;
+    chosen = FolderBrowseDlg->Selection();
+    return true;
+}
+
+void TFileOpForm::BtnBrowseFromClick(Control&) {
+    std::string chosen;
+    // All files of the chosen folder; a drive root keeps its one backslash.
+    if (BrowseFrom(EditFrom->Text(), chosen)) EditFrom->SetText(JoinEntry(chosen, "*.*"));
+}
+
+void TFileOpForm::BtnBrowseToClick(Control&) {
+    std::string chosen;
+    if (BrowseFrom(EditTo->Text(), chosen)) EditTo->SetText(chosen);
+}
+
+} // namespace corv
