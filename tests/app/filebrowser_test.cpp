@@ -6,6 +6,7 @@
 #include "fileops/shellfileop.h"
 #include "settings/pathtext.h"
 #include "settings/store.h"
+#include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
 #include "tests/ui/uitest.h"
 #include "ui/application.h"
@@ -29,12 +30,7 @@ std::string Upper(std::string text) {
     return text;
 }
 
-std::string Fixture(const char* name) {
-    std::string path = std::string(CORV_FIXTURE_DIR) + "/" + name;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
+const auto Fixture = test::FixturePath;
 
 void ForgetQuit() {
     MSG message;
