@@ -28,11 +28,6 @@ bool IsDirectoryEntryName(const std::string& fileName) {
     return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string NameOf(const std::string& path) {
-    const auto slash = path.find_last_of("\\:");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The characters up to and including the last "\" or ":".
 std::string DirectoryPartOf(const std::string& path) {
     const auto slash = path.find_last_of("\\:");
@@ -125,14 +120,14 @@ bool TMainForm::FileEntrySelected() const {
 }
 
 void TMainForm::FLBChange(Control&) {
-    LabelFilename->SetCaption("Filename: " + NameOf(FLB->FileName()));
+    LabelFilename->SetCaption("Filename: " + ExtractFileName(FLB->FileName()));
     if (FileEntrySelected() && ShowOnSel && IsPictureFile(FLB->FileName())) OpenSelectedEntry();
 }
 
 void TMainForm::OpenSelectedEntry() {
     const std::string fileName = FLB->FileName();
     if (IsDirectoryEntryName(fileName)) {
-        FLB->EnterPath(NameOf(fileName));
+        FLB->EnterPath(ExtractFileName(fileName));
         LabelPath->SetCaption(ShortenPath(FLB->Directory(), 30));
         SelectFirst(*FLB);
         FLBChange(*FLB);

@@ -5,6 +5,7 @@
 #include "settings/pathtext.h"
 #include "settings/registry.h"
 #include "settings/store.h"
+#include "settings/system.h"
 #include "ui/application.h"
 #include "ui/layout.h"
 #include "ui/layoutmath.h"
@@ -34,15 +35,6 @@ namespace {
 constexpr COLORREF kLedOff = RGB(128, 0, 0);
 constexpr COLORREF kLedOn = RGB(255, 0, 0);
 
-bool FileExists(const std::string& name) {
-    const DWORD attributes = GetFileAttributesA(name.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string NamePart(const std::string& path) {
-    const auto slash = path.find_last_of("\\:");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 } // namespace
 
 TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMainForm"}) {
@@ -126,7 +118,7 @@ void TMainForm::FormCreate(Control&) {
 
     LabelPath->SetCaption(ShortenPath(FLB->Directory(), 30));
     if (FLB->Count() > 0) FLB->SetItemIndex(0);
-    LabelFilename->SetCaption("Filename: " + NamePart(FLB->FileName()));
+    LabelFilename->SetCaption("Filename: " + ExtractFileName(FLB->FileName()));
 
     LastDrive = DriveComboBox1->Drive();
     ThumbsOpen = false;

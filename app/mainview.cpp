@@ -14,24 +14,10 @@ namespace corv {
 
 using namespace ui;
 
-namespace {
-
-std::string NamePart(const std::string& path) {
-    const auto slash = path.find_last_of("\\:");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string UpperCaseAnsi(std::string text) {
-    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-} // namespace
-
 void TMainForm::LoadPicture(const std::string& fileName) {
     if (fileName == CurrentFile) return;
     CurrentFile = fileName;
-    App().SetTitle("Corvane - [" + UpperCaseAnsi(NamePart(fileName)) + "]");
+    App().SetTitle("Corvane - [" + UpperCaseAnsi(ExtractFileName(fileName)) + "]");
     SetCaption(App().Title());
 
     // Boxes would cover the full-screen view: there the failure is written on its surface instead.
@@ -49,7 +35,7 @@ void TMainForm::LoadPicture(const std::string& fileName) {
         if (raised && !FullViewActive)
             BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Not a valid graphic image", "Error");
         if (FullViewForm)
-            FullViewForm->WriteLine("\"" + NamePart(fileName) + "\" is not a valid graphic image !");
+            FullViewForm->WriteLine("\"" + ExtractFileName(fileName) + "\" is not a valid graphic image !");
         return;
     }
 
@@ -118,7 +104,7 @@ void TMainForm::ButtonVollbildClick(Control&) {
 }
 
 void TMainForm::FullViewClosed() {
-    LabelFilename->SetCaption("Filename: " + NamePart(FLB->FileName()));
+    LabelFilename->SetCaption("Filename: " + ExtractFileName(FLB->FileName()));
     FormResize(*this);
 }
 

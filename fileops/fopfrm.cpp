@@ -11,13 +11,6 @@ namespace corv {
 
 using namespace ui;
 
-namespace {
-bool IsExistingDirectory(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-} // namespace
-
 TFileOpForm::TFileOpForm(Component* owner)
     : Form(owner, FormStyle{.className = "TFileOpForm",
                             .border = FormBorder::Dialog,
@@ -103,7 +96,7 @@ void TFileOpForm::BtnDeleteClick(Control&) {
 }
 
 bool TFileOpForm::BrowseFrom(const std::string& text, std::string& chosen) {
-    FolderBrowseDlg->SetSelection(IsExistingDirectory(text) ? text : ExtractDir(text));
+    FolderBrowseDlg->SetSelection(DirectoryExists(text) ? text : ExtractDir(text));
     if (!FolderBrowseDlg->Execute()) return false;
     chosen = FolderBrowseDlg->Selection();
     return true;

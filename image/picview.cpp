@@ -14,11 +14,6 @@ namespace corv {
 
 namespace {
 
-bool FileExists(const std::string& name) {
-    const DWORD attributes = GetFileAttributesA(name.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The size of a file in bytes, -1 when it cannot be opened.
 int FileSizeOf(const std::string& name) {
     FileHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -37,11 +32,6 @@ int DibSizeOf(HBITMAP bitmap) {
     const long long stride = ((static_cast<long long>(info.bmWidth) * bits + 31) / 32) * 4;
     const long long size = sizeof(BITMAPINFOHEADER) + colors * 4 + stride * info.bmHeight;
     return size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
-}
-
-std::string UpperCaseAnsi(std::string text) {
-    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
 }
 
 enum class Decoder { Bmp, Jpeg, Resource, Png, Gif, Tiff, Pcx };

@@ -33,6 +33,11 @@ std::string ShortenPath(const std::string& path, int maxLength) {
     return result;
 }
 
+std::string ExtractFileName(const std::string& path) {
+    const std::size_t last = path.find_last_of(":\\");
+    return last == std::string::npos ? path : path.substr(last + 1);
+}
+
 std::string ExtractDir(const std::string& path) {
     const std::size_t last = path.find_last_of(":\\");
     std::string dir = last == std::string::npos ? std::string() : path.substr(0, last + 1);

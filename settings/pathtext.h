@@ -11,6 +11,9 @@ std::string UpperCaseAscii(std::string text);
 // Never returns something longer than the path itself.
 std::string ShortenPath(const std::string& path, int maxLength);
 
+// The name part of a path: what follows its last ":" or "\".
+std::string ExtractFileName(const std::string& path);
+
 // The directory part of a path without its trailing backslash; a drive root such as "C:\" keeps it.
 std::string ExtractDir(const std::string& path);
 

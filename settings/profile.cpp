@@ -11,11 +11,6 @@ namespace corv {
 
 namespace {
 
-std::string UpperCaseAnsi(std::string text) {
-    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 bool ReadWholeFile(const std::string& name, std::string& content) {
     FileHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -15,6 +15,21 @@ MessageBoxHandler& Handler() {
 }
 } // namespace
 
+bool FileExists(const std::string& name) {
+    const DWORD attributes = name.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string UpperCaseAnsi(std::string text) {
+    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
 std::string GetWindowsDir() {
     // Sized by asking first: a long Windows directory must not be cut.
     std::vector<char> buffer(MAX_PATH + 1);

@@ -259,7 +259,7 @@ TEST_F(FileBrowserTest, KeysAreSwallowedWhileAPictureLoads) {
     Key(VK_DELETE);
     EXPECT_EQ(Selected(), "a.txt");
     EXPECT_EQ(form->CurrentFile, "");
-    EXPECT_TRUE(test::FileExists(folder / "a.txt"));
+    EXPECT_TRUE(test::PathExists(folder / "a.txt"));
     form->Loading = false;
     Key(VK_DOWN);
     EXPECT_EQ(Selected(), "b.bmp");
@@ -280,7 +280,7 @@ TEST_F(FileBrowserTest, DeleteKeySendsTheFileToTheRecycleBinAndSelectsTheNeighbo
     Key(VK_DELETE);
     EXPECT_TRUE(confirm.Done()) << "the shell asked";
     Pump();
-    EXPECT_FALSE(test::FileExists(folder / name));
+    EXPECT_FALSE(test::PathExists(folder / name));
     EXPECT_EQ(test::ReadFileBytes(trash + name), "recycle me");
     EXPECT_EQ(form->FLB->ItemIndex(), index) << "the file that moved up takes its place";
     EXPECT_EQ(Selected(), next);
@@ -292,7 +292,7 @@ TEST_F(FileBrowserTest, DeleteKeySendsTheFileToTheRecycleBinAndSelectsTheNeighbo
     Key(VK_DELETE);
     Pump(100);
     EXPECT_EQ(test::FindOwnDialog(), nullptr);
-    EXPECT_TRUE(test::FileExists(folder / "sub\\inner.bmp"));
+    EXPECT_TRUE(test::PathExists(folder / "sub\\inner.bmp"));
 }
 
 TEST_F(FileBrowserTest, ContextMenuDeleteOnTheLastFileSelectsTheNewLast) {
@@ -313,7 +313,7 @@ TEST_F(FileBrowserTest, ContextMenuDeleteOnTheLastFileSelectsTheNewLast) {
     SendMessageA(List(), WM_RBUTTONUP, 0, ItemPoint(List(), last));
     EXPECT_TRUE(confirm.Done());
     Pump();
-    EXPECT_FALSE(test::FileExists(folder / name));
+    EXPECT_FALSE(test::PathExists(folder / name));
     EXPECT_EQ(test::ReadFileBytes(trash + name), "last one");
     EXPECT_EQ(Selected(), "zeta.txt");
     EXPECT_EQ(form->LabelFilename->Caption(), "Filename: ") << "the menu's Delete runs no selection handler";
@@ -401,8 +401,8 @@ TEST_F(FileBrowserTest, DraggingAFileOntoTheParentEntryMovesItThere) {
     ASSERT_GE(file, 0);
     form->FLB->SetItemIndex(file);
     DragEntry(List(), file, parent);
-    EXPECT_FALSE(test::FileExists(folder / "sub\\inner.bmp"));
-    EXPECT_TRUE(test::FileExists(folder / "inner.bmp"));
+    EXPECT_FALSE(test::PathExists(folder / "sub\\inner.bmp"));
+    EXPECT_TRUE(test::PathExists(folder / "inner.bmp"));
     EXPECT_EQ(SourceFiles, folder / "sub\\inner.bmp");
     EXPECT_EQ(DestFiles, folder / "sub\\..");
     EXPECT_EQ(form->FLB->IndexOf("inner.bmp"), -1) << "the list was read again";
@@ -444,11 +444,11 @@ TEST_F(FileBrowserTest, RefusedDrags) {
     const int other = form->FLB->IndexOf("[other]");
     form->FLB->SetItemIndex(other);
     DragEntry(List(), other, form->FLB->IndexOf("[sub]"));
-    EXPECT_TRUE(test::FileExists(folder / "a.txt"));
-    EXPECT_TRUE(test::FileExists(folder / "zeta.txt"));
+    EXPECT_TRUE(test::PathExists(folder / "a.txt"));
+    EXPECT_TRUE(test::PathExists(folder / "zeta.txt"));
     EXPECT_EQ(GetFileAttributesA((folder / "other").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-    EXPECT_FALSE(test::FileExists(folder / "sub\\other"));
+    EXPECT_FALSE(test::PathExists(folder / "sub\\other"));
 }
 
 TEST_F(FileBrowserTest, AtADriveRootTheDropPathsHaveOneBackslash) {
@@ -654,7 +654,7 @@ TEST_F(DropTest, YesMovesEveryFileIntoTheListsDirectory) {
     EXPECT_EQ(asked[0].owner, form->Handle());
     for (const char* name : {"one.txt", "two.txt", "three.txt"}) {
         EXPECT_EQ(test::ReadFileBytes(folder / name), name);
-        EXPECT_FALSE(test::FileExists(source / name));
+        EXPECT_FALSE(test::PathExists(source / name));
     }
     EXPECT_EQ(test::ReadFileBytes(folder / "album\\inside.txt"), "inside");
     EXPECT_GE(form->FLB->IndexOf("two.txt"), 0) << "the list was refreshed";
@@ -665,8 +665,8 @@ TEST_F(DropTest, YesMovesEveryFileIntoTheListsDirectory) {
 TEST_F(DropTest, NoCopiesAndCancelDoesNothing) {
     Create();
     EXPECT_TRUE(Drop(Names(), IDCANCEL));
-    EXPECT_FALSE(test::FileExists(folder / "one.txt"));
-    EXPECT_TRUE(test::FileExists(source / "one.txt"));
+    EXPECT_FALSE(test::PathExists(folder / "one.txt"));
+    EXPECT_TRUE(test::PathExists(source / "one.txt"));
 
     EXPECT_TRUE(Drop(Names(), IDNO));
     for (const char* name : {"one.txt", "two.txt", "three.txt"}) {

@@ -117,26 +117,26 @@ TEST_F(FileOpFormTest, MissingDestinationIsReportedWithTheFocusInItsEdit) {
     }
     EXPECT_EQ(ReadFileBytes(folder / "a.txt"), "a") << "nothing was done";
     EXPECT_EQ(folder.Files(), (std::vector<std::string>{"a.txt"}));
-    EXPECT_FALSE(FileExists(folder / "sub\\a.txt"));
+    EXPECT_FALSE(PathExists(folder / "sub\\a.txt"));
 }
 
 TEST_F(FileOpFormTest, EachButtonRunsItsOperationAndTheDialogStaysOpen) {
     ScriptedMessageBoxes boxes;
     Fill(folder / "a.txt", folder / "renamed.txt");
     dialog->BtnRename->Click();
-    EXPECT_FALSE(FileExists(folder / "a.txt"));
+    EXPECT_FALSE(PathExists(folder / "a.txt"));
     EXPECT_EQ(ReadFileBytes(folder / "renamed.txt"), "a");
 
     Fill(folder / "renamed.txt", folder / "sub");
     dialog->BtnCopy->Click();
     EXPECT_EQ(ReadFileBytes(folder / "sub\\renamed.txt"), "a");
-    EXPECT_TRUE(FileExists(folder / "renamed.txt"));
+    EXPECT_TRUE(PathExists(folder / "renamed.txt"));
 
     WriteFileBytes(folder / "moving.txt", "m");
     Fill(folder / "moving.txt", folder / "sub");
     dialog->BtnMove->Click();
     EXPECT_EQ(ReadFileBytes(folder / "sub\\moving.txt"), "m");
-    EXPECT_FALSE(FileExists(folder / "moving.txt"));
+    EXPECT_FALSE(PathExists(folder / "moving.txt"));
 
     // Delete uses only the source; the shell asks before it recycles.
     Fill(folder / "renamed.txt", "");
@@ -144,7 +144,7 @@ TEST_F(FileOpFormTest, EachButtonRunsItsOperationAndTheDialogStaysOpen) {
         "", [](HWND box) { PressButton(box, IDYES); }, 5000);
     dialog->BtnDelete->Click();
     EXPECT_TRUE(confirm.Done());
-    EXPECT_FALSE(FileExists(folder / "renamed.txt"));
+    EXPECT_FALSE(PathExists(folder / "renamed.txt"));
     EXPECT_TRUE(boxes.Asked().empty()) << "no \"first !\" message";
     EXPECT_TRUE(IsWindowVisible(dialog->Handle()));
 }

@@ -59,7 +59,7 @@ TEST(MakeShellFileList, DoubleNulTerminatedAndNeverCut) {
 TEST_F(ShellFileOpTest, DeletingTheLastFileSelectsTheNewLast) {
     list_.SelectIndex(3);
     DeleteConfirmed(folder_ / "d.jpg");
-    EXPECT_FALSE(FileExists(folder_ / "d.jpg"));
+    EXPECT_FALSE(PathExists(folder_ / "d.jpg"));
     EXPECT_EQ(list_.Count(), 3);
     EXPECT_EQ(list_.Selected(), "c.jpg");
 }
@@ -67,7 +67,7 @@ TEST_F(ShellFileOpTest, DeletingTheLastFileSelectsTheNewLast) {
 TEST_F(ShellFileOpTest, DeletingInTheMiddleSelectsTheFileThatMovedUp) {
     list_.SelectIndex(1);
     DeleteConfirmed(folder_ / "b.jpg");
-    EXPECT_FALSE(FileExists(folder_ / "b.jpg"));
+    EXPECT_FALSE(PathExists(folder_ / "b.jpg"));
     EXPECT_EQ(list_.Selected(), "c.jpg");
 }
 
@@ -82,14 +82,14 @@ TEST_F(ShellFileOpTest, DeletedFilesGoToTheRecycleBin) {
                                std::to_string(GetTickCount()) + ".jpg";
     WriteFileBytes(folder_ / unique, "keep me");
     DeleteConfirmed(folder_ / unique);
-    EXPECT_FALSE(FileExists(folder_ / unique));
+    EXPECT_FALSE(PathExists(folder_ / unique));
     EXPECT_EQ(ReadFileBytes(trash + unique), "keep me") << trash;
 }
 
 TEST_F(ShellFileOpTest, NothingSelectedStaysUnselected) {
     list_.SelectIndex(-1);
     DeleteConfirmed(folder_ / "a.jpg");
-    EXPECT_FALSE(FileExists(folder_ / "a.jpg"));
+    EXPECT_FALSE(PathExists(folder_ / "a.jpg"));
     EXPECT_EQ(list_.ItemIndex(), -1);
 }
 
@@ -105,12 +105,12 @@ TEST_F(ShellFileOpTest, RenameMoveAndCopy) {
     SourceFiles = folder_ / "b.jpg";
     DestFiles = folder_ / "sub";
     ShellFileOp(nullptr, foMove);
-    EXPECT_FALSE(FileExists(folder_ / "b.jpg"));
+    EXPECT_FALSE(PathExists(folder_ / "b.jpg"));
     EXPECT_EQ(ReadFileBytes(folder_ / "sub\\b.jpg"), "b.jpg");
 
     SourceFiles = folder_ / "c.jpg";
     ShellFileOp(nullptr, foCopy);
-    EXPECT_TRUE(FileExists(folder_ / "c.jpg"));
+    EXPECT_TRUE(PathExists(folder_ / "c.jpg"));
     EXPECT_EQ(ReadFileBytes(folder_ / "sub\\c.jpg"), "c.jpg");
 }
 
@@ -122,7 +122,7 @@ TEST_F(ShellFileOpTest, ReadyMadeListOfSeveralFilesIsUsedAsItIs) {
     ShellFileOp(nullptr, foCopy, &ready);
     EXPECT_EQ(ReadFileBytes(folder_ / "target\\a.jpg"), "a.jpg");
     EXPECT_EQ(ReadFileBytes(folder_ / "target\\c.jpg"), "c.jpg");
-    EXPECT_FALSE(FileExists(folder_ / "target\\d.jpg"));
+    EXPECT_FALSE(PathExists(folder_ / "target\\d.jpg"));
 }
 
 TEST_F(ShellFileOpTest, NamesLongerThan254CharactersAreNotCut) {
@@ -137,7 +137,7 @@ TEST_F(ShellFileOpTest, NamesLongerThan254CharactersAreNotCut) {
     ASSERT_GT(longName.size(), 254u);
     ASSERT_LT(longName.size(), static_cast<std::size_t>(MAX_PATH));
     WriteFileBytes(longName, "long");
-    ASSERT_TRUE(FileExists(longName));
+    ASSERT_TRUE(PathExists(longName));
     // Cut at 254 characters the name would name another file, and copying it would act on that one.
     WriteFileBytes(longName.substr(0, 254), "impostor");
 

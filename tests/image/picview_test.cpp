@@ -115,7 +115,7 @@ TEST_F(PictureViewTest, LoadsEveryFormatAndReportsItsHeader) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string name = Fixture(c.file);
-        if (!FileExists(name)) {
+        if (!PathExists(name)) {
             ADD_FAILURE() << "missing fixture";
             continue;
         }

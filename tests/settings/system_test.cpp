@@ -69,7 +69,7 @@ TEST(ShellExecuteFile, OpensAFileWithItsDefaultAction) {
     WriteFileBytes(folder / "job.bat", "@echo done> \"" + marker + "\"\r\n");
     const int result = ShellExecuteFile(folder / "job.bat", "", folder.Path(), SW_HIDE);
     EXPECT_GT(result, 32);
-    for (int i = 0; i < 100 && !FileExists(marker); ++i) Sleep(100);
-    EXPECT_TRUE(FileExists(marker));
+    for (int i = 0; i < 100 && !PathExists(marker); ++i) Sleep(100);
+    EXPECT_TRUE(PathExists(marker));
     Sleep(200); // let the command interpreter let go of the folder
 }

@@ -75,7 +75,7 @@ std::string ReadFileBytes(const std::string& name) {
     return text.str();
 }
 
-bool FileExists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 ScratchKey::ScratchKey(std::string subkey) : subkey_(std::move(subkey)) {
     RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str());

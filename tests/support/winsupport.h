@@ -28,7 +28,8 @@ class TempFolder {
 
 void WriteFileBytes(const std::string& name, const std::string& content);
 std::string ReadFileBytes(const std::string& name);
-bool FileExists(const std::string& name);
+// True when a file or directory of that name exists.
+bool PathExists(const std::string& name);
 
 // A registry key under HKEY_CURRENT_USER that is removed with its subkeys before and after the test.
 class ScratchKey {
