@@ -32,13 +32,6 @@ std::string Upper(std::string text) {
 
 const auto Fixture = test::FixturePath;
 
-void ForgetQuit() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    ui::App().ResetTerminated();
-}
-
 LPARAM ItemPoint(HWND list, int index) {
     RECT rect{};
     SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
@@ -93,11 +86,11 @@ class FileBrowserTest : public ::testing::Test {
         ProgramDir = programFolder.Path();
         HelpFileName = ProgramDir + "\\CORV32.HLP";
         ui::App().SetCmdShow(SW_SHOWNORMAL);
-        ForgetQuit();
+        test::ForgetQuit();
     }
     void TearDown() override {
         form.reset();
-        ForgetQuit();
+        test::ForgetQuit();
         SetCurrentDirectoryA(savedDirectory);
     }
     void Create() {

@@ -23,13 +23,6 @@ namespace {
 using test::PlaceInParent;
 using test::Pump;
 
-void ForgetQuit() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    ui::App().ResetTerminated();
-}
-
 class MainFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -41,11 +34,11 @@ class MainFormTest : public ::testing::Test {
         HelpFileName = ProgramDir + "\\CORV32.HLP";
         ui::App().SetCmdShow(SW_SHOWNORMAL);
         TMainForm::OptionsDialog = nullptr;
-        ForgetQuit();
+        test::ForgetQuit();
     }
     void TearDown() override {
         form.reset();
-        ForgetQuit();
+        test::ForgetQuit();
         TMainForm::OptionsDialog = nullptr;
         SetCurrentDirectoryA(savedDirectory);
     }

@@ -22,20 +22,13 @@ using test::ScriptedMessageBoxes;
 
 const auto Fixture = test::FixturePath;
 
-void ForgetQuit() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    ui::App().ResetTerminated();
-}
-
 class MainViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ProgramDir = folder.Path();
         HelpFileName = ProgramDir + "\\CORV32.HLP";
         ui::App().SetCmdShow(SW_SHOWNORMAL);
-        ForgetQuit();
+        test::ForgetQuit();
         LoadSettings();
         form = std::make_unique<TMainForm>(nullptr);
         fullView = std::make_unique<TFullViewForm>(nullptr);
@@ -47,7 +40,7 @@ class MainViewTest : public ::testing::Test {
         fullView.reset();
         form.reset();
         FullViewActive = false;
-        ForgetQuit();
+        test::ForgetQuit();
     }
     bool ButtonsEnabled() const {
         return form->BtnStretch->Enabled() && form->ButtonVollbild->Enabled() && form->BtnCpyClp->Enabled() &&

@@ -48,6 +48,13 @@ void ChooseMenuItem(int downs) {
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 1);
 }
 
+void ForgetQuit() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    ui::App().ResetTerminated();
+}
+
 RECT PlaceInParent(HWND window) {
     RECT rect;
     GetWindowRect(window, &rect);

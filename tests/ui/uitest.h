@@ -16,6 +16,8 @@ std::string WindowText(HWND window);
 void AfterMessages(std::function<void()> action, UINT delay = 50);
 // Chooses an item of the open context menu: moves down that many times, then Enter.
 void ChooseMenuItem(int downs);
+// Drops a pending quit and lets the event loop run again (a closed main form ends the loop).
+void ForgetQuit();
 // A window's place relative to its parent's client area.
 RECT PlaceInParent(HWND window);
 
