@@ -15,7 +15,7 @@ export XDG_DATA_HOME=$WIN_BUILD/xdg-data
 
 corv_log() { echo "[$(basename "$0")] $*" >&2; }
 
-# Configures (once) and builds the Windows tree.
+# Configures (once) and builds the Windows tree: everything, or the targets named.
 corv_build_win() {
   "$ROOT/tools/setup"
   # The codec libraries: built once, rebuilt only when their build inputs change.
@@ -28,7 +28,7 @@ corv_build_win() {
       -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-w64-mingw32.cmake" \
       -DCMAKE_PREFIX_PATH="$codecs" ${CORV_CMAKE_ARGS:-} >/dev/null
   fi
-  cmake --build "$WIN_BUILD"
+  if [ $# -gt 0 ]; then cmake --build "$WIN_BUILD" --target "$@"; else cmake --build "$WIN_BUILD"; fi
 }
 
 # Configures (once) and builds the native tree of the portable code.
