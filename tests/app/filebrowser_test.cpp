@@ -121,11 +121,24 @@ class FileBrowserTest : public ::testing::Test {
     std::unique_ptr<TMainForm> form;
 };
 
-TEST_F(FileBrowserTest, EnterWalksIntoBracketedEntriesAndBackUp) {
+TEST_F(FileBrowserTest, EntriesAreBracketedSortedAndTheFileNameJoinsThem) {
     Create();
+    std::vector<std::string> texts;
+    for (int i = 0; i < form->FLB->Count(); ++i)
+        texts.push_back(form->FLB->Item(i));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"[..]", "[.]", "[sub]", "a.txt", "b.bmp", "Photo.bmp", "zeta.txt"}));
     EXPECT_EQ(Selected(), "[..]") << "a directory is entered with its first entry selected";
     EXPECT_EQ(form->LabelFilename->Caption(), "Filename: [..]");
-    EXPECT_EQ(form->FLB->FileName(), folder / "[..]");
+    EXPECT_EQ(form->LabelPath->Caption(), ShortenPath(folder.Path(), 30));
+    Select("Photo.bmp");
+    EXPECT_EQ(form->FLB->FileName(), folder / "Photo.bmp");
+    form->FLB->SetItemIndex(-1);
+    EXPECT_EQ(form->FLB->FileName(), "");
+}
+
+TEST_F(FileBrowserTest, EnterWalksIntoBracketedEntriesAndBackUp) {
+    Create();
     Select("[sub]");
     Key(VK_RETURN);
     EXPECT_EQ(Upper(form->FLB->Directory()), Upper(folder / "sub"));

@@ -39,16 +39,39 @@ class FileOpFormTest : public ::testing::Test {
     std::unique_ptr<TFileOpForm> dialog;
 };
 
-TEST_F(FileOpFormTest, TabOrderAndTheDialogsKeys) {
+TEST_F(FileOpFormTest, DesignedAsADialogWithItsButtonRow) {
+    EXPECT_EQ(dialog->Caption(), "File Operations");
     EXPECT_EQ(dialog->ClientWidth(), 368);
     EXPECT_EQ(dialog->ClientHeight(), 148);
+    EXPECT_EQ(dialog->HelpContext(), 150);
+    EXPECT_EQ(dialog->LabelFrom->Caption(), "&Source File(s):");
+    EXPECT_EQ(dialog->LabelTo->Caption(), "&Destination:");
+    EXPECT_EQ(dialog->EditFrom->Width(), 280);
+    EXPECT_EQ(dialog->EditTo->Width(), 280);
     EXPECT_EQ(dialog->DefaultButton(), dialog->BtnRename);
     EXPECT_EQ(dialog->CancelButton(), dialog->BtnClose);
+    EXPECT_FALSE(GetWindowLongA(dialog->Handle(), GWL_STYLE) & WS_THICKFRAME) << "a fixed border";
+
     std::vector<std::string> order;
     for (ui::Control* control : dialog->FocusOrder())
         if (control->TabStop()) order.push_back(control->Name());
     EXPECT_EQ(order, (std::vector<std::string>{"EditFrom", "BtnBrowseFrom", "EditTo", "BtnBrowseTo",
                                                "BtnRename", "BtnDelete", "BtnMove", "BtnCopy", "BtnClose"}));
+    // One row below the edits, in this order.
+    const std::vector<ui::Button*> row{dialog->BtnRename, dialog->BtnDelete, dialog->BtnMove, dialog->BtnCopy,
+                                       dialog->BtnClose};
+    const std::vector<std::string> captions{"&Rename", "D&elete", "&Move", "C&opy", "&Close"};
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        EXPECT_EQ(row[i]->Caption(), captions[i]);
+        EXPECT_EQ(row[i]->Top(), row[0]->Top());
+        EXPECT_GE(row[i]->Top(), dialog->EditTo->Top() + dialog->EditTo->Height());
+        if (i > 0) {
+            EXPECT_GE(row[i]->Left(), row[i - 1]->Left() + row[i - 1]->Width());
+        }
+        EXPECT_LE(row[i]->Left() + row[i]->Width(), dialog->ClientWidth());
+    }
+    EXPECT_EQ(dialog->BtnBrowseFrom->Caption(), "&Browse");
+    EXPECT_EQ(dialog->BtnBrowseTo->Caption(), "Bro&wse");
 }
 
 TEST_F(FileOpFormTest, ShownModallyItIsCentredStartsInTheDestinationAndEscClosesWithOk) {
