@@ -162,7 +162,9 @@ Status GifInfo(Bytes f, PictureInfo& info) {
     }
     if (frames == 0) return i >= f.size ? Status::Corrupt : Status::GifNoImage;
     if (info.width == 0 || info.height == 0) return Status::Corrupt;
-    info.bits = bits ? bits : 8;
+    // The pixels are colour indices: reported at the depth they take, 1, 2, 4 or 8 bits (a table of 8 colours
+    // is a 16-colour picture), the depths the colour count of the information line knows.
+    info.bits = bits == 0 || bits > 4 ? 8 : bits <= 1 ? 1 : bits <= 2 ? 2 : 4;
     info.planes = 1;
     info.frames = frames;
     SetText(info.type, sizeof info.type, "GIF");

@@ -61,7 +61,7 @@ TEST_F(MainViewTest, GoodFilesOfEveryFormatGetCaptionAndInformationLine) {
         const char* info;
     } cases[] = {
         {"jpeg/baseline-420.jpg", "Imageinfo:  45x30x16M - JPEG Baseline"},
-        {"gif/87a-global.gif", "Imageinfo:  45x30xN/A - LZW"},
+        {"gif/87a-global.gif", "Imageinfo:  45x30x16 - LZW"},
         {"tiff/packbits.tif", "Imageinfo:  45x30x16M - PackBits"},
         {"bmp/v3-8.bmp", nullptr},
         {"pcx/v5-8bit.pcx", "Imageinfo:  45x30x256 - RLE"},
