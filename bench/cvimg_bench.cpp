@@ -2,6 +2,7 @@
 // prints the medians in milliseconds: "info <ms>", "decode <ms>" and, for information, "decode8 <ms>"
 // (adaptive 256-colour palette with error diffusion).
 // Usage: cvimg_bench DLL-PATH JPEG-PATH [decode-runs]
+#include "bench/jpegdecode.h"
 #include "bench/timing.h"
 #include "image/cvimglib.h"
 
@@ -40,32 +41,24 @@ int main(int argc, char** argv) {
         if (i == 0) std::printf("picture %dx%d %s\n", w, h, compression);
     }
     std::vector<double> decode;
+    std::string error;
     for (int i = 0; i < runs; ++i) {
-        HBITMAP bitmap = nullptr;
-        HPALETTE palette = nullptr;
-        const double t0 = Now();
-        const int16_t code = lib.LibReadJPEG(file, 24, 1, 0, &bitmap, &palette, 0, 0);
-        decode.push_back(Now() - t0);
-        if (code != 1) {
-            std::fprintf(stderr, "decode failed: %s\n", lib.Message(code).c_str());
+        const double ms = corv::bench::TimeJpegDecode(lib, file, 24, 0, error);
+        if (ms < 0) {
+            std::fprintf(stderr, "decode failed: %s\n", error.c_str());
             return 1;
         }
-        DeleteObject(bitmap);
+        decode.push_back(ms);
     }
     // For information: the same picture reduced to an adaptive 256-colour palette with dithering.
     std::vector<double> reduced;
     for (int i = 0; i < std::max(1, runs / 2); ++i) {
-        HBITMAP bitmap = nullptr;
-        HPALETTE palette = nullptr;
-        const double t0 = Now();
-        const int16_t code = lib.LibReadJPEG(file, 8, 1, 1, &bitmap, &palette, 0, 0);
-        reduced.push_back(Now() - t0);
-        if (code != 1) {
-            std::fprintf(stderr, "decode at 8 bits failed: %s\n", lib.Message(code).c_str());
+        const double ms = corv::bench::TimeJpegDecode(lib, file, 8, 1, error);
+        if (ms < 0) {
+            std::fprintf(stderr, "decode at 8 bits failed: %s\n", error.c_str());
             return 1;
         }
-        DeleteObject(bitmap);
-        DeleteObject(palette);
+        reduced.push_back(ms);
     }
     std::printf("info %.3f\ndecode %.3f\ndecode8 %.3f\n", Median(info), Median(decode), Median(reduced));
     return 0;

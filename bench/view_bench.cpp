@@ -3,6 +3,7 @@
 // Prints the medians in milliseconds: "decode <ms>" and "view <ms>".
 // Usage: view_bench PICTURE-PATH [runs]
 #include "app/mainfrm.h"
+#include "bench/jpegdecode.h"
 #include "bench/timing.h"
 #include "fullview/fviewfrm.h"
 #include "image/cvimglib.h"
@@ -35,21 +36,17 @@ int main(int argc, char** argv) {
     corv::ui::App().ProcessMessages();
 
     std::vector<double> decode, view;
+    std::string error;
     for (int i = 0; i < runs; ++i) {
-        HBITMAP bitmap = nullptr;
-        HPALETTE palette = nullptr;
-        double t0 = Now();
-        const int16_t code = library.LibReadJPEG(file.c_str(), 24, 1, 1, &bitmap, &palette, 0, 0);
-        decode.push_back(Now() - t0);
-        if (bitmap) DeleteObject(bitmap);
-        if (palette) DeleteObject(palette);
-        if (code < 1) {
-            std::fprintf(stderr, "decode failed: %s\n", library.Message(code).c_str());
+        const double ms = corv::bench::TimeJpegDecode(library, file.c_str(), 24, 1, error);
+        if (ms < 0) {
+            std::fprintf(stderr, "decode failed: %s\n", error.c_str());
             return 1;
         }
+        decode.push_back(ms);
 
         form.CurrentFile.clear(); // the same name again would not be loaded again
-        t0 = Now();
+        const double t0 = Now();
         form.LoadPicture(file);
         UpdateWindow(form.PMI->Handle()); // the paint itself
         GdiFlush();
