@@ -2,6 +2,8 @@
 // dragging and context menu, and files dropped from the shell.
 #include "app/mainfrm.h"
 #include "app/pictureinfo.h"
+#include "base/files.h"
+#include "base/handles.h"
 #include "fileops/fopfrm.h"
 #include "fileops/shellfileop.h"
 #include "settings/pathtext.h"
@@ -20,12 +22,9 @@ using namespace ui;
 
 namespace {
 
-constexpr DWORD kVolumeLabel = 0x8;
-
 // Directories, and names that are gone (their attributes cannot be read), count as directory entries.
 bool IsDirectoryEntryName(const std::string& fileName) {
-    const DWORD attributes = GetFileAttributesA(fileName.c_str());
-    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return !FileExists(fileName);
 }
 
 // The characters up to and including the last "\" or ":".
@@ -48,19 +47,14 @@ void SelectFirst(FileListBox& list) {
 bool ProbePath(const std::string& path, bool isDirectory, std::string& foundName) {
     if (path.empty()) return false;
     const std::string pattern = isDirectory && path.back() == '\\' ? path + "*.*" : path;
-    const DWORD excluded = kVolumeLabel | (isDirectory ? 0 : FILE_ATTRIBUTE_DIRECTORY);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    bool matched = false;
-    do {
-        if (!(found.dwFileAttributes & excluded)) {
-            foundName = found.cFileName;
-            matched = true;
+    const DWORD excluded = kVolumeLabelAttribute | (isDirectory ? 0 : FILE_ATTRIBUTE_DIRECTORY);
+    for (FileSearch search(pattern); search.Valid(); search.Next()) {
+        if (!(search.Found().dwFileAttributes & excluded)) {
+            foundName = search.Found().cFileName;
+            return true;
         }
-    } while (!matched && FindNextFileA(search, &found));
-    FindClose(search);
-    return matched;
+    }
+    return false;
 }
 
 // The main window's list as the shell file operations see it.

@@ -1,6 +1,7 @@
 #include "app/mainfrm.h"
 
 #include "app/programpaths.h"
+#include "base/files.h"
 #include "resources/mainform_layout.h"
 #include "settings/pathtext.h"
 #include "settings/registry.h"

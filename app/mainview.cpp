@@ -3,9 +3,10 @@
 #include "app/mainfrm.h"
 
 #include "app/pictureinfo.h"
+#include "base/files.h"
 #include "settings/pathtext.h"
-#include "settings/system.h"
 #include "settings/store.h"
+#include "settings/system.h"
 #include "ui/application.h"
 
 #include <shellapi.h>

@@ -3,6 +3,7 @@
 #include "app/mainfrm.h"
 #include "app/pictureinfo.h"
 #include "app/programpaths.h"
+#include "base/files.h"
 #include "fullview/fviewfrm.h"
 #include "settings/store.h"
 #include "ui/application.h"
@@ -14,10 +15,6 @@
 namespace corv {
 
 namespace {
-
-DWORD Attributes(const std::string& path) {
-    return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
-}
 
 // The first command-line argument, as the system splits the command line; empty without one.
 std::string FirstArgument() {
@@ -42,14 +39,10 @@ void OpenStartTarget(TMainForm& form, const std::vector<std::string>& arguments)
         const std::string& argument = arguments.front();
         GoToPath(form, argument, false);
         // Only an existing picture file is shown; other files are only selected.
-        const DWORD attributes = Attributes(argument);
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            IsPictureFile(argument))
-            form.LoadPicture(argument);
+        if (FileExists(argument) && IsPictureFile(argument)) form.LoadPicture(argument);
         return;
     }
-    const DWORD attributes = Attributes(LastDir);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (DirectoryExists(LastDir)) {
         GoToPath(form, LastDir, true);
         form.FLBChange(*form.FLB);
     }

@@ -2,8 +2,10 @@
 
 #include "browse/folderpath.h"
 #include "settings/pathtext.h"
-#include "ui/application.h"
-#include "ui/handles.h"
+#include "base/files.h"
+#include "base/handles.h"
+#include "base/mainwindow.h"
+#include "base/shellhandles.h"
 
 #include <vector>
 
@@ -20,32 +22,35 @@ struct RootIds {
     int other;
 };
 
+// The expanded desktop has no special-folder id of the system's; the dialog passes this one on as it is.
+constexpr int kDesktopExpanded = 0xFEFE;
+
 constexpr RootIds kRootIds[] = {
-    {TRootID::idDesktop, 0x00, 0x00},
-    {TRootID::idInternet, 0x01, 0x01},
-    {TRootID::idPrograms, 0x02, 0x02},
-    {TRootID::idControlPanel, 0x03, 0x03},
-    {TRootID::idPrinters, 0x04, 0x04},
-    {TRootID::idPersonal, 0x05, 0x05},
-    {TRootID::idFavorites, 0x06, 0x06},
-    {TRootID::idStartup, 0x07, 0x07},
-    {TRootID::idRecent, 0x08, 0x08},
-    {TRootID::idSendTo, 0x09, 0x09},
-    {TRootID::idRecycleBin, 0x0A, 0x0A},
-    {TRootID::idStartMenu, 0x0B, 0x0B},
-    {TRootID::idDesktopDirectory, 0x10, 0x10},
-    {TRootID::idDrives, 0x11, 0x11},
-    {TRootID::idNetwork, 0x12, 0x12},
-    {TRootID::idNetHood, 0x13, 0x13},
-    {TRootID::idFonts, 0x14, 0x14},
-    {TRootID::idTemplates, 0x15, 0x15},
-    {TRootID::idCommonStartMenu, 0x16, 0x0B},
-    {TRootID::idCommonPrograms, 0x17, 0x02},
-    {TRootID::idCommonStartup, 0x18, 0x07},
-    {TRootID::idCommonDesktopDirectory, 0x19, 0x10},
-    {TRootID::idAppData, 0x1A, 0x1A},
-    {TRootID::idPrintHood, 0x1B, 0x1B},
-    {TRootID::idDesktopExpanded, 0xFEFE, 0xFEFE},
+    {TRootID::idDesktop, CSIDL_DESKTOP, CSIDL_DESKTOP},
+    {TRootID::idInternet, CSIDL_INTERNET, CSIDL_INTERNET},
+    {TRootID::idPrograms, CSIDL_PROGRAMS, CSIDL_PROGRAMS},
+    {TRootID::idControlPanel, CSIDL_CONTROLS, CSIDL_CONTROLS},
+    {TRootID::idPrinters, CSIDL_PRINTERS, CSIDL_PRINTERS},
+    {TRootID::idPersonal, CSIDL_PERSONAL, CSIDL_PERSONAL},
+    {TRootID::idFavorites, CSIDL_FAVORITES, CSIDL_FAVORITES},
+    {TRootID::idStartup, CSIDL_STARTUP, CSIDL_STARTUP},
+    {TRootID::idRecent, CSIDL_RECENT, CSIDL_RECENT},
+    {TRootID::idSendTo, CSIDL_SENDTO, CSIDL_SENDTO},
+    {TRootID::idRecycleBin, CSIDL_BITBUCKET, CSIDL_BITBUCKET},
+    {TRootID::idStartMenu, CSIDL_STARTMENU, CSIDL_STARTMENU},
+    {TRootID::idDesktopDirectory, CSIDL_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY},
+    {TRootID::idDrives, CSIDL_DRIVES, CSIDL_DRIVES},
+    {TRootID::idNetwork, CSIDL_NETWORK, CSIDL_NETWORK},
+    {TRootID::idNetHood, CSIDL_NETHOOD, CSIDL_NETHOOD},
+    {TRootID::idFonts, CSIDL_FONTS, CSIDL_FONTS},
+    {TRootID::idTemplates, CSIDL_TEMPLATES, CSIDL_TEMPLATES},
+    {TRootID::idCommonStartMenu, CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU},
+    {TRootID::idCommonPrograms, CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS},
+    {TRootID::idCommonStartup, CSIDL_COMMON_STARTUP, CSIDL_STARTUP},
+    {TRootID::idCommonDesktopDirectory, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY},
+    {TRootID::idAppData, CSIDL_APPDATA, CSIDL_APPDATA},
+    {TRootID::idPrintHood, CSIDL_PRINTHOOD, CSIDL_PRINTHOOD},
+    {TRootID::idDesktopExpanded, kDesktopExpanded, kDesktopExpanded},
 };
 
 struct FlagBits {
@@ -54,9 +59,9 @@ struct FlagBits {
 };
 
 constexpr FlagBits kFlagBits[] = {
-    {TBrowseFlag::bfDirectoriesOnly, 0x0001}, {TBrowseFlag::bfDomainOnly, 0x0002},
-    {TBrowseFlag::bfAncestors, 0x0008},       {TBrowseFlag::bfComputers, 0x1000},
-    {TBrowseFlag::bfPrinters, 0x2000},        {TBrowseFlag::bfIncludeFiles, 0x4000},
+    {TBrowseFlag::bfDirectoriesOnly, BIF_RETURNONLYFSDIRS}, {TBrowseFlag::bfDomainOnly, BIF_DONTGOBELOWDOMAIN},
+    {TBrowseFlag::bfAncestors, BIF_RETURNFSANCESTORS},      {TBrowseFlag::bfComputers, BIF_BROWSEFORCOMPUTER},
+    {TBrowseFlag::bfPrinters, BIF_BROWSEFORPRINTER},        {TBrowseFlag::bfIncludeFiles, BIF_BROWSEINCLUDEFILES},
 };
 
 bool IsWindowsNT() {
@@ -89,21 +94,21 @@ class ComScope {
     bool ok_;
 };
 
-// Parses a path into an id list with the desktop folder; nullptr when it cannot.
-LPITEMIDLIST ParseDisplayName(IShellFolder* desktop, const std::string& path) {
+// Parses a path into an id list with the desktop folder; an empty owner when it cannot.
+ShellIdListHandle ParseDisplayName(IShellFolder* desktop, const std::string& path) {
     wchar_t wide[kPathBuffer + 1] = {};
-    if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, static_cast<int>(kPathBuffer)) == 0) return nullptr;
+    if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, static_cast<int>(kPathBuffer)) == 0) return {};
     wide[kPathBuffer] = L'\0';
-    LPITEMIDLIST idList = nullptr;
+    ShellIdListHandle idList;
     ULONG eaten = 0;
-    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, &idList, nullptr))) return nullptr;
+    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, OutParam(idList), nullptr))) return {};
     return idList;
 }
 
 struct BrowseResult {
     std::string path;
     std::string displayName;
-    LPITEMIDLIST idList = nullptr;
+    ShellIdListHandle idList;
     int imageIndex = -1;
 };
 
@@ -130,11 +135,7 @@ bool DirectoryOrDriveExists(const std::string& path) {
         const int bit = letter - 'A';
         return bit >= 0 && bit < 26 && (GetLogicalDrives() & (1u << bit)) != 0;
     }
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(StripTrailingBackslash(path).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return DirectoryExists(StripTrailingBackslash(path));
 }
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data) {
@@ -148,54 +149,41 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
 
 namespace {
 
-bool BrowseForFolder(IMalloc* malloc, HWND owner, const std::string& title, TRootID root, TBrowseFlags options,
-                     bool statusLine, BFFCALLBACK callback, LPARAM data, BrowseResult& result) {
-    auto* buffer = static_cast<char*>(malloc->Alloc(kPathBuffer + 1));
-    if (!buffer) return false;
-    buffer[0] = '\0';
-    LPITEMIDLIST rootItem = nullptr;
-    SHGetSpecialFolderLocation(owner, RootToFolderID(root), &rootItem);
+bool BrowseForFolder(HWND owner, const std::string& title, TRootID root, TBrowseFlags options, bool statusLine,
+                     BFFCALLBACK callback, LPARAM data, BrowseResult& result) {
+    char buffer[kPathBuffer + 1] = {};
+    ShellIdListHandle rootItem;
+    SHGetSpecialFolderLocation(owner, RootToFolderID(root), OutParam(rootItem));
 
     BROWSEINFOA info{};
     info.hwndOwner = owner;
-    info.pidlRoot = rootItem;
+    info.pidlRoot = rootItem.Get();
     info.pszDisplayName = buffer;
     info.lpszTitle = title.c_str();
     info.ulFlags = BrowseFlagsToBIF(options) | (statusLine ? BIF_STATUSTEXT : 0);
     info.lpfn = callback;
     info.lParam = data;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
-
-    bool success = false;
-    if (chosen) {
-        if (options.Has(TBrowseFlag::bfComputers)) {
-            result.path = std::string("\\\\") + buffer;
-            if (SHGetPathFromIDListA(chosen, buffer)) result.path = buffer;
-            success = true;
-        } else {
-            success = SHGetPathFromIDListA(chosen, buffer) != FALSE;
-            result.path = buffer;
-        }
-        result.imageIndex = info.iImage;
-        success = true; // an item without a file-system path is still a choice
-        result.displayName = buffer;
+    result.idList.Reset(SHBrowseForFolderA(&info));
+    const LPCITEMIDLIST chosen = result.idList.Get();
+    if (!chosen) return false;
+    if (options.Has(TBrowseFlag::bfComputers)) {
+        result.path = std::string("\\\\") + buffer;
+        if (SHGetPathFromIDListA(chosen, buffer)) result.path = buffer;
+    } else {
+        SHGetPathFromIDListA(chosen, buffer);
+        result.path = buffer;
     }
-    result.idList = chosen;
-    if (rootItem) malloc->Free(rootItem);
-    malloc->Free(buffer);
-    return success;
+    result.imageIndex = info.iImage;
+    result.displayName = buffer;
+    // An item without a file-system path is still a choice.
+    return true;
 }
 
 } // namespace
 
-TFolderBrowseDlg::TFolderBrowseDlg(HWND ownerControl) : OwnerControl(ownerControl) {
-    if (FAILED(SHGetMalloc(&shellMalloc_))) shellMalloc_ = nullptr;
-}
+TFolderBrowseDlg::TFolderBrowseDlg(HWND ownerControl) : OwnerControl(ownerControl) {}
 
-TFolderBrowseDlg::~TFolderBrowseDlg() {
-    SetSelectionPIDL(nullptr);
-    if (shellMalloc_) shellMalloc_->Release();
-}
+TFolderBrowseDlg::~TFolderBrowseDlg() = default;
 
 bool TFolderBrowseDlg::Execute() {
     displayName_.clear();
@@ -203,18 +191,17 @@ bool TFolderBrowseDlg::Execute() {
     ComScope com;
     BrowseResult result;
     const bool statusLine = !statusText_.empty() || ShowSelectionInStatus;
-    const bool success = shellMalloc_ && BrowseForFolder(shellMalloc_, owner, Title, Root, Options, statusLine,
-                                                         BrowseCallback, reinterpret_cast<LPARAM>(this), result);
+    const bool success = BrowseForFolder(owner, Title, Root, Options, statusLine, BrowseCallback,
+                                         reinterpret_cast<LPARAM>(this), result);
     dialogWindow_ = nullptr;
     if (success) {
         selection_ = result.path;
         displayName_ = result.displayName;
         imageIndex_ = result.imageIndex;
-        SetSelectionPIDL(result.idList);
+        selectionPIDL_ = std::move(result.idList);
     } else {
         selection_.clear();
-        SetSelectionPIDL(nullptr);
-        if (result.idList && shellMalloc_) shellMalloc_->Free(result.idList);
+        selectionPIDL_.Reset();
     }
     return success;
 }
@@ -250,21 +237,23 @@ void TFolderBrowseDlg::DoSelChanged(HWND, LPCITEMIDLIST idList) {
 void TFolderBrowseDlg::ApplySelection() {
     if (!dialogWindow_) return;
     if (selection_.empty() && selectionPIDL_) {
-        selection_ = PathOfIdList(selectionPIDL_);
-        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(selectionPIDL_));
+        selection_ = PathOfIdList(selectionPIDL_.Get());
+        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(selectionPIDL_.Get()));
         return;
     }
-    IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop) return;
-    LPITEMIDLIST parsed = ParseDisplayName(desktop, selection_);
-    desktop->Release();
+    ShellIdListHandle parsed;
+    {
+        ComPtr<IShellFolder> desktop;
+        if (FAILED(SHGetDesktopFolder(ComPtr<IShellFolder>::Out(desktop))) || !desktop) return;
+        parsed = ParseDisplayName(desktop.Get(), selection_);
+    }
     if (selection_.rfind("\\\\", 0) == 0) {
         if (!parsed) return;
-        SetSelectionPIDL(parsed);
-        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(selectionPIDL_));
+        selectionPIDL_ = std::move(parsed);
+        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(selectionPIDL_.Get()));
         return;
     }
-    if (parsed) SetSelectionPIDL(parsed);
+    if (parsed) selectionPIDL_ = std::move(parsed);
     const std::string text = NormalizeSelectionPath(selection_);
     SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -274,12 +263,6 @@ void TFolderBrowseDlg::SetSelection(const std::string& value) {
     selection_ = value;
     if (!selection_.empty() && selection_.back() != '\\' && DirectoryOrDriveExists(selection_)) selection_ += "\\";
     if (dialogWindow_) ApplySelection();
-}
-
-void TFolderBrowseDlg::SetSelectionPIDL(LPITEMIDLIST idList) {
-    if (idList == selectionPIDL_) return;
-    if (selectionPIDL_ && shellMalloc_) shellMalloc_->Free(selectionPIDL_);
-    selectionPIDL_ = idList;
 }
 
 void TFolderBrowseDlg::SetStatusText(const std::string& value) {

@@ -1,6 +1,8 @@
 // TFolderBrowseDlg: the shell's folder dialog with a starting selection, a caption, centring, a status
 // line that follows the selection and is shortened to fit, and control of the OK button.
 #pragma once
+#include "base/shellhandles.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -85,7 +87,7 @@ class TFolderBrowseDlg {
 
     int ImageIndex() const { return imageIndex_; }
     const std::string& DisplayName() const { return displayName_; }
-    LPCITEMIDLIST SelectionPIDL() const { return selectionPIDL_; }
+    LPCITEMIDLIST SelectionPIDL() const { return selectionPIDL_.Get(); }
     HWND DialogWindow() const { return dialogWindow_; }
 
   protected:
@@ -95,7 +97,6 @@ class TFolderBrowseDlg {
   private:
     friend int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data);
     void ApplySelection();
-    void SetSelectionPIDL(LPITEMIDLIST idList);
     std::string DisplayStatusText() const;
 
     HWND dialogWindow_ = nullptr;
@@ -105,8 +106,7 @@ class TFolderBrowseDlg {
     std::string statusText_;
     bool enableOKButton_ = true;
     int imageIndex_ = -1;
-    LPITEMIDLIST selectionPIDL_ = nullptr;
-    IMalloc* shellMalloc_ = nullptr;
+    ShellIdListHandle selectionPIDL_;
     std::string displayName_;
 };
 

@@ -3,6 +3,8 @@
 #include "cvimg/bmp.h"
 #include "cvimg/decoder.h"
 
+#include "base/dibstride.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -66,7 +68,7 @@ class BmpDecoder final : public Decoder {
     }
 
     Status DecodeRows(const uint8_t* data, size_t size, Raster& out) const {
-        const size_t stride = ((static_cast<size_t>(h_.width) * h_.bitCount + 31) / 32) * 4;
+        const auto stride = static_cast<size_t>(corv::DibRowStride(static_cast<uint64_t>(h_.width), h_.bitCount));
         if (stride * static_cast<size_t>(h_.height) > size) return Status::Corrupt;
         Mask r, g, b;
         if (h_.bitCount == 16 || h_.bitCount == 32) {

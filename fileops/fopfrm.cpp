@@ -1,5 +1,6 @@
 #include "fileops/fopfrm.h"
 
+#include "base/files.h"
 #include "fileops/shellfileop.h"
 #include "resources/fileop_layout.h"
 #include "settings/pathtext.h"

@@ -1,5 +1,7 @@
 #include "image/picture.h"
 
+#include "base/dibstride.h"
+#include "base/gdi.h"
 #include "image/extkey.h"
 
 #include <cstdint>
@@ -28,13 +30,10 @@ int ScreenPixelsPerInch() {
 // A logical palette made of a colour table.
 PaletteHandle PaletteFromColors(const RGBQUAD* colors, int count) {
     if (count <= 0 || count > 256) return {};
-    std::vector<BYTE> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * static_cast<std::size_t>(count));
-    auto* palette = reinterpret_cast<LOGPALETTE*>(storage.data());
-    palette->palVersion = 0x300;
-    palette->palNumEntries = static_cast<WORD>(count);
+    PALETTEENTRY entries[256];
     for (int i = 0; i < count; ++i)
-        palette->palPalEntry[i] = {colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue, 0};
-    return PaletteHandle(CreatePalette(palette));
+        entries[i] = {colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue, 0};
+    return CreateLogicalPalette(entries, static_cast<std::size_t>(count));
 }
 
 // An independent copy of a palette: the clipboard takes ownership of what it is given.
@@ -43,12 +42,7 @@ PaletteHandle CopyPalette(HPALETTE source) {
     PALETTEENTRY entries[256];
     const UINT count = GetPaletteEntries(source, 0, 256, entries);
     if (count == 0) return {};
-    std::vector<BYTE> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * count);
-    auto* palette = reinterpret_cast<LOGPALETTE*>(storage.data());
-    palette->palVersion = 0x300;
-    palette->palNumEntries = static_cast<WORD>(count);
-    std::memcpy(palette->palPalEntry, entries, sizeof(PALETTEENTRY) * count);
-    return PaletteHandle(CreatePalette(palette));
+    return CreateLogicalPalette(entries, count);
 }
 
 // Bytes of the colour table that follows a header in a packed bitmap.
@@ -78,7 +72,7 @@ DibResult FromPackedDib(const BYTE* data, std::size_t size) {
     const std::size_t pixelsOffset = header.biSize + tableBytes;
     if (pixelsOffset > size) return result;
     if (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS) {
-        const std::uint64_t stride = ((std::uint64_t(header.biWidth) * header.biBitCount + 31) / 32) * 4;
+        const std::uint64_t stride = DibRowStride(std::uint64_t(header.biWidth), header.biBitCount);
         const std::uint64_t rows = header.biHeight < 0 ? -std::int64_t(header.biHeight) : header.biHeight;
         if (stride * rows > size - pixelsOffset) return result;
     }
@@ -176,7 +170,7 @@ std::string PackedDib(HBITMAP bitmap, HPALETTE palette) {
     header->bmiHeader.biPlanes = 1;
     header->bmiHeader.biBitCount = static_cast<WORD>(bitsPerPixel <= 8 ? bitsPerPixel : 24);
     header->bmiHeader.biCompression = BI_RGB;
-    const std::uint64_t stride = ((std::uint64_t(info.bmWidth) * header->bmiHeader.biBitCount + 31) / 32) * 4;
+    const std::uint64_t stride = DibRowStride(std::uint64_t(info.bmWidth), header->bmiHeader.biBitCount);
     const std::uint64_t pixelBytes = stride * static_cast<std::uint64_t>(info.bmHeight);
     if (pixelBytes > 0x7FFFFFFF) return {};
     header->bmiHeader.biSizeImage = static_cast<DWORD>(pixelBytes);

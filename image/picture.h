@@ -2,7 +2,7 @@
 // Copies share the graphic: graphics are never changed in place, only replaced, so sharing is safe and a
 // copy of a huge picture costs nothing. Every change is announced through OnChange.
 #pragma once
-#include "ui/handles.h"
+#include "base/handles.h"
 
 #include <windows.h>
 

@@ -1,5 +1,7 @@
 #include "image/picview.h"
 
+#include "base/dibstride.h"
+#include "base/files.h"
 #include "image/cvimglib.h"
 #include "image/extkey.h"
 #include "image/placement.h"
@@ -29,7 +31,7 @@ int DibSizeOf(HBITMAP bitmap) {
     if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return 0;
     const int bits = info.bmBitsPixel * info.bmPlanes;
     const long long colors = bits <= 8 ? (1LL << bits) : 0;
-    const long long stride = ((static_cast<long long>(info.bmWidth) * bits + 31) / 32) * 4;
+    const long long stride = static_cast<long long>(DibRowStride(static_cast<std::uint64_t>(info.bmWidth), bits));
     const long long size = sizeof(BITMAPINFOHEADER) + colors * 4 + stride * info.bmHeight;
     return size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
 }
@@ -63,11 +65,8 @@ CvImgLib& ImagingLibrary() {
     static CvImgLib library;
     if (!library.Loaded()) {
         // The module beside the program comes first, wherever the program was started from.
-        char path[MAX_PATH + 1] = {};
-        const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string besideProgram(path, length);
-        besideProgram = besideProgram.substr(0, besideProgram.find_last_of("\\/") + 1) + "CVIMG32.DLL";
-        if (!library.Load(besideProgram.c_str())) library.Load("CVIMG32.DLL");
+        const std::string folder = ProgramFolder();
+        if (folder.empty() || !library.Load((folder + "\\CVIMG32.DLL").c_str())) library.Load("CVIMG32.DLL");
     }
     return library;
 }

@@ -1,5 +1,8 @@
 #include "image/resbitmap.h"
 
+#include "base/dibstride.h"
+#include "base/gdi.h"
+
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -83,22 +86,19 @@ ResourceBitmap LoadResourceBitmap(HMODULE module, const std::string& resourceNam
     const std::size_t pixelsOffset = header.headerSize + tableBytes;
     if (pixelsOffset > size) return result;
     if (header.compression == BI_RGB) {
-        const std::uint64_t stride = ((std::uint64_t(header.width) * header.bitCount + 31) / 32) * 4;
+        const std::uint64_t stride = DibRowStride(std::uint64_t(header.width), header.bitCount);
         const std::uint64_t rows = header.height < 0 ? -std::int64_t(header.height) : header.height;
         if (stride * rows > size - pixelsOffset) return result;
     }
 
     if (colors > 0) {
-        std::vector<BYTE> storage(sizeof(LOGPALETTE) + colors * sizeof(PALETTEENTRY));
-        auto* palette = reinterpret_cast<LOGPALETTE*>(storage.data());
-        palette->palVersion = 0x300;
-        palette->palNumEntries = static_cast<WORD>(colors);
+        PALETTEENTRY entries[256];
         const BYTE* table = data + header.headerSize;
         for (std::size_t i = 0; i < colors; ++i) {
             const BYTE* entry = table + i * entrySize; // blue, green, red
-            palette->palPalEntry[i] = {entry[2], entry[1], entry[0], 0};
+            entries[i] = {entry[2], entry[1], entry[0], 0};
         }
-        result.palette.Reset(CreatePalette(palette));
+        result.palette = CreateLogicalPalette(entries, colors);
     }
 
     WindowDc dc(window);

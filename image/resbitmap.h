@@ -1,6 +1,6 @@
 // Bitmap resources of the program itself, loaded as pictures ("120.RES", "LOGO.RES").
 #pragma once
-#include "ui/handles.h"
+#include "base/handles.h"
 
 #include <windows.h>
 

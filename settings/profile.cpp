@@ -1,9 +1,10 @@
 #include "settings/profile.h"
 
+#include "base/files.h"
+#include "base/handles.h"
 #include "settings/pathtext.h"
 #include "settings/profiletext.h"
 #include "settings/system.h"
-#include "ui/handles.h"
 
 #include <windows.h>
 
@@ -56,11 +57,9 @@ bool IniRemoveKey(const std::string& fileName, const std::string& section, const
 
     // The replacement keeps the file's own spelling of its name, not our upper-cased one.
     std::string dir = name.substr(0, name.find_last_of(":\\") + 1);
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(name.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    name = dir + found.cFileName;
+    const FileSearch search(name);
+    if (!search.Valid()) return false;
+    name = dir + search.Found().cFileName;
 
     std::string content;
     if (!ReadWholeFile(name, content)) return false;

@@ -1,31 +1,14 @@
 #include "settings/registry.h"
 
+#include "base/handles.h"
+
 #include <vector>
 
 namespace corv {
 
-namespace {
-
-class RegKey {
-  public:
-    RegKey() = default;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    HKEY* Out() { return &key_; }
-    HKEY Get() const { return key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
-
-} // namespace
-
 std::string RegReadString(HKEY root, const std::string& subkey, const std::string& valueName) {
-    RegKey key;
-    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS) return {};
+    RegKeyHandle key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS, OutParam(key)) != ERROR_SUCCESS) return {};
     DWORD type = 0, size = 0;
     if (RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         type != REG_SZ || size == 0)
@@ -44,17 +27,17 @@ std::string RegReadString(HKEY root, const std::string& subkey, const std::strin
 }
 
 bool RegWriteString(HKEY root, const std::string& subkey, const std::string& valueName, const std::string& text) {
-    RegKey key;
+    RegKeyHandle key;
     if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        key.Out(), nullptr) != ERROR_SUCCESS)
+                        OutParam(key), nullptr) != ERROR_SUCCESS)
         return false;
     return RegSetValueExA(key.Get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool RegRemoveKey(HKEY root, const std::string& subkey) {
-    RegKey key;
-    if (RegOpenKeyExA(root, nullptr, 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS) return false;
+    RegKeyHandle key;
+    if (RegOpenKeyExA(root, nullptr, 0, KEY_ALL_ACCESS, OutParam(key)) != ERROR_SUCCESS) return false;
     return RegDeleteKeyA(key.Get(), subkey.c_str()) == ERROR_SUCCESS;
 }
 

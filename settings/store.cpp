@@ -1,7 +1,7 @@
 #include "settings/store.h"
 
 #include "settings/registry.h"
-#include "ui/application.h"
+#include "base/mainwindow.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "settings/system.h"
 
-#include "ui/application.h"
+#include "base/mainwindow.h"
 
 #include <shellapi.h>
 
@@ -14,21 +14,6 @@ MessageBoxHandler& Handler() {
     return handler;
 }
 } // namespace
-
-bool FileExists(const std::string& name) {
-    const DWORD attributes = name.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(name.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool DirectoryExists(const std::string& path) {
-    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string UpperCaseAnsi(std::string text) {
-    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
 
 std::string GetWindowsDir() {
     // Sized by asking first: a long Windows directory must not be cut.

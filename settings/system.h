@@ -7,13 +7,6 @@
 
 namespace corv {
 
-// True when the name is an existing file (not a directory).
-bool FileExists(const std::string& name);
-// True when the path is an existing directory.
-bool DirectoryExists(const std::string& path);
-// Upper case in the system's code page, as the system compares file names.
-std::string UpperCaseAnsi(std::string text);
-
 // The Windows directory without a trailing backslash, or "" when the system does not say.
 std::string GetWindowsDir();
 

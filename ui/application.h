@@ -1,15 +1,13 @@
 // Program-wide application state: the main window, the event loop, the title, the screen cursor, help.
 #pragma once
+#include "base/mainwindow.h"
+
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
 namespace corv {
-
-// The main window: owner of shell dialogs, and the window whose state the settings store records.
-HWND MainWindowHandle();
-void SetMainWindowHandle(HWND window);
 
 namespace ui {
 

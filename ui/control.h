@@ -2,7 +2,7 @@
 // Every component has an owner that frees it; every control wraps one window, created when the control
 // gets its parent and destroyed with the control (or with its parent window, whichever comes first).
 #pragma once
-#include "ui/handles.h"
+#include "base/handles.h"
 
 #include <windows.h>
 

@@ -1,5 +1,7 @@
 #include "ui/filelist.h"
 
+#include "base/files.h"
+#include "base/handles.h"
 #include "ui/layoutmath.h"
 
 #include <shellapi.h>
@@ -24,11 +26,6 @@ std::string FullPath(const std::string& path) {
     const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &namePart);
     if (length == 0 || length > MAX_PATH) return {};
     return buffer;
-}
-
-bool IsDirectory(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 } // namespace
 
@@ -73,7 +70,7 @@ bool FileListBox::EnterPath(const std::string& text) {
     std::string target = ResolveEnterPath(directory_, text);
     // A drive letter with a colon means that drive's current directory.
     target = FullPath(target);
-    if (target.empty() || !IsDirectory(target)) return false;
+    if (target.empty() || !DirectoryExists(target)) return false;
     if (!SetCurrentDirectoryA(target.c_str())) return false;
     char current[MAX_PATH + 1] = "";
     GetCurrentDirectoryA(sizeof current, current);
@@ -84,15 +81,11 @@ bool FileListBox::EnterPath(const std::string& text) {
 
 void FileListBox::Update() {
     std::vector<DirEntry> entries;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinEntry(directory_, "*.*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            // System files and the volume label stay out of the list.
-            if (found.dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | 0x8 /* volume label */)) continue;
-            entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    for (FileSearch search(JoinEntry(directory_, "*.*")); search.Valid(); search.Next()) {
+        const WIN32_FIND_DATAA& found = search.Found();
+        // System files and the volume label stay out of the list.
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute)) continue;
+        entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     }
     model_.Assign(std::move(entries));
     Fill();

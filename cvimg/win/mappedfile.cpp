@@ -2,11 +2,6 @@
 
 namespace cvimg {
 
-MappedFile::~MappedFile() {
-    if (view_) UnmapViewOfFile(view_);
-    if (mapping_) CloseHandle(mapping_);
-}
-
 Status MappedFile::Open(const char* fileName) {
     file_ = corv::FileHandle(CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -22,10 +17,10 @@ Status MappedFile::Open(const char* fileName) {
     if (size.QuadPart >= (1LL << 30)) return Status::TooLarge;
     size_ = static_cast<size_t>(size.QuadPart);
     if (size_ == 0) return Status::Ok; // nothing to map: the decoders see an empty file
-    mapping_ = CreateFileMappingA(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    mapping_.Reset(CreateFileMappingA(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping_)
         return GetLastError() == ERROR_NOT_ENOUGH_MEMORY ? Status::OutOfMemory : Status::UnreadableFile;
-    view_ = static_cast<const uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
+    view_.Reset(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, 0));
     if (!view_) return Status::OutOfMemory;
     return Status::Ok;
 }

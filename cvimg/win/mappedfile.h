@@ -1,7 +1,7 @@
 // A picture file mapped read-only into memory for the decoders.
 #pragma once
+#include "base/handles.h"
 #include "cvimg/raster.h"
-#include "ui/handles.h"
 
 namespace cvimg {
 
@@ -10,15 +10,14 @@ class MappedFile {
     MappedFile() = default;
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
-    ~MappedFile();
     // MissingFile, UnreadableFile, TooLarge (more than the address space can take) or Ok.
     Status Open(const char* fileName);
-    Bytes View() const { return {view_, size_}; }
+    Bytes View() const { return {static_cast<const uint8_t*>(view_.Get()), size_}; }
 
   private:
     corv::FileHandle file_;
-    HANDLE mapping_ = nullptr;
-    const uint8_t* view_ = nullptr;
+    corv::MappingHandle mapping_;
+    corv::MappedViewHandle view_;
     size_t size_ = 0;
 };
 

@@ -1,5 +1,8 @@
 #include "cvimg/win/output.h"
 
+#include "base/dibstride.h"
+#include "base/gdi.h"
+
 #include <vector>
 
 namespace cvimg {
@@ -21,21 +24,18 @@ Status CreateDib(int width, int height, int bits, const Palette* palette, DibSec
     void* bits_ = nullptr;
     out.bitmap = corv::BitmapHandle(CreateDIBSection(nullptr, bmi, DIB_RGB_COLORS, &bits_, nullptr, 0));
     if (!out.bitmap || !bits_) return Status::OutOfMemory;
-    const ptrdiff_t stride = static_cast<ptrdiff_t>(((static_cast<size_t>(width) * bits + 31) / 32) * 4);
+    const auto stride = static_cast<ptrdiff_t>(corv::DibRowStride(static_cast<uint64_t>(width), bits));
     out.top = static_cast<uint8_t*>(bits_) + stride * (height - 1);
     out.step = -stride;
     return Status::Ok;
 }
 
 Status CreateLogicalPalette(const Palette& palette, corv::PaletteHandle& out) {
-    std::vector<uint8_t> memory(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * 256, 0);
-    auto* lp = reinterpret_cast<LOGPALETTE*>(memory.data());
-    lp->palVersion = 0x300;
-    lp->palNumEntries = static_cast<WORD>(palette.count);
-    for (int i = 0; i < palette.count; ++i) {
-        lp->palPalEntry[i] = {palette.colors[i].r, palette.colors[i].g, palette.colors[i].b, 0};
-    }
-    out = corv::PaletteHandle(CreatePalette(lp));
+    PALETTEENTRY entries[256] = {};
+    const int count = palette.count < 0 ? 0 : palette.count > 256 ? 256 : palette.count;
+    for (int i = 0; i < count; ++i)
+        entries[i] = {palette.colors[i].r, palette.colors[i].g, palette.colors[i].b, 0};
+    out = corv::CreateLogicalPalette(entries, static_cast<size_t>(count));
     return out ? Status::Ok : Status::OutOfMemory;
 }
 

@@ -1,7 +1,7 @@
 // The decoded picture as the caller receives it: a DIB section and, for 8 bits and fewer, a palette.
 #pragma once
+#include "base/handles.h"
 #include "cvimg/reduce.h"
-#include "ui/handles.h"
 
 namespace cvimg {
 

@@ -2,6 +2,7 @@
 // readers, colour reduction. Natively these run under AddressSanitizer, so every read past a buffer
 // while parsing cut or damaged files shows up here.
 #include "cvimg/decoder.h"
+#include "base/dibstride.h"
 #include "cvimg/info.h"
 #include "cvimg/reduce.h"
 #include "tests/cvimg/fixtures.h"
@@ -236,7 +237,7 @@ Rendered RenderRaster(const Raster& raster, int depth, bool dither) {
     Rendered out;
     out.width = raster.Width(), out.height = raster.Height();
     EXPECT_EQ(PlanTarget(raster, depth, out.target), Status::Ok);
-    out.stride = ((static_cast<size_t>(out.width) * out.target.bits + 31) / 32) * 4;
+    out.stride = static_cast<size_t>(corv::DibRowStride(static_cast<uint64_t>(out.width), out.target.bits));
     out.rows.assign(out.stride * out.height, 0);
     out.status = Render(raster, out.target, dither, out.rows.data(), static_cast<ptrdiff_t>(out.stride));
     return out;

@@ -3,7 +3,7 @@
 #include "image/cvimglib.h"
 #include "tests/cvimg/fixtures.h"
 #include "tests/support/winsupport.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 
 #include <psapi.h>
 

@@ -1,5 +1,6 @@
 // Decoding into memory and rendering at a depth code, as the module does, for the native tests.
 #pragma once
+#include "base/dibstride.h"
 #include "cvimg/decoder.h"
 #include "cvimg/reduce.h"
 #include "tests/cvimg/fixtures.h"
@@ -43,7 +44,7 @@ inline Rendered Decode(std::unique_ptr<Decoder> decoder, int depth, bool dither)
     if ((out.status = PlanTarget(raster, depth, out.target)) != Status::Ok) return out;
     out.width = layout.width;
     out.height = layout.height;
-    out.stride = ((static_cast<size_t>(out.width) * out.target.bits + 31) / 32) * 4;
+    out.stride = static_cast<size_t>(corv::DibRowStride(static_cast<uint64_t>(out.width), out.target.bits));
     out.rows.assign(out.stride * out.height, 0xEE);
     out.status = Render(raster, out.target, dither, out.rows.data(), static_cast<ptrdiff_t>(out.stride));
     return out;

@@ -10,7 +10,7 @@ std::string FixturePath(const std::string& relative) {
 }
 
 std::string SolidBmpFile(int width, int height, COLORREF color) {
-    const int stride = (width * 3 + 3) & ~3;
+    const int stride = static_cast<int>(DibRowStride(static_cast<std::uint64_t>(width), 24));
     const DWORD pixels = static_cast<DWORD>(stride * height);
     BITMAPFILEHEADER file{0x4D42, 54 + pixels, 0, 0, 54};
     BITMAPINFOHEADER info{40, width, height, 1, 24, BI_RGB, pixels, 0, 0, 0, 0};

@@ -1,6 +1,7 @@
 // Pictures for tests: the committed fixtures, and bitmaps made in memory with known pixels.
 #pragma once
-#include "ui/handles.h"
+#include "base/dibstride.h"
+#include "base/handles.h"
 
 #include <windows.h>
 
@@ -17,7 +18,7 @@ template <typename ColorAt> BitmapHandle MakeBitmap(int width, int height, Color
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     BitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const int stride = (width * 3 + 3) & ~3;
+    const int stride = static_cast<int>(DibRowStride(static_cast<std::uint64_t>(width), 24));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const COLORREF c = colorAt(x, y);

@@ -1,5 +1,6 @@
 // One of our own readers (BMP or PCX, chosen by FUZZ_DECODER when compiled) on any bytes, followed by
 // every depth code's colour reduction.
+#include "base/dibstride.h"
 #include "cvimg/decoder.h"
 #include "cvimg/reduce.h"
 
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            : 24;
     cvimg::Target target;
     if (cvimg::PlanTarget(raster, depth, target) != cvimg::Status::Ok) return 0;
-    const size_t stride = ((static_cast<size_t>(layout.width) * target.bits + 31) / 32) * 4;
+    const auto stride = static_cast<size_t>(corv::DibRowStride(static_cast<uint64_t>(layout.width), target.bits));
     std::vector<uint8_t> out(stride * static_cast<size_t>(layout.height));
     (void)cvimg::Render(raster, target, size % 2 == 1, out.data(), static_cast<ptrdiff_t>(stride));
     return 0;

@@ -1,4 +1,4 @@
-#include "ui/application.h"
+#include "base/mainwindow.h"
 
 namespace corv {
 

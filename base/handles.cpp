@@ -1,4 +1,4 @@
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace corv {
 

@@ -5,11 +5,33 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 #include <utility>
 
 namespace corv {
 
-enum class HandleKind { File, Bitmap, Palette, Font, Brush, Pen, Region, Dc, Menu, Icon, Cursor, Metafile, Window, Count };
+enum class HandleKind {
+    File,
+    Bitmap,
+    Palette,
+    Font,
+    Brush,
+    Pen,
+    Region,
+    Dc,
+    Menu,
+    Icon,
+    Cursor,
+    Metafile,
+    Window,
+    Search,
+    RegistryKey,
+    Mapping,
+    MappedView,
+    ShellItem,
+    ComObject,
+    Count
+};
 
 // Number of live owners of one kind.
 long LiveHandles(HandleKind kind);
@@ -98,6 +120,30 @@ struct EnhMetafile {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { DeleteEnhMetaFile(h); }
 };
+struct Search {
+    using Handle = HANDLE;
+    static constexpr HandleKind kind = HandleKind::Search;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+struct RegistryKey {
+    using Handle = HKEY;
+    static constexpr HandleKind kind = HandleKind::RegistryKey;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { RegCloseKey(h); }
+};
+struct Mapping {
+    using Handle = HANDLE;
+    static constexpr HandleKind kind = HandleKind::Mapping;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+struct MappedView {
+    using Handle = const void*;
+    static constexpr HandleKind kind = HandleKind::MappedView;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { UnmapViewOfFile(h); }
+};
 } // namespace handle_traits
 
 using FileHandle = UniqueHandle<handle_traits::File>;
@@ -112,6 +158,43 @@ using MenuHandle = UniqueHandle<handle_traits::Menu>;
 using IconHandle = UniqueHandle<handle_traits::Icon>;
 using MetafileHandle = UniqueHandle<handle_traits::Metafile>;
 using EnhMetafileHandle = UniqueHandle<handle_traits::EnhMetafile>;
+using SearchHandle = UniqueHandle<handle_traits::Search>;
+using RegKeyHandle = UniqueHandle<handle_traits::RegistryKey>;
+using MappingHandle = UniqueHandle<handle_traits::Mapping>;
+using MappedViewHandle = UniqueHandle<handle_traits::MappedView>;
+
+// Receives a handle from a call that writes it through a pointer, and gives it to the owner afterwards:
+// RegOpenKeyExA(root, name, 0, access, OutParam(key)).
+template <typename Owner> class OutParam {
+  public:
+    explicit OutParam(Owner& owner) : owner_(owner) {}
+    OutParam(const OutParam&) = delete;
+    OutParam& operator=(const OutParam&) = delete;
+    ~OutParam() { owner_.Reset(handle_); }
+    operator typename Owner::Handle*() { return &handle_; }
+
+  private:
+    Owner& owner_;
+    typename Owner::Handle handle_ = Owner().Get();
+};
+
+// A file search: the first match is read at once; Next moves on. Valid() while a match is there.
+class FileSearch {
+  public:
+    explicit FileSearch(const std::string& pattern) : search_(FindFirstFileA(pattern.c_str(), &found_)) {}
+    bool Valid() const { return search_.Valid() && !done_; }
+    const WIN32_FIND_DATAA& Found() const { return found_; }
+    bool Next() {
+        if (!Valid()) return false;
+        done_ = !FindNextFileA(search_.Get(), &found_);
+        return !done_;
+    }
+
+  private:
+    WIN32_FIND_DATAA found_{};
+    SearchHandle search_;
+    bool done_ = false;
+};
 
 // A window DC taken with GetDC and given back with ReleaseDC.
 class WindowDc {

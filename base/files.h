@@ -1,0 +1,20 @@
+// Small questions to the file system and the code page that every layer asks.
+#pragma once
+#include <string>
+
+namespace corv {
+
+// The attribute a file search reports for a volume label (no name of its own in the system's headers).
+inline constexpr unsigned long kVolumeLabelAttribute = 0x8;
+
+// True when the name is an existing file (not a directory).
+bool FileExists(const std::string& name);
+// True when the path is an existing directory (a trailing backslash is allowed).
+bool DirectoryExists(const std::string& path);
+// Upper case in the system's code page, as the system compares file names.
+std::string UpperCaseAnsi(std::string text);
+// The folder of the running program, without a trailing backslash ("C:" for a program in a drive root);
+// "" when the system does not say.
+std::string ProgramFolder();
+
+} // namespace corv

@@ -1,0 +1,15 @@
+// GDI helpers every layer shares.
+#pragma once
+#include "base/handles.h"
+
+#include <cstddef>
+
+namespace corv {
+
+// The version word every logical palette carries.
+inline constexpr WORD kLogPaletteVersion = 0x300;
+
+// A logical palette of up to 256 entries; an empty owner for more than 256 or when the system refuses.
+PaletteHandle CreateLogicalPalette(const PALETTEENTRY* entries, std::size_t count);
+
+} // namespace corv
