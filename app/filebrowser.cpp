@@ -4,6 +4,7 @@
 #include "app/pictureinfo.h"
 #include "base/files.h"
 #include "base/handles.h"
+#include "base/shellhandles.h"
 #include "fileops/fopfrm.h"
 #include "fileops/shellfileop.h"
 #include "settings/pathtext.h"
@@ -21,6 +22,9 @@ namespace corv {
 using namespace ui;
 
 namespace {
+
+// The index that asks a drop for the number of its files instead of a name.
+constexpr UINT kDropFileCount = 0xFFFFFFFF;
 
 // Directories, and names that are gone (their attributes cannot be read), count as directory entries.
 bool IsDirectoryEntryName(const std::string& fileName) {
@@ -268,8 +272,9 @@ void TMainForm::PopupItemExecuteClick(Control&) {
 }
 
 void TMainForm::DropFiles(HDROP drop) {
+    const DropHandle finish(drop); // the shell's drop is finished on every way out
     SetForegroundWindow(Handle());
-    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    const UINT count = DragQueryFileA(drop, kDropFileCount, nullptr, 0);
     const int answer = BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNOCANCEL,
                                       "Move Files to " + FLB->Directory() + " ?" + "\r" +
                                           "Yes = Move, No = Copy, Cancel = Do Nothing",
@@ -292,7 +297,6 @@ void TMainForm::DropFiles(HDROP drop) {
         }
         PopupItemRefreshClick(*FLB);
     }
-    DragFinish(drop);
 }
 
 } // namespace corv

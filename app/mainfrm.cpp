@@ -40,57 +40,53 @@ constexpr COLORREF kLedOn = RGB(255, 0, 0);
 
 TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMainForm"}) {
     TPictureView::RegisterKind();
-    const HandlerTable handlers{
-        {"FormCreate", NotifyEvent([this](Control& s) { FormCreate(s); })},
-        {"FormResize", NotifyEvent([this](Control& s) { FormResize(s); })},
-        {"FormClose", CloseEvent([this](Form& s, CloseAction& a) { FormClose(s, a); })},
-        {"FormKeyUp", KeyEvent([this](Control& s, WORD& k, ShiftState sh) { FormKeyUp(s, k, sh); })},
-        {"FLBChange", NotifyEvent([this](Control& s) { FLBChange(s); })},
-        {"BtnStretchClick", NotifyEvent([this](Control& s) { BtnStretchClick(s); })},
-        {"BtnExitClick", NotifyEvent([this](Control& s) { BtnExitClick(s); })},
-        {"ButtonVollbildClick", NotifyEvent([this](Control& s) { ButtonVollbildClick(s); })},
-        {"BtnCpyClpClick", NotifyEvent([this](Control& s) { BtnCpyClpClick(s); })},
-        {"BtnThumbClick", NotifyEvent([this](Control& s) { BtnThumbClick(s); })},
-        {"PopupItemRefreshClick", NotifyEvent([this](Control& s) { PopupItemRefreshClick(s); })},
-        {"DriveComboBox1Change", NotifyEvent([this](Control& s) { DriveComboBox1Change(s); })},
-        {"DriveComboBox1KeyPress",
-         KeyPressEvent([this](Control& s, char& k) { DriveComboBox1KeyPress(s, k); })},
-        {"FLBKeyDown", KeyEvent([this](Control& s, WORD& k, ShiftState sh) { FLBKeyDown(s, k, sh); })},
-        {"FLBKeyPress", KeyPressEvent([this](Control& s, char& k) { FLBKeyPress(s, k); })},
-        {"FLBDblClick", NotifyEvent([this](Control& s) { FLBDblClick(s); })},
-        {"FLBMouseDown", MouseEvent([this](Control& s, MouseButton b, ShiftState sh, int x, int y) {
-             FLBMouseDown(s, b, sh, x, y);
-         })},
-        {"FLBDragOver", DragOverEvent([this](Control& s, Control& src, int x, int y, bool& accept) {
-             FLBDragOver(s, src, x, y, accept);
-         })},
-        {"FLBDragDrop",
-         DragDropEvent([this](Control& s, Control& src, int x, int y) { FLBDragDrop(s, src, x, y); })},
-        {"PopupMenuPopup", NotifyEvent([this](Control& s) { PopupMenuPopup(s); })},
-        {"PopupItemSelDirClick", NotifyEvent([this](Control& s) { PopupItemSelDirClick(s); })},
-        {"PopupItemCdRootClick", NotifyEvent([this](Control& s) { PopupItemCdRootClick(s); })},
-        {"PopupItemDeleteClick", NotifyEvent([this](Control& s) { PopupItemDeleteClick(s); })},
-        {"PopupItemFOpClick", NotifyEvent([this](Control& s) { PopupItemFOpClick(s); })},
-        {"PopupItemExecuteClick", NotifyEvent([this](Control& s) { PopupItemExecuteClick(s); })},
-    };
-    BuildLayout(*this, MainFormDesign(), handlers);
+    BuildLayout(*this, MainFormDesign());
+    OnCreate = [this](Control& s) { FormCreate(s); };
+    OnResize = [this](Control& s) { FormResize(s); };
+    OnClose = [this](Form& s, CloseAction& a) { FormClose(s, a); };
+    OnKeyUp = [this](Control& s, WORD& k, ShiftState sh) { FormKeyUp(s, k, sh); };
     PanelFile = &ControlAs<Panel>(*this, "PanelFile");
     LabelPathText = &ControlAs<Label>(*this, "LabelPathText");
     LabelPath = &ControlAs<Label>(*this, "LabelPath");
     DriveComboBox1 = &ControlAs<DriveComboBox>(*this, "DriveComboBox1");
+    DriveComboBox1->OnChange = [this](Control& s) { DriveComboBox1Change(s); };
+    DriveComboBox1->OnKeyPress = [this](Control& s, char& k) { DriveComboBox1KeyPress(s, k); };
     LabelFilename = &ControlAs<Label>(*this, "LabelFilename");
     LabelImageinfo = &ControlAs<Label>(*this, "LabelImageinfo");
     FLB = &ControlAs<FileListBox>(*this, "FLB");
+    FLB->OnChange = [this](Control& s) { FLBChange(s); };
+    FLB->OnKeyDown = [this](Control& s, WORD& k, ShiftState sh) { FLBKeyDown(s, k, sh); };
+    FLB->OnKeyPress = [this](Control& s, char& k) { FLBKeyPress(s, k); };
+    FLB->OnDblClick = [this](Control& s) { FLBDblClick(s); };
+    FLB->OnMouseDown = [this](Control& s, MouseButton b, ShiftState sh, int x, int y) {
+        FLBMouseDown(s, b, sh, x, y);
+    };
+    FLB->OnDragOver = [this](Control& s, Control& src, int x, int y, bool& a) {
+        FLBDragOver(s, src, x, y, a);
+    };
+    FLB->OnDragDrop = [this](Control& s, Control& src, int x, int y) { FLBDragDrop(s, src, x, y); };
     PanelButton = &ControlAs<Panel>(*this, "PanelButton");
     PanelLED = &ControlAs<Panel>(*this, "PanelLED");
     BtnStretch = &ControlAs<Button>(*this, "BtnStretch");
+    BtnStretch->OnClick = [this](Control& s) { BtnStretchClick(s); };
     ButtonVollbild = &ControlAs<Button>(*this, "ButtonVollbild");
+    ButtonVollbild->OnClick = [this](Control& s) { ButtonVollbildClick(s); };
     BtnCpyClp = &ControlAs<Button>(*this, "BtnCpyClp");
+    BtnCpyClp->OnClick = [this](Control& s) { BtnCpyClpClick(s); };
     BtnThumb = &ControlAs<Button>(*this, "BtnThumb");
+    BtnThumb->OnClick = [this](Control& s) { BtnThumbClick(s); };
     BtnExit = &ControlAs<Button>(*this, "BtnExit");
+    BtnExit->OnClick = [this](Control& s) { BtnExitClick(s); };
     PanelImage = &ControlAs<Panel>(*this, "PanelImage");
     PMI = &ControlAs<TPictureView>(*this, "PMI");
-    PopupMenu = dynamic_cast<ui::PopupMenu*>(FindComponent("PopupMenu"));
+    PopupMenu = &ComponentAs<ui::PopupMenu>(*this, "PopupMenu");
+    PopupMenu->OnPopup = [this](Control& s) { PopupMenuPopup(s); };
+    PopupMenu->Item("PopupItemSelDir").onClick = [this](Control& s) { PopupItemSelDirClick(s); };
+    PopupMenu->Item("PopupItemCdRoot").onClick = [this](Control& s) { PopupItemCdRootClick(s); };
+    PopupMenu->Item("PopupItemRefresh").onClick = [this](Control& s) { PopupItemRefreshClick(s); };
+    PopupMenu->Item("PopupItemDelete").onClick = [this](Control& s) { PopupItemDeleteClick(s); };
+    PopupMenu->Item("PopupItemFOp").onClick = [this](Control& s) { PopupItemFOpClick(s); };
+    PopupMenu->Item("PopupItemExecute").onClick = [this](Control& s) { PopupItemExecuteClick(s); };
     if (!App().MainForm()) App().SetMainForm(this);
     SetUpFileBrowser();
     DoCreate();
@@ -205,12 +201,11 @@ void TMainForm::FormResize(Control&) {
     ScrollTo(0, 0);
     // A minimised window has no layout to keep; it is laid out again when restored.
     if (IsIconic(Handle())) return;
-    const Extent size = AtLeast({Width(), Height()}, {606, 467});
+    const FormDesign& design = MainFormDesign();
+    const Extent size = AtLeast({Width(), Height()}, {design.width, design.height});
     if (size.width != Width() || size.height != Height()) SetBounds(Left(), Top(), size.width, size.height);
-    const int clientHeight = ClientHeight();
-    PanelButton->SetTop(clientHeight - 100);
-    PanelFile->SetHeight(clientHeight - 108);
-    FLB->SetHeight(PanelFile->Height() - 104);
+    // The file panel and its list grow with the window; the button panel keeps to the bottom edge.
+    ApplyAnchors(*this, design);
     if (PMI->Stretch()) FitImagePanel();
     FLB->SetFocus();
 }
@@ -253,7 +248,7 @@ TAboutBox::TAboutBox(Component* owner)
                             .minimizeBox = false,
                             .maximizeBox = false,
                             .position = FormPosition::ScreenCenter}) {
-    BuildLayout(*this, AboutBoxDesign(), {});
+    BuildLayout(*this, AboutBoxDesign());
 }
 
 } // namespace corv

@@ -2,6 +2,7 @@
 #pragma once
 #include "browse/folderdlg.h"
 #include "fileops/shellfileop.h"
+#include "app/pictureinfo.h"
 #include "fullview/fviewfrm.h"
 #include "image/picview.h"
 #include "ui/filelist.h"
@@ -94,6 +95,7 @@ class TMainForm : public ui::Form {
     void DropFiles(HDROP drop);
     void FitImagePanel();
     void ResetImagePanel();
+    void ApplyImagePanelLayout(const ImagePanelLayout& layout);
 
     // Picture viewing (app/mainview.cpp).
     void LoadPicture(const std::string& fileName);

@@ -4,10 +4,12 @@
 
 #include "app/pictureinfo.h"
 #include "base/files.h"
+#include "resources/mainform_layout.h"
 #include "settings/pathtext.h"
 #include "settings/store.h"
 #include "settings/system.h"
 #include "ui/application.h"
+#include "ui/layout.h"
 
 #include <shellapi.h>
 
@@ -43,15 +45,15 @@ void TMainForm::LoadPicture(const std::string& fileName) {
     Loading = true;
     PMI->SetVisible(false);
     PanelImage->SetCaption("");
-    LabelImageinfo->SetCaption("Imageinfo:  " + std::to_string(PMI->ImageWidth()) + "x" +
-                               std::to_string(PMI->ImageHeight()) + "x" +
-                               ColorCountText(PMI->ImageBits() * PMI->ImagePlanes()) + " - " +
-                               PMI->ImageCompression());
+    LabelImageinfo->SetCaption(
+        "Imageinfo:  " + std::to_string(PMI->ImageWidth()) + "x" + std::to_string(PMI->ImageHeight()) + "x" +
+        ColorCountText(PMI->ImageBits() * PMI->ImagePlanes()) + " - " + PMI->ImageCompression());
     // With the pointer hidden over the full-screen view it stays hidden while loading.
     const bool showCursor = !(FullViewActive && !ShowMouse);
     if (showCursor) App().SetScreenCursor(ScreenCursor::HourGlass);
     Button* const buttons[] = {BtnStretch, ButtonVollbild, BtnCpyClp, BtnThumb, BtnExit};
-    for (Button* button : buttons) button->SetEnabled(false);
+    for (Button* button : buttons)
+        button->SetEnabled(false);
     SetEnabled(false);
     try {
         PMI->SetImageName(fileName);
@@ -61,7 +63,8 @@ void TMainForm::LoadPicture(const std::string& fileName) {
         // A failed decode leaves the picture hidden until the next load; the user saw the reason already.
         Loading = false;
     }
-    for (Button* button : buttons) button->SetEnabled(true);
+    for (Button* button : buttons)
+        button->SetEnabled(true);
     SetEnabled(true);
     if (showCursor) App().SetScreenCursor(ScreenCursor::Default);
 }
@@ -86,17 +89,27 @@ void TMainForm::ShowPicture(bool visible) {
     Loading = false;
 }
 
+namespace {
+// The picture panel as the window's design places it.
+ImagePanelDesign DesignedImagePanel() {
+    const ui::ControlDesign& panel = ui::DesignOf(MainFormDesign(), "PanelImage");
+    const ui::ControlDesign& view = ui::DesignOf(MainFormDesign(), "PMI");
+    return {panel.left, panel.top, panel.width, panel.height, view.left, view.width, view.height};
+}
+} // namespace
+
+void TMainForm::ApplyImagePanelLayout(const ImagePanelLayout& layout) {
+    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), layout.panelWidth, layout.panelHeight);
+    PMI->SetBounds(PMI->Left(), PMI->Top(), layout.viewWidth, layout.viewHeight);
+}
+
 void TMainForm::ResetImagePanel() {
-    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), DesignImagePanel.panelWidth,
-                          DesignImagePanel.panelHeight);
-    PMI->SetBounds(PMI->Left(), PMI->Top(), DesignImagePanel.viewWidth, DesignImagePanel.viewHeight);
+    ApplyImagePanelLayout(DesignedImagePanel().DesignLayout());
 }
 
 void TMainForm::FitImagePanel() {
-    const ImagePanelLayout layout =
-        FitImagePanelLayout(PMI->ImageWidth(), PMI->ImageHeight(), ClientWidth(), ClientHeight(), PMI->Stretch());
-    PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), layout.panelWidth, layout.panelHeight);
-    PMI->SetBounds(PMI->Left(), PMI->Top(), layout.viewWidth, layout.viewHeight);
+    ApplyImagePanelLayout(FitImagePanelLayout(DesignedImagePanel(), PMI->ImageWidth(), PMI->ImageHeight(),
+                                              ClientWidth(), ClientHeight(), PMI->Stretch()));
 }
 
 void TMainForm::ButtonVollbildClick(Control&) {
@@ -117,8 +130,8 @@ void TMainForm::BtnCpyClpClick(Control&) {
 
 void TMainForm::BtnThumbClick(Control&) {
     if (ThumbsOpen) return; // the thumbnail window, once it exists, is only brought forward here
-    BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Display the Thumbnails of " + FLB->Directory() + " ?",
-                   "Question");
+    BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO,
+                   "Display the Thumbnails of " + FLB->Directory() + " ?", "Question");
     // The thumbnail window comes with its own work; until then a Yes opens nothing.
 }
 
@@ -126,11 +139,11 @@ void TMainForm::RunWithShell(const std::string& fileName) {
     const unsigned code =
         static_cast<unsigned>(ShellExecuteFile(fileName, "", ExtractDir(fileName), SW_SHOWNORMAL)) & 0xFFFF;
     if (code <= 30 || code == 32)
-        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot execute file ! Maybe not enough memory available.",
-                       "Error");
+        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK,
+                       "Cannot execute file ! Maybe not enough memory available.", "Error");
     else if (code == SE_ERR_NOASSOC)
-        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot execute file ! File-Extension is not associated.",
-                       "Error");
+        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK,
+                       "Cannot execute file ! File-Extension is not associated.", "Error");
 }
 
 } // namespace corv

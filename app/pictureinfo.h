@@ -17,12 +17,19 @@ struct ImagePanelLayout {
     bool operator==(const ImagePanelLayout&) const = default;
 };
 
-// The design sizes: panel 360 x 272, picture 352 x 264.
-inline constexpr ImagePanelLayout DesignImagePanel{360, 272, 352, 264};
+// The picture panel and the picture in it as the window's design places them. The panel keeps the same
+// distance from the window's right and bottom edges as from its top; the picture sits `inset` pixels
+// inside the panel on every side.
+struct ImagePanelDesign {
+    int panelLeft, panelTop, panelWidth, panelHeight;
+    int inset, viewWidth, viewHeight;
+    ImagePanelLayout DesignLayout() const { return {panelWidth, panelHeight, viewWidth, viewHeight}; }
+};
 
 // The panel for a picture of width x height in a window client of clientWidth x clientHeight: the picture's
 // own size, or stretched into the free area right of the file panel with its aspect kept. Sizes that give
 // no layout (no width, no height, no free height) get the design sizes.
-ImagePanelLayout FitImagePanelLayout(int width, int height, int clientWidth, int clientHeight, bool stretching);
+ImagePanelLayout FitImagePanelLayout(const ImagePanelDesign& design, int width, int height, int clientWidth,
+                                     int clientHeight, bool stretching);
 
 } // namespace corv

@@ -4,6 +4,7 @@
 #include "app/pictureinfo.h"
 #include "app/programpaths.h"
 #include "base/files.h"
+#include "base/handles.h"
 #include "fullview/fviewfrm.h"
 #include "settings/store.h"
 #include "ui/application.h"
@@ -20,6 +21,7 @@ namespace {
 std::string FirstArgument() {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    const LocalMemoryHandle argumentsMemory(arguments);
     std::string first;
     if (arguments && count > 1) {
         const int size = WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, nullptr, 0, nullptr, nullptr);
@@ -28,7 +30,6 @@ std::string FirstArgument() {
             WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, first.data(), size, nullptr, nullptr);
         }
     }
-    LocalFree(arguments);
     return first;
 }
 

@@ -6,8 +6,12 @@ namespace {
 std::atomic<long> g_live[static_cast<int>(HandleKind::Count)];
 }
 
-long LiveHandles(HandleKind kind) { return g_live[static_cast<int>(kind)].load(); }
+long LiveHandles(HandleKind kind) {
+    return g_live[static_cast<int>(kind)].load();
+}
 
-void CountHandle(HandleKind kind, int delta) { g_live[static_cast<int>(kind)] += delta; }
+void CountHandle(HandleKind kind, int delta) {
+    g_live[static_cast<int>(kind)] += delta;
+}
 
 } // namespace corv

@@ -30,6 +30,8 @@ enum class HandleKind {
     MappedView,
     ShellItem,
     ComObject,
+    Memory,
+    Library,
     Count
 };
 
@@ -78,100 +80,56 @@ template <typename Traits> class UniqueHandle {
 };
 
 namespace handle_traits {
-struct File {
-    using Handle = HANDLE;
-    static constexpr HandleKind kind = HandleKind::File;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { CloseHandle(h); }
-};
-template <typename H, HandleKind K> struct GdiObject {
+// A handle type, the kind it is counted as, the value that means "none" and the call that frees it.
+template <typename H, HandleKind K, auto CloseFunction, bool InvalidIsMinusOne = false> struct Traits {
     using Handle = H;
     static constexpr HandleKind kind = K;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DeleteObject(h); }
+    static Handle Invalid() {
+        if constexpr (InvalidIsMinusOne)
+            return INVALID_HANDLE_VALUE;
+        else
+            return nullptr;
+    }
+    static void Close(Handle h) { CloseFunction(h); }
 };
-struct MemoryDc {
-    using Handle = HDC;
-    static constexpr HandleKind kind = HandleKind::Dc;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DeleteDC(h); }
-};
-struct Menu {
-    using Handle = HMENU;
-    static constexpr HandleKind kind = HandleKind::Menu;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DestroyMenu(h); }
-};
-struct Icon {
-    using Handle = HICON;
-    static constexpr HandleKind kind = HandleKind::Icon;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DestroyIcon(h); }
-};
-struct Metafile {
-    using Handle = HMETAFILE;
-    static constexpr HandleKind kind = HandleKind::Metafile;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DeleteMetaFile(h); }
-};
-struct EnhMetafile {
-    using Handle = HENHMETAFILE;
-    static constexpr HandleKind kind = HandleKind::Metafile;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DeleteEnhMetaFile(h); }
-};
-struct Search {
-    using Handle = HANDLE;
-    static constexpr HandleKind kind = HandleKind::Search;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { FindClose(h); }
-};
-struct RegistryKey {
-    using Handle = HKEY;
-    static constexpr HandleKind kind = HandleKind::RegistryKey;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { RegCloseKey(h); }
-};
-struct Mapping {
-    using Handle = HANDLE;
-    static constexpr HandleKind kind = HandleKind::Mapping;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { CloseHandle(h); }
-};
-struct MappedView {
-    using Handle = const void*;
-    static constexpr HandleKind kind = HandleKind::MappedView;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { UnmapViewOfFile(h); }
-};
+template <typename H, HandleKind K> using GdiObject = Traits<H, K, DeleteObject>;
+inline void UnmapView(const void* view) {
+    UnmapViewOfFile(view);
+}
 } // namespace handle_traits
 
-using FileHandle = UniqueHandle<handle_traits::File>;
+using FileHandle = UniqueHandle<handle_traits::Traits<HANDLE, HandleKind::File, CloseHandle, true>>;
 using BitmapHandle = UniqueHandle<handle_traits::GdiObject<HBITMAP, HandleKind::Bitmap>>;
 using PaletteHandle = UniqueHandle<handle_traits::GdiObject<HPALETTE, HandleKind::Palette>>;
 using FontHandle = UniqueHandle<handle_traits::GdiObject<HFONT, HandleKind::Font>>;
 using BrushHandle = UniqueHandle<handle_traits::GdiObject<HBRUSH, HandleKind::Brush>>;
 using PenHandle = UniqueHandle<handle_traits::GdiObject<HPEN, HandleKind::Pen>>;
 using RegionHandle = UniqueHandle<handle_traits::GdiObject<HRGN, HandleKind::Region>>;
-using MemoryDcHandle = UniqueHandle<handle_traits::MemoryDc>;
-using MenuHandle = UniqueHandle<handle_traits::Menu>;
-using IconHandle = UniqueHandle<handle_traits::Icon>;
-using MetafileHandle = UniqueHandle<handle_traits::Metafile>;
-using EnhMetafileHandle = UniqueHandle<handle_traits::EnhMetafile>;
-using SearchHandle = UniqueHandle<handle_traits::Search>;
-using RegKeyHandle = UniqueHandle<handle_traits::RegistryKey>;
-using MappingHandle = UniqueHandle<handle_traits::Mapping>;
-using MappedViewHandle = UniqueHandle<handle_traits::MappedView>;
+using MemoryDcHandle = UniqueHandle<handle_traits::Traits<HDC, HandleKind::Dc, DeleteDC>>;
+using MenuHandle = UniqueHandle<handle_traits::Traits<HMENU, HandleKind::Menu, DestroyMenu>>;
+using IconHandle = UniqueHandle<handle_traits::Traits<HICON, HandleKind::Icon, DestroyIcon>>;
+using MetafileHandle = UniqueHandle<handle_traits::Traits<HMETAFILE, HandleKind::Metafile, DeleteMetaFile>>;
+using EnhMetafileHandle =
+    UniqueHandle<handle_traits::Traits<HENHMETAFILE, HandleKind::Metafile, DeleteEnhMetaFile>>;
+using SearchHandle = UniqueHandle<handle_traits::Traits<HANDLE, HandleKind::Search, FindClose, true>>;
+using RegKeyHandle = UniqueHandle<handle_traits::Traits<HKEY, HandleKind::RegistryKey, RegCloseKey>>;
+using MappingHandle = UniqueHandle<handle_traits::Traits<HANDLE, HandleKind::Mapping, CloseHandle>>;
+using MappedViewHandle =
+    UniqueHandle<handle_traits::Traits<const void*, HandleKind::MappedView, handle_traits::UnmapView>>;
+using GlobalMemoryHandle = UniqueHandle<handle_traits::Traits<HGLOBAL, HandleKind::Memory, GlobalFree>>;
+using LocalMemoryHandle = UniqueHandle<handle_traits::Traits<HLOCAL, HandleKind::Memory, LocalFree>>;
+using LibraryHandle = UniqueHandle<handle_traits::Traits<HMODULE, HandleKind::Library, FreeLibrary>>;
 
 // Receives a handle from a call that writes it through a pointer, and gives it to the owner afterwards:
-// RegOpenKeyExA(root, name, 0, access, OutParam(key)).
+// RegOpenKeyExA(root, name, 0, access, OutParam(key)). The owner has it once the whole expression has
+// been evaluated, so test the owner in the next statement, not in the same condition.
 template <typename Owner> class OutParam {
   public:
     explicit OutParam(Owner& owner) : owner_(owner) {}
     OutParam(const OutParam&) = delete;
     OutParam& operator=(const OutParam&) = delete;
     ~OutParam() { owner_.Reset(handle_); }
-    operator typename Owner::Handle*() { return &handle_; }
+    operator typename Owner::Handle *() { return &handle_; }
 
   private:
     Owner& owner_;

@@ -3,26 +3,25 @@
 #pragma once
 #include "base/handles.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 namespace corv {
 
 namespace handle_traits {
-struct ShellIdList {
-    using Handle = LPITEMIDLIST;
-    static constexpr HandleKind kind = HandleKind::ShellItem;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) {
-        IMalloc* malloc = nullptr;
-        if (SUCCEEDED(SHGetMalloc(&malloc)) && malloc) {
-            malloc->Free(h);
-            malloc->Release();
-        }
+inline void FreeIdList(LPITEMIDLIST idList) {
+    IMalloc* malloc = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&malloc)) && malloc) {
+        malloc->Free(idList);
+        malloc->Release();
     }
-};
+}
 } // namespace handle_traits
 
-using ShellIdListHandle = UniqueHandle<handle_traits::ShellIdList>;
+using ShellIdListHandle =
+    UniqueHandle<handle_traits::Traits<LPITEMIDLIST, HandleKind::ShellItem, handle_traits::FreeIdList>>;
+// Files dropped from the shell: the drop is finished when the owner goes.
+using DropHandle = UniqueHandle<handle_traits::Traits<HDROP, HandleKind::Memory, DragFinish>>;
 
 // One reference to a COM interface, released with the owner.
 template <typename Interface> class ComPtr {
@@ -53,7 +52,8 @@ template <typename Interface> class ComPtr {
         p_ = p;
         if (p_) CountHandle(HandleKind::ComObject, +1);
     }
-    // For the calls that return an interface through a pointer.
+    // For the calls that return an interface through a pointer; like OutParam, the owner has it once
+    // the whole expression has been evaluated.
     class Out {
       public:
         explicit Out(ComPtr& owner) : owner_(owner) {}

@@ -59,9 +59,12 @@ struct FlagBits {
 };
 
 constexpr FlagBits kFlagBits[] = {
-    {TBrowseFlag::bfDirectoriesOnly, BIF_RETURNONLYFSDIRS}, {TBrowseFlag::bfDomainOnly, BIF_DONTGOBELOWDOMAIN},
-    {TBrowseFlag::bfAncestors, BIF_RETURNFSANCESTORS},      {TBrowseFlag::bfComputers, BIF_BROWSEFORCOMPUTER},
-    {TBrowseFlag::bfPrinters, BIF_BROWSEFORPRINTER},        {TBrowseFlag::bfIncludeFiles, BIF_BROWSEINCLUDEFILES},
+    {TBrowseFlag::bfDirectoriesOnly, BIF_RETURNONLYFSDIRS},
+    {TBrowseFlag::bfDomainOnly, BIF_DONTGOBELOWDOMAIN},
+    {TBrowseFlag::bfAncestors, BIF_RETURNFSANCESTORS},
+    {TBrowseFlag::bfComputers, BIF_BROWSEFORCOMPUTER},
+    {TBrowseFlag::bfPrinters, BIF_BROWSEFORPRINTER},
+    {TBrowseFlag::bfIncludeFiles, BIF_BROWSEINCLUDEFILES},
 };
 
 bool IsWindowsNT() {
@@ -101,7 +104,8 @@ ShellIdListHandle ParseDisplayName(IShellFolder* desktop, const std::string& pat
     wide[kPathBuffer] = L'\0';
     ShellIdListHandle idList;
     ULONG eaten = 0;
-    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, OutParam(idList), nullptr))) return {};
+    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, OutParam(idList), nullptr)))
+        return {};
     return idList;
 }
 
@@ -120,7 +124,9 @@ int RootToFolderID(TRootID root, bool windowsNT) {
     return 0;
 }
 
-int RootToFolderID(TRootID root) { return RootToFolderID(root, IsWindowsNT()); }
+int RootToFolderID(TRootID root) {
+    return RootToFolderID(root, IsWindowsNT());
+}
 
 UINT BrowseFlagsToBIF(TBrowseFlags options) {
     UINT flags = 0;
@@ -149,8 +155,8 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data
 
 namespace {
 
-bool BrowseForFolder(HWND owner, const std::string& title, TRootID root, TBrowseFlags options, bool statusLine,
-                     BFFCALLBACK callback, LPARAM data, BrowseResult& result) {
+bool BrowseForFolder(HWND owner, const std::string& title, TRootID root, TBrowseFlags options,
+                     bool statusLine, BFFCALLBACK callback, LPARAM data, BrowseResult& result) {
     char buffer[kPathBuffer + 1] = {};
     ShellIdListHandle rootItem;
     SHGetSpecialFolderLocation(owner, RootToFolderID(root), OutParam(rootItem));
@@ -238,19 +244,22 @@ void TFolderBrowseDlg::ApplySelection() {
     if (!dialogWindow_) return;
     if (selection_.empty() && selectionPIDL_) {
         selection_ = PathOfIdList(selectionPIDL_.Get());
-        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(selectionPIDL_.Get()));
+        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE,
+                     reinterpret_cast<LPARAM>(selectionPIDL_.Get()));
         return;
     }
     ShellIdListHandle parsed;
     {
         ComPtr<IShellFolder> desktop;
-        if (FAILED(SHGetDesktopFolder(ComPtr<IShellFolder>::Out(desktop))) || !desktop) return;
+        const HRESULT got = SHGetDesktopFolder(ComPtr<IShellFolder>::Out(desktop));
+        if (FAILED(got) || !desktop) return;
         parsed = ParseDisplayName(desktop.Get(), selection_);
     }
     if (selection_.rfind("\\\\", 0) == 0) {
         if (!parsed) return;
         selectionPIDL_ = std::move(parsed);
-        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(selectionPIDL_.Get()));
+        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE,
+                     reinterpret_cast<LPARAM>(selectionPIDL_.Get()));
         return;
     }
     if (parsed) selectionPIDL_ = std::move(parsed);
@@ -261,7 +270,8 @@ void TFolderBrowseDlg::ApplySelection() {
 void TFolderBrowseDlg::SetSelection(const std::string& value) {
     if (value == selection_) return;
     selection_ = value;
-    if (!selection_.empty() && selection_.back() != '\\' && DirectoryOrDriveExists(selection_)) selection_ += "\\";
+    if (!selection_.empty() && selection_.back() != '\\' && DirectoryOrDriveExists(selection_))
+        selection_ += "\\";
     if (dialogWindow_) ApplySelection();
 }
 

@@ -13,9 +13,30 @@
 namespace corv {
 
 enum class TRootID {
-    idDesktop, idInternet, idPrograms, idControlPanel, idPrinters, idPersonal, idFavorites, idStartup, idRecent,
-    idSendTo, idRecycleBin, idStartMenu, idDesktopDirectory, idDrives, idNetwork, idNetHood, idFonts, idTemplates,
-    idCommonStartMenu, idCommonPrograms, idCommonStartup, idCommonDesktopDirectory, idAppData, idPrintHood,
+    idDesktop,
+    idInternet,
+    idPrograms,
+    idControlPanel,
+    idPrinters,
+    idPersonal,
+    idFavorites,
+    idStartup,
+    idRecent,
+    idSendTo,
+    idRecycleBin,
+    idStartMenu,
+    idDesktopDirectory,
+    idDrives,
+    idNetwork,
+    idNetHood,
+    idFonts,
+    idTemplates,
+    idCommonStartMenu,
+    idCommonPrograms,
+    idCommonStartup,
+    idCommonDesktopDirectory,
+    idAppData,
+    idPrintHood,
     idDesktopExpanded
 };
 
@@ -33,7 +54,8 @@ class TBrowseFlags {
   public:
     TBrowseFlags() = default;
     TBrowseFlags(std::initializer_list<TBrowseFlag> flags) {
-        for (TBrowseFlag flag : flags) bits_ |= static_cast<std::uint32_t>(flag);
+        for (TBrowseFlag flag : flags)
+            bits_ |= static_cast<std::uint32_t>(flag);
     }
     bool Has(TBrowseFlag flag) const { return (bits_ & static_cast<std::uint32_t>(flag)) != 0; }
     bool operator==(const TBrowseFlags&) const = default;

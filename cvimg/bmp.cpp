@@ -68,7 +68,8 @@ class BmpDecoder final : public Decoder {
     }
 
     Status DecodeRows(const uint8_t* data, size_t size, Raster& out) const {
-        const auto stride = static_cast<size_t>(corv::DibRowStride(static_cast<uint64_t>(h_.width), h_.bitCount));
+        const auto stride =
+            static_cast<size_t>(corv::DibRowStride(static_cast<uint64_t>(h_.width), h_.bitCount));
         if (stride * static_cast<size_t>(h_.height) > size) return Status::Corrupt;
         Mask r, g, b;
         if (h_.bitCount == 16 || h_.bitCount == 32) {

@@ -18,27 +18,23 @@ TFileOpForm::TFileOpForm(Component* owner)
                             .minimizeBox = false,
                             .maximizeBox = false,
                             .position = FormPosition::ScreenCenter}) {
-    const HandlerTable handlers{
-        {"BtnRenameClick", NotifyEvent([this](Control& s) { BtnRenameClick(s); })},
-        {"BtnDeleteClick", NotifyEvent([this](Control& s) { BtnDeleteClick(s); })},
-        {"BtnMoveClick", NotifyEvent([this](Control& s) { BtnMoveClick(s); })},
-        {"BtnCopyClick", NotifyEvent([this](Control& s) { BtnCopyClick(s); })},
-        {"BtnBrowseFromClick", NotifyEvent([this](Control& s) { BtnBrowseFromClick(s); })},
-        {"BtnBrowseToClick", NotifyEvent([this](Control& s) { BtnBrowseToClick(s); })},
-    };
-    const FormDesign& design = FileOpFormDesign();
-    BuildLayout(*this, design, handlers);
-    SetClientSize(design.width, design.height);
+    BuildLayout(*this, FileOpFormDesign());
     LabelFrom = &ControlAs<Label>(*this, "LabelFrom");
     EditFrom = &ControlAs<Edit>(*this, "EditFrom");
     BtnBrowseFrom = &ControlAs<Button>(*this, "BtnBrowseFrom");
+    BtnBrowseFrom->OnClick = [this](Control& s) { BtnBrowseFromClick(s); };
     LabelTo = &ControlAs<Label>(*this, "LabelTo");
     EditTo = &ControlAs<Edit>(*this, "EditTo");
     BtnBrowseTo = &ControlAs<Button>(*this, "BtnBrowseTo");
+    BtnBrowseTo->OnClick = [this](Control& s) { BtnBrowseToClick(s); };
     BtnRename = &ControlAs<Button>(*this, "BtnRename");
+    BtnRename->OnClick = [this](Control& s) { BtnRenameClick(s); };
     BtnDelete = &ControlAs<Button>(*this, "BtnDelete");
+    BtnDelete->OnClick = [this](Control& s) { BtnDeleteClick(s); };
     BtnMove = &ControlAs<Button>(*this, "BtnMove");
+    BtnMove->OnClick = [this](Control& s) { BtnMoveClick(s); };
     BtnCopy = &ControlAs<Button>(*this, "BtnCopy");
+    BtnCopy->OnClick = [this](Control& s) { BtnCopyClick(s); };
     BtnClose = &ControlAs<Button>(*this, "BtnClose");
 
     FolderBrowseDlg = std::make_unique<TFolderBrowseDlg>(Handle());

@@ -12,15 +12,21 @@ FileOpList* g_list = nullptr;
 
 UINT ShellCode(int kind) {
     switch (kind) {
-    case foDelete: return FO_DELETE;
-    case foRename: return FO_RENAME;
-    case foMove: return FO_MOVE;
-    default: return FO_COPY;
+    case foDelete:
+        return FO_DELETE;
+    case foRename:
+        return FO_RENAME;
+    case foMove:
+        return FO_MOVE;
+    default:
+        return FO_COPY;
     }
 }
 } // namespace
 
-void SetFileOpList(FileOpList* list) { g_list = list; }
+void SetFileOpList(FileOpList* list) {
+    g_list = list;
+}
 
 std::string MakeShellFileList(const std::vector<std::string>& names) {
     std::string list;

@@ -15,12 +15,12 @@ bool FullViewActive = false;
 TFullViewForm::TFullViewForm(ui::Component* owner)
     : Form(owner, ui::FormStyle{.className = "TFullViewForm", .border = ui::FormBorder::None}) {
     TPictureView::RegisterKind();
-    ui::BuildLayout(*this, FullViewFormDesign(), {});
+    ui::BuildLayout(*this, FullViewFormDesign());
     PMI = &ui::ControlAs<TPictureView>(*this, "PMI");
     SetWindowState(ui::WindowState::Maximized);
     OnClick = [this](ui::Control&) { Close(); };
     OnKeyPress = [this](ui::Control&, char& key) {
-        if (key == 13 || key == 27 || key == ' ') Close();
+        if (key == VK_RETURN || key == VK_ESCAPE || key == VK_SPACE) Close();
     };
     OnClose = [this](ui::Form&, ui::CloseAction& action) {
         action = ui::CloseAction::Hide;

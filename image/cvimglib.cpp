@@ -21,19 +21,19 @@ void CvImgLib::Unload() {
     LibImageInfo = nullptr;
     LibReadJPEG = nullptr;
     LibReadGIF = LibReadPCX = LibReadBMP = LibReadPNG = LibReadTIFF = nullptr;
-    if (module_) FreeLibrary(module_);
-    module_ = nullptr;
+    module_.Reset();
 }
 
 bool CvImgLib::Load(const char* moduleName) {
     Unload();
-    module_ = LoadLibraryA(moduleName);
+    module_.Reset(LoadLibraryA(moduleName));
     if (!module_) return false;
+    const HMODULE module = module_.Get();
     const bool all =
-        Bind(module_, cvimg::kOrdImageInfo, LibImageInfo) &&
-        Bind(module_, cvimg::kOrdReadJpeg, LibReadJPEG) && Bind(module_, cvimg::kOrdReadGif, LibReadGIF) &&
-        Bind(module_, cvimg::kOrdReadPcx, LibReadPCX) && Bind(module_, cvimg::kOrdReadBmp, LibReadBMP) &&
-        Bind(module_, cvimg::kOrdReadPng, LibReadPNG) && Bind(module_, cvimg::kOrdReadTiff, LibReadTIFF);
+        Bind(module, cvimg::kOrdImageInfo, LibImageInfo) && Bind(module, cvimg::kOrdReadJpeg, LibReadJPEG) &&
+        Bind(module, cvimg::kOrdReadGif, LibReadGIF) && Bind(module, cvimg::kOrdReadPcx, LibReadPCX) &&
+        Bind(module, cvimg::kOrdReadBmp, LibReadBMP) && Bind(module, cvimg::kOrdReadPng, LibReadPNG) &&
+        Bind(module, cvimg::kOrdReadTiff, LibReadTIFF);
     if (!all) Unload();
     return all;
 }
@@ -41,7 +41,7 @@ bool CvImgLib::Load(const char* moduleName) {
 std::string CvImgLib::Message(int16_t code) const {
     if (!module_) return {};
     char text[256] = "";
-    const int n = LoadStringA(module_, static_cast<uint16_t>(code), text, sizeof text);
+    const int n = LoadStringA(module_.Get(), static_cast<uint16_t>(code), text, sizeof text);
     return std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
 }
 

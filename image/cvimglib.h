@@ -1,6 +1,7 @@
 // The program's side of CVIMG32.DLL: loads the module, binds its seven operations by ordinal and
 // looks up the message of a result code in the module's string table.
 #pragma once
+#include "base/handles.h"
 #include "cvimg/api.h"
 
 #include <string>
@@ -17,7 +18,7 @@ class CvImgLib {
     // Loads "CVIMG32.DLL" (the program's folder comes first in the search) and binds every operation.
     // False, with nothing bound, when the module or one of its operations is missing.
     bool Load(const char* moduleName = "CVIMG32.DLL");
-    bool Loaded() const { return module_ != nullptr; }
+    bool Loaded() const { return module_.Valid(); }
 
     // The message of a failure code: the string whose number is the code read as an unsigned 16-bit
     // value, at most 255 characters. Empty when the module has no such string.
@@ -33,7 +34,7 @@ class CvImgLib {
 
   private:
     void Unload();
-    HMODULE module_ = nullptr;
+    LibraryHandle module_;
 };
 
 } // namespace corv

@@ -65,8 +65,8 @@ DibResult FromPackedDib(const BYTE* data, std::size_t size) {
     BITMAPINFOHEADER header;
     std::memcpy(&header, data, sizeof header);
     if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size || header.biWidth <= 0 ||
-        header.biHeight == 0 || header.biWidth > 32767 || header.biHeight > 32767 || header.biHeight < -32767 ||
-        header.biPlanes != 1 || header.biClrUsed > 256)
+        header.biHeight == 0 || header.biWidth > 32767 || header.biHeight > 32767 ||
+        header.biHeight < -32767 || header.biPlanes != 1 || header.biClrUsed > 256)
         return result;
     const std::size_t tableBytes = ColorTableBytes(header);
     const std::size_t pixelsOffset = header.biSize + tableBytes;
@@ -100,7 +100,8 @@ DibResult FromPackedDib(const BYTE* data, std::size_t size) {
     WindowDc screen(nullptr);
     std::vector<BYTE> sourceInfo(data, data + pixelsOffset);
     if (SetDIBits(screen.Get(), result.bitmap.Get(), 0, static_cast<UINT>(target->bmiHeader.biHeight),
-                  data + pixelsOffset, reinterpret_cast<BITMAPINFO*>(sourceInfo.data()), DIB_RGB_COLORS) == 0) {
+                  data + pixelsOffset, reinterpret_cast<BITMAPINFO*>(sourceInfo.data()),
+                  DIB_RGB_COLORS) == 0) {
         result.bitmap.Reset();
         return result;
     }
@@ -129,15 +130,14 @@ BitmapHandle IconAsBitmap(HICON icon, int width, int height) {
 
 // Hands a block of bytes to the clipboard, which then owns it.
 bool PutOnClipboard(UINT format, const std::string& bytes) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    GlobalMemoryHandle block(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
     if (!block) return false;
-    void* target = GlobalLock(block);
+    void* target = GlobalLock(block.Get());
+    if (!target) return false;
     std::memcpy(target, bytes.data(), bytes.size());
-    GlobalUnlock(block);
-    if (!SetClipboardData(format, block)) {
-        GlobalFree(block);
-        return false;
-    }
+    GlobalUnlock(block.Get());
+    if (!SetClipboardData(format, block.Get())) return false;
+    block.Release(); // the clipboard owns it now
     return true;
 }
 
@@ -160,7 +160,8 @@ class ClipboardScope {
 
 std::string PackedDib(HBITMAP bitmap, HPALETTE palette) {
     BITMAP info{};
-    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+        return {};
     const int bitsPerPixel = info.bmBitsPixel * info.bmPlanes;
     std::vector<BYTE> headerStorage(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
     auto* header = reinterpret_cast<BITMAPINFO*>(headerStorage.data());
@@ -181,8 +182,10 @@ std::string PackedDib(HBITMAP bitmap, HPALETTE palette) {
     WindowDc screen(nullptr);
     ScopedPalette selectPalette(screen.Get(), palette, FALSE);
     if (palette) RealizePalette(screen.Get());
-    BYTE* pixels = reinterpret_cast<BYTE*>(packed.data()) + sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD);
-    if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(info.bmHeight), pixels, header, DIB_RGB_COLORS) == 0)
+    BYTE* pixels =
+        reinterpret_cast<BYTE*>(packed.data()) + sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD);
+    if (GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(info.bmHeight), pixels, header,
+                  DIB_RGB_COLORS) == 0)
         return {};
     std::memcpy(packed.data(), header, sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD));
     return packed;
@@ -198,7 +201,9 @@ void TPicture::Replace(std::shared_ptr<const Graphic> graphic) {
     if (OnChange) OnChange();
 }
 
-void TPicture::Clear() { Replace(nullptr); }
+void TPicture::Clear() {
+    Replace(nullptr);
+}
 
 void TPicture::SetBitmap(BitmapHandle bitmap, PaletteHandle palette) {
     auto graphic = std::make_shared<Graphic>();
@@ -218,8 +223,8 @@ void TPicture::LoadFromFile(const std::string& fileName) {
     auto graphic = std::make_shared<Graphic>();
     if (key == ".ICO") {
         graphic->kind = GraphicKind::Icon;
-        graphic->icon.Reset(static_cast<HICON>(
-            LoadImageA(nullptr, fileName.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
+        graphic->icon.Reset(
+            static_cast<HICON>(LoadImageA(nullptr, fileName.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
         if (!graphic->icon) throw PictureLoadError("Invalid icon file " + fileName);
         ICONINFO info{};
         if (GetIconInfo(graphic->icon.Get(), &info)) {
@@ -235,8 +240,8 @@ void TPicture::LoadFromFile(const std::string& fileName) {
         std::uint32_t signature = 0;
         if (bytes.size() >= 4) std::memcpy(&signature, bytes.data(), 4);
         if (key == ".EMF" || signature == 1 /* EMR_HEADER */) {
-            graphic->metafile.Reset(
-                SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), reinterpret_cast<const BYTE*>(bytes.data())));
+            graphic->metafile.Reset(SetEnhMetaFileBits(static_cast<UINT>(bytes.size()),
+                                                       reinterpret_cast<const BYTE*>(bytes.data())));
         } else {
             std::size_t offset = 0;
             METAFILEPICT picture{MM_ANISOTROPIC, 0, 0, nullptr};
@@ -257,9 +262,9 @@ void TPicture::LoadFromFile(const std::string& fileName) {
                 offset = 22;
             }
             if (bytes.size() > offset)
-                graphic->metafile.Reset(SetWinMetaFileBits(static_cast<UINT>(bytes.size() - offset),
-                                                           reinterpret_cast<const BYTE*>(bytes.data() + offset),
-                                                           nullptr, extent));
+                graphic->metafile.Reset(SetWinMetaFileBits(
+                    static_cast<UINT>(bytes.size() - offset),
+                    reinterpret_cast<const BYTE*>(bytes.data() + offset), nullptr, extent));
         }
         if (!graphic->metafile) throw PictureLoadError("Invalid metafile " + fileName);
         if (graphic->width <= 0 || graphic->height <= 0) {
@@ -277,7 +282,8 @@ void TPicture::LoadFromFile(const std::string& fileName) {
 void TPicture::Draw(HDC dc, const RECT& rect) const {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     switch (Kind()) {
-    case GraphicKind::None: return;
+    case GraphicKind::None:
+        return;
     case GraphicKind::Icon:
         DrawIconEx(dc, rect.left, rect.top, Icon(), width, height, 0, nullptr, DI_NORMAL);
         return;
@@ -295,7 +301,8 @@ void TPicture::Draw(HDC dc, const RECT& rect) const {
             BitBlt(dc, rect.left, rect.top, width, height, memory.Get(), 0, 0, SRCCOPY);
         } else {
             const int previous = SetStretchBltMode(dc, COLORONCOLOR);
-            StretchBlt(dc, rect.left, rect.top, width, height, memory.Get(), 0, 0, Width(), Height(), SRCCOPY);
+            StretchBlt(dc, rect.left, rect.top, width, height, memory.Get(), 0, 0, Width(), Height(),
+                       SRCCOPY);
             SetStretchBltMode(dc, previous);
         }
         return;
@@ -318,8 +325,11 @@ bool TPicture::CopyToClipboard(HWND owner) const {
         dib = PackedDib(drawn.Get(), nullptr);
         break;
     }
-    case GraphicKind::Metafile: metafile.Reset(CopyEnhMetaFileA(Metafile(), nullptr)); break;
-    case GraphicKind::None: break;
+    case GraphicKind::Metafile:
+        metafile.Reset(CopyEnhMetaFileA(Metafile(), nullptr));
+        break;
+    case GraphicKind::None:
+        break;
     }
     if (dib.empty() && !metafile) return false;
 
@@ -359,7 +369,8 @@ bool TPicture::PasteFromClipboard(HWND owner) {
         return true;
     }
     if (IsClipboardFormatAvailable(CF_ENHMETAFILE)) {
-        EnhMetafileHandle copy(CopyEnhMetaFileA(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), nullptr));
+        EnhMetafileHandle copy(
+            CopyEnhMetaFileA(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), nullptr));
         if (!copy) return false;
         auto graphic = std::make_shared<Graphic>();
         graphic->kind = GraphicKind::Metafile;

@@ -31,7 +31,8 @@ int DibSizeOf(HBITMAP bitmap) {
     if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return 0;
     const int bits = info.bmBitsPixel * info.bmPlanes;
     const long long colors = bits <= 8 ? (1LL << bits) : 0;
-    const long long stride = static_cast<long long>(DibRowStride(static_cast<std::uint64_t>(info.bmWidth), bits));
+    const long long stride =
+        static_cast<long long>(DibRowStride(static_cast<std::uint64_t>(info.bmWidth), bits));
     const long long size = sizeof(BITMAPINFOHEADER) + colors * 4 + stride * info.bmHeight;
     return size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
 }
@@ -84,7 +85,9 @@ TPictureView::TPictureView(ui::Component* owner) : CustomControl(owner, "TPictur
     picture_.OnChange = [this] { PictureChanged(); };
 }
 
-TPictureView::~TPictureView() { picture_.OnChange = nullptr; }
+TPictureView::~TPictureView() {
+    picture_.OnChange = nullptr;
+}
 
 void TPictureView::RegisterKind() {
     ui::RegisterControlKind(
@@ -105,7 +108,8 @@ void TPictureView::SetBorderStyle(TBorderStyle value) {
     if (!HandleAllocated()) return;
     // The frame is part of the window's style: apply it to the live window.
     LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
-    style = value == TBorderStyle::bsSingle ? (style | WS_BORDER) : (style & ~static_cast<LONG_PTR>(WS_BORDER));
+    style =
+        value == TBorderStyle::bsSingle ? (style | WS_BORDER) : (style & ~static_cast<LONG_PTR>(WS_BORDER));
     SetWindowLongPtrA(Handle(), GWL_STYLE, style);
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -181,7 +185,9 @@ void TPictureView::SetImageName(const std::string& name) {
     LoadImage();
 }
 
-std::string TPictureView::ImageName() { return LoadImage(); }
+std::string TPictureView::ImageName() {
+    return LoadImage();
+}
 
 int TPictureView::DepthFromDisplay() const {
     WindowDc dc(HandleAllocated() ? Handle() : nullptr);
@@ -197,12 +203,24 @@ std::string TPictureView::LoadImage() {
     }
     int depth = 0;
     switch (imageReadRes_) {
-    case lColorVga: depth = 0; break;
-    case lMonoChrome: depth = 1; break;
-    case lColor16: depth = 4; break;
-    case lColor256: depth = 8; break;
-    case lColorTrue: depth = 24; break;
-    case lAutoMatic: depth = DepthFromDisplay(); break;
+    case lColorVga:
+        depth = 0;
+        break;
+    case lMonoChrome:
+        depth = 1;
+        break;
+    case lColor16:
+        depth = 4;
+        break;
+    case lColor256:
+        depth = 8;
+        break;
+    case lColorTrue:
+        depth = 24;
+        break;
+    case lAutoMatic:
+        depth = DepthFromDisplay();
+        break;
     }
     const int dither = imageDither_ ? 1 : 0;
 
@@ -242,15 +260,26 @@ std::string TPictureView::LoadImage() {
                     const char* name = imageName_.c_str();
                     int16_t code = 0;
                     switch (entry->decoder) {
-                    case Decoder::Bmp: code = library.LibReadBMP(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
+                    case Decoder::Bmp:
+                        code = library.LibReadBMP(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
+                        break;
                     case Decoder::Jpeg:
                         code = library.LibReadJPEG(name, depth, 1, dither, &bitmapOut, &paletteOut, 0, 0);
                         break;
-                    case Decoder::Png: code = library.LibReadPNG(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
-                    case Decoder::Gif: code = library.LibReadGIF(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
-                    case Decoder::Tiff: code = library.LibReadTIFF(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
-                    case Decoder::Pcx: code = library.LibReadPCX(name, depth, dither, &bitmapOut, &paletteOut, 0, 0); break;
-                    case Decoder::Resource: break;
+                    case Decoder::Png:
+                        code = library.LibReadPNG(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
+                        break;
+                    case Decoder::Gif:
+                        code = library.LibReadGIF(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
+                        break;
+                    case Decoder::Tiff:
+                        code = library.LibReadTIFF(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
+                        break;
+                    case Decoder::Pcx:
+                        code = library.LibReadPCX(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
+                        break;
+                    case Decoder::Resource:
+                        break;
                     }
                     // The bitmap object owns whatever came back, success or not.
                     bitmap.Reset(bitmapOut);
@@ -307,8 +336,8 @@ bool TPictureView::ReadImageInfo(const std::string& fileName) {
     char type[cvimg::kTypeTextSize] = {};
     char compression[cvimg::kCompressionTextSize] = {};
     int16_t width = 0, height = 0, bits = 0, planes = 0, frames = 0;
-    const int16_t code =
-        library.LibImageInfo(fileName.c_str(), type, &width, &height, &bits, &planes, &frames, compression, 0);
+    const int16_t code = library.LibImageInfo(fileName.c_str(), type, &width, &height, &bits, &planes,
+                                              &frames, compression, 0);
     type[sizeof type - 1] = compression[sizeof compression - 1] = '\0';
     imageType_ = type;
     imageCompression_ = compression;
@@ -321,7 +350,9 @@ bool TPictureView::ReadImageInfo(const std::string& fileName) {
     return code >= 1;
 }
 
-void TPictureView::ClearImage() { picture_.Clear(); }
+void TPictureView::ClearImage() {
+    picture_.Clear();
+}
 
 HWND TPictureView::MessageOwner() const {
     return HandleAllocated() ? GetAncestor(Handle(), GA_ROOT) : nullptr;
@@ -349,25 +380,38 @@ void TPictureView::PasteFromClipboard() {
 
 LRESULT TPictureView::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COPY: CopyToClipboard(); return 0;
-    case WM_CUT: CutToClipboard(); return 0;
-    case WM_PASTE: PasteFromClipboard(); return 0;
+    case WM_COPY:
+        CopyToClipboard();
+        return 0;
+    case WM_CUT:
+        CutToClipboard();
+        return 0;
+    case WM_PASTE:
+        PasteFromClipboard();
+        return 0;
     case WM_KEYDOWN: {
         const LRESULT result = CustomControl::WndProc(message, wParam, lParam);
         const bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
-        if (wParam == VK_INSERT && shift) PasteFromClipboard();
-        else if (wParam == VK_INSERT && ctrl) CopyToClipboard();
-        else if (wParam == VK_DELETE && shift) CutToClipboard();
+        if (wParam == VK_INSERT && shift)
+            PasteFromClipboard();
+        else if (wParam == VK_INSERT && ctrl)
+            CopyToClipboard();
+        else if (wParam == VK_DELETE && shift)
+            CutToClipboard();
         return result;
     }
     case WM_CHAR: {
         const LRESULT result = CustomControl::WndProc(message, wParam, lParam);
-        if (wParam == 3) CopyToClipboard();
-        else if (wParam == 22) PasteFromClipboard();
-        else if (wParam == 24) CutToClipboard();
+        if (wParam == 3)
+            CopyToClipboard();
+        else if (wParam == 22)
+            PasteFromClipboard();
+        else if (wParam == 24)
+            CutToClipboard();
         return result;
     }
-    case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_WANTARROWS;
+    case WM_GETDLGCODE:
+        return DLGC_WANTCHARS | DLGC_WANTARROWS;
     }
     return CustomControl::WndProc(message, wParam, lParam);
 }
@@ -427,8 +471,8 @@ void TPictureView::PaintOwnCopy(HDC canvas, const RECT& client) {
     if (scaled) {
         const int previousMode = GetStretchBltMode(canvas);
         if (imageReadRes_ != lMonoChrome) SetStretchBltMode(canvas, COLORONCOLOR);
-        StretchBlt(canvas, destination.left, destination.top, destination.width, destination.height, memory.Get(), 0,
-                   0, width, height, SRCCOPY);
+        StretchBlt(canvas, destination.left, destination.top, destination.width, destination.height,
+                   memory.Get(), 0, 0, width, height, SRCCOPY);
         SetStretchBltMode(canvas, previousMode);
     } else {
         BitBlt(canvas, destination.left, destination.top, width, height, memory.Get(), 0, 0, SRCCOPY);

@@ -92,9 +92,13 @@ class TPictureView : public ui::CustomControl {
     bool PNGInterLaced() const { return pngInterlaced_; }
     void SetPNGInterLaced(bool value) { pngInterlaced_ = value; }
     std::uint8_t JPegSaveQuality() const { return jpegSaveQuality_; }
-    void SetJPegSaveQuality(int value) { jpegSaveQuality_ = value >= 1 && value <= 100 ? static_cast<std::uint8_t>(value) : 25; }
+    void SetJPegSaveQuality(int value) {
+        jpegSaveQuality_ = value >= 1 && value <= 100 ? static_cast<std::uint8_t>(value) : 25;
+    }
     std::uint8_t JPegSaveSmooth() const { return jpegSaveSmooth_; }
-    void SetJPegSaveSmooth(int value) { jpegSaveSmooth_ = value > 100 ? 5 : static_cast<std::uint8_t>(value); }
+    void SetJPegSaveSmooth(int value) {
+        jpegSaveSmooth_ = value > 100 ? 5 : static_cast<std::uint8_t>(value);
+    }
     const std::string& DefSaveFilename() const { return defSaveFilename_; }
     void SetDefSaveFilename(const std::string& value) { defSaveFilename_ = value; }
     TTiffCompression TifSaveCompress() const { return tifSaveCompress_; }

@@ -17,7 +17,8 @@ int RoundHalfEven(long double value) {
 
 PlaceRect CenteredPlacement(int clientWidth, int clientHeight, int pictureWidth, int pictureHeight) {
     // Truncating division: a larger picture is moved up and left by half its excess.
-    return {(clientWidth - pictureWidth) / 2, (clientHeight - pictureHeight) / 2, pictureWidth, pictureHeight};
+    return {(clientWidth - pictureWidth) / 2, (clientHeight - pictureHeight) / 2, pictureWidth,
+            pictureHeight};
 }
 
 PlaceRect AspectFitPlacement(int clientWidth, int clientHeight, int pictureWidth, int pictureHeight) {

@@ -68,7 +68,7 @@ ResourceBitmap LoadResourceBitmap(HMODULE module, const std::string& resourceNam
         if (number > 0xFFFF) return result;
         id = MAKEINTRESOURCEA(number);
     }
-    HRSRC found = FindResourceA(module, id, MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+    HRSRC found = FindResourceA(module, id, RT_BITMAP);
     if (!found) return result;
     HGLOBAL loaded = LoadResource(module, found);
     const auto* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
@@ -79,7 +79,8 @@ ResourceBitmap LoadResourceBitmap(HMODULE module, const std::string& resourceNam
     // The colour count: the long header's colours-used field when set, else two to the bit count;
     // true colour has no table.
     std::size_t colors = 0;
-    if (header.bitCount <= 8) colors = (!header.shortForm && header.colorsUsed) ? header.colorsUsed : 1u << header.bitCount;
+    if (header.bitCount <= 8)
+        colors = (!header.shortForm && header.colorsUsed) ? header.colorsUsed : 1u << header.bitCount;
     if (colors > 256) return result;
     const std::size_t entrySize = header.shortForm ? 3 : 4;
     const std::size_t tableBytes = colors * entrySize + (header.compression == BI_BITFIELDS ? 12 : 0);

@@ -86,28 +86,17 @@ constexpr ControlDesign kFileOpControls[] = {
      .modalResult = mrOk},
 };
 
-constexpr EventDesign kFileOpEvents[] = {
-    {"BtnRename", "OnClick", "BtnRenameClick"},
-    {"BtnDelete", "OnClick", "BtnDeleteClick"},
-    {"BtnMove", "OnClick", "BtnMoveClick"},
-    {"BtnCopy", "OnClick", "BtnCopyClick"},
-    {"BtnBrowseFrom", "OnClick", "BtnBrowseFromClick"},
-    {"BtnBrowseTo", "OnClick", "BtnBrowseToClick"},
-};
-
-// The size is the client area's; the dialog sets it once its frame is known.
 const FormDesign kFileOpForm{
     .name = "FileOpForm",
     .caption = "File Operations",
-    .width = 368,
-    .height = 148,
+    .clientWidth = 368,
+    .clientHeight = 148,
     .font = kDialogFont,
     .color = clBtnFace,
     .helpContext = 150,
     .activeControl = "EditTo",
     .controls = kFileOpControls,
     .menuItems = {},
-    .events = kFileOpEvents,
 };
 
 } // namespace

@@ -29,7 +29,6 @@ const FormDesign kFullViewForm{
     .keyPreview = true,
     .controls = kFullViewControls,
     .menuItems = {},
-    .events = {},
 };
 
 } // namespace

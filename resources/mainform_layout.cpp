@@ -1,5 +1,5 @@
-// The main window as designed: every control with its place, size, caption, font, colour, tab order and
-// start state, the file list's context menu and the bindings of the events to the window's handlers.
+// The main window as designed: every control with its place, size, caption, font, colour, tab order,
+// start state and resizing, and the file list's context menu.
 #include "resources/mainform_layout.h"
 
 namespace corv {
@@ -19,6 +19,7 @@ constexpr ControlDesign kMainControls[] = {
      .width = 228,
      .height = 332,
      .tabOrder = 0,
+     .flags = dfStretchHeight,
      .bevelInner = Bevel::Lowered,
      .borderWidth = 1},
     {.name = "LabelPathText",
@@ -68,6 +69,7 @@ constexpr ControlDesign kMainControls[] = {
      .width = 212,
      .height = 228,
      .tabOrder = 1,
+     .flags = dfStretchHeight,
      .popupMenu = "PopupMenu"},
     {.name = "PanelButton",
      .kind = "TPanel",
@@ -76,6 +78,7 @@ constexpr ControlDesign kMainControls[] = {
      .width = 228,
      .height = 96,
      .tabOrder = 1,
+     .flags = dfAnchorBottom,
      .bevelInner = Bevel::Lowered,
      .borderWidth = 1},
     {.name = "PanelLED",
@@ -167,34 +170,13 @@ constexpr MenuItemDesign kMainMenuItems[] = {
     {"PopupMenu", "PopupItemExecute", "&Execute File"},
 };
 
-constexpr EventDesign kMainEvents[] = {
-    {"MainForm", "OnCreate", "FormCreate"}, {"MainForm", "OnResize", "FormResize"},
-    {"MainForm", "OnClose", "FormClose"},   {"MainForm", "OnKeyUp", "FormKeyUp"},
-    {"FLB", "OnChange", "FLBChange"},       {"BtnStretch", "OnClick", "BtnStretchClick"},
-    {"BtnExit", "OnClick", "BtnExitClick"}, {"PopupItemRefresh", "OnClick", "PopupItemRefreshClick"},
-    {"ButtonVollbild", "OnClick", "ButtonVollbildClick"}, {"BtnCpyClp", "OnClick", "BtnCpyClpClick"},
-    {"BtnThumb", "OnClick", "BtnThumbClick"},
-    {"DriveComboBox1", "OnChange", "DriveComboBox1Change"},
-    {"DriveComboBox1", "OnKeyPress", "DriveComboBox1KeyPress"},
-    {"FLB", "OnKeyDown", "FLBKeyDown"},
-    {"FLB", "OnKeyPress", "FLBKeyPress"},
-    {"FLB", "OnDblClick", "FLBDblClick"},
-    {"FLB", "OnMouseDown", "FLBMouseDown"},
-    {"FLB", "OnDragOver", "FLBDragOver"},
-    {"FLB", "OnDragDrop", "FLBDragDrop"},
-    {"PopupMenu", "OnPopup", "PopupMenuPopup"},
-    {"PopupItemSelDir", "OnClick", "PopupItemSelDirClick"},
-    {"PopupItemCdRoot", "OnClick", "PopupItemCdRootClick"},
-    {"PopupItemDelete", "OnClick", "PopupItemDeleteClick"},
-    {"PopupItemFOp", "OnClick", "PopupItemFOpClick"},
-    {"PopupItemExecute", "OnClick", "PopupItemExecuteClick"},
-};
-
 const FormDesign kMainForm{
     .name = "MainForm",
     .caption = "Corvane",
     .width = 606,
     .height = 467,
+    .clientWidth = 598,
+    .clientHeight = 440,
     .font = kFormFont,
     .color = clBtnFace,
     .keyPreview = true,
@@ -202,7 +184,6 @@ const FormDesign kMainForm{
     .activeControl = "FLB",
     .controls = kMainControls,
     .menuItems = kMainMenuItems,
-    .events = kMainEvents,
 };
 
 constexpr FontDesign kAboutTitleFont{"MS Sans Serif", -16, true, clWindowText};
@@ -243,7 +224,6 @@ const FormDesign kAboutBox{
     .activeControl = "BtnOk",
     .controls = kAboutControls,
     .menuItems = {},
-    .events = {},
 };
 
 } // namespace

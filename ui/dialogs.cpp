@@ -13,7 +13,7 @@ void WarningDialog(const std::string& text) {
     params.lpszText = text.c_str();
     params.lpszCaption = "Warnung";
     params.dwStyle = MB_OK | MB_USERICON;
-    params.lpszIcon = MAKEINTRESOURCEA(32515); // IDI_EXCLAMATION
+    params.lpszIcon = IDI_EXCLAMATION;
     MessageBoxIndirectA(&params);
 }
 

@@ -90,8 +90,8 @@ void Form::DoCreate() {
 void Form::Show() {
     if (!shownOnce_ && style_.position == FormPosition::ScreenCenter) {
         // Centred at its final size, whatever the layout made of it.
-        SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
-                  Width(), Height());
+        SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2,
+                  (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2, Width(), Height());
     }
     Control::SetVisible(true);
     const int sizesBefore = sizeMessages_;
@@ -423,9 +423,11 @@ HPALETTE FirstPalette(const Control& control) {
 bool Form::RealizeControlPalette(bool background) {
     if (HPALETTE palette = FirstPalette(*this)) {
         WindowDc dc(Handle());
-        const HPALETTE previous = SelectPalette(dc.Get(), palette, background ? TRUE : FALSE);
-        const UINT changed = RealizePalette(dc.Get());
-        SelectPalette(dc.Get(), previous, TRUE);
+        UINT changed = 0;
+        {
+            ScopedPalette select(dc.Get(), palette, background);
+            changed = RealizePalette(dc.Get());
+        }
         if (changed > 0) Invalidate();
         return changed > 0;
     }

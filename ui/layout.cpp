@@ -4,6 +4,7 @@
 #include "ui/menus.h"
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 namespace corv::ui {
@@ -56,49 +57,6 @@ Component* FindNamed(const Component& owner, const std::string& name) {
     return nullptr;
 }
 
-template <typename Event> const Event& Resolve(const HandlerTable& handlers, const EventDesign& binding) {
-    const auto found = handlers.find(binding.handler);
-    if (found == handlers.end()) throw std::logic_error(std::string("no handler ") + binding.handler);
-    const Event* event = std::get_if<Event>(&found->second);
-    if (!event)
-        throw std::logic_error(std::string("handler ") + binding.handler + " does not fit " + binding.event);
-    return *event;
-}
-
-void BindControlEvent(Control& control, const EventDesign& binding, const HandlerTable& handlers) {
-    const std::string event = binding.event;
-    if (event == "OnClick")
-        control.OnClick = Resolve<NotifyEvent>(handlers, binding);
-    else if (event == "OnDblClick")
-        control.OnDblClick = Resolve<NotifyEvent>(handlers, binding);
-    else if (event == "OnChange")
-        control.OnChange = Resolve<NotifyEvent>(handlers, binding);
-    else if (event == "OnEnter")
-        control.OnEnter = Resolve<NotifyEvent>(handlers, binding);
-    else if (event == "OnExit")
-        control.OnExit = Resolve<NotifyEvent>(handlers, binding);
-    else if (event == "OnResize")
-        control.OnResize = Resolve<NotifyEvent>(handlers, binding);
-    else if (event == "OnKeyDown")
-        control.OnKeyDown = Resolve<KeyEvent>(handlers, binding);
-    else if (event == "OnKeyUp")
-        control.OnKeyUp = Resolve<KeyEvent>(handlers, binding);
-    else if (event == "OnKeyPress")
-        control.OnKeyPress = Resolve<KeyPressEvent>(handlers, binding);
-    else if (event == "OnMouseDown")
-        control.OnMouseDown = Resolve<MouseEvent>(handlers, binding);
-    else if (event == "OnDragOver")
-        control.OnDragOver = Resolve<DragOverEvent>(handlers, binding);
-    else if (event == "OnDragDrop")
-        control.OnDragDrop = Resolve<DragDropEvent>(handlers, binding);
-    else if (auto* form = dynamic_cast<Form*>(&control); form && event == "OnCreate")
-        form->OnCreate = Resolve<NotifyEvent>(handlers, binding);
-    else if (form && event == "OnClose")
-        form->OnClose = Resolve<CloseEvent>(handlers, binding);
-    else
-        throw std::logic_error("unknown event " + event + " of " + binding.component);
-}
-
 } // namespace
 
 void RegisterControlKind(const std::string& kind, ControlFactory factory, DesignApplier applier) {
@@ -113,7 +71,7 @@ Control* FindControl(const Form& form, const std::string& name) {
     return dynamic_cast<Control*>(FindNamed(form, name));
 }
 
-void BuildLayout(Form& form, const FormDesign& design, const HandlerTable& handlers) {
+void BuildLayout(Form& form, const FormDesign& design) {
     if (design.name) form.SetName(design.name);
     form.SetCaption(design.caption);
     form.SetFont(ToFontSpec(design.font));
@@ -177,33 +135,36 @@ void BuildLayout(Form& form, const FormDesign& design, const HandlerTable& handl
     for (const auto& [control, order] : tabOrders)
         control->SetTabOrder(order);
 
-    for (const EventDesign& binding : design.events) {
-        const std::string name = binding.component;
-        if (name == form.Name()) {
-            BindControlEvent(form, binding, handlers);
-            continue;
-        }
-        if (Control* control = FindControl(form, name)) {
-            BindControlEvent(*control, binding, handlers);
-            continue;
-        }
-        if (const auto menu = menus.find(name); menu != menus.end()) {
-            if (std::string(binding.event) != "OnPopup") throw std::logic_error("unknown menu event");
-            menu->second->OnPopup = Resolve<NotifyEvent>(handlers, binding);
-            continue;
-        }
-        MenuItem* item = nullptr;
-        for (auto& [menuName, menu] : menus)
-            if (!item) item = menu->Find(name);
-        if (!item || std::string(binding.event) != "OnClick")
-            throw std::logic_error("unknown component or event " + name);
-        item->onClick = Resolve<NotifyEvent>(handlers, binding);
-    }
-
     if (design.activeControl) {
         Control* active = FindControl(form, design.activeControl);
         if (!active) throw std::logic_error(std::string("no control ") + design.activeControl);
         form.SetActiveControl(active);
+    }
+    // A form designed by its client area gets it once its frame is known.
+    if (design.width <= 0 && design.clientWidth > 0 && design.clientHeight > 0)
+        form.SetClientSize(design.clientWidth, design.clientHeight);
+}
+
+const ControlDesign& DesignOf(const FormDesign& design, std::string_view name) {
+    for (const ControlDesign& entry : design.controls)
+        if (entry.name && name == entry.name) return entry;
+    throw std::logic_error("no design of " + std::string(name));
+}
+
+void ApplyAnchors(const Form& form, const FormDesign& design) {
+    for (const ControlDesign& entry : design.controls) {
+        if (!(entry.flags & (dfAnchorBottom | dfStretchHeight))) continue;
+        Control* control = FindControl(form, entry.name);
+        if (!control) throw std::logic_error(std::string("no control ") + entry.name);
+        // The form's client area, or a parent control's size, against what the design gave it.
+        int growth = form.ClientHeight() - design.clientHeight;
+        if (entry.parent) {
+            const Control* parent = FindControl(form, entry.parent);
+            if (!parent) throw std::logic_error(std::string("no parent ") + entry.parent);
+            growth = parent->Height() - DesignOf(design, entry.parent).height;
+        }
+        if (entry.flags & dfAnchorBottom) control->SetTop(entry.top + growth);
+        if (entry.flags & dfStretchHeight) control->SetHeight(entry.height + growth);
     }
 }
 

@@ -1,13 +1,13 @@
-// Window layout as data: a form's controls, captions, places, fonts, menus and event bindings stand in one
-// declarative table, and one routine builds any form from its table.
+// Window layout as data: a form's controls, captions, places, fonts, start states and menus stand in one
+// declarative table, and one routine builds any form from its table. Events are bound in code, where the
+// form looks its controls up.
 #pragma once
 #include "ui/form.h"
 #include "ui/stdctrls.h"
 
-#include <map>
 #include <span>
 #include <string>
-#include <variant>
+#include <string_view>
 
 namespace corv::ui {
 
@@ -24,6 +24,10 @@ enum DesignFlags : unsigned {
     dfNoInput = 1 << 6,   // takes no mouse or keyboard input (a disabled window)
     dfDefault = 1 << 7,   // the form's default button (Enter)
     dfCancel = 1 << 8,    // the form's cancel button (Esc)
+    // Resizing (ApplyAnchors): the control keeps its design distance to its parent's bottom edge, by
+    // moving or by growing.
+    dfAnchorBottom = 1 << 9,
+    dfStretchHeight = 1 << 10,
 };
 
 struct FontDesign {
@@ -61,18 +65,13 @@ struct MenuItemDesign {
     bool isDefault = false;
 };
 
-struct EventDesign {
-    const char* component = nullptr; // a control, a menu, a menu item or the form itself
-    const char* event = nullptr;     // OnClick, OnDblClick, OnChange, OnEnter, OnExit, OnResize, OnCreate,
-                                     // OnKeyDown, OnKeyUp, OnKeyPress, OnMouseDown, OnDragOver,
-                                     // OnDragDrop, OnClose, OnPopup
-    const char* handler = nullptr;   // a name in the form's handler table
-};
-
 struct FormDesign {
     const char* name = nullptr;
     const char* caption = "";
-    int width = 0, height = 0; // outer size; the place is the system's choice
+    int width = 0, height = 0; // outer size (0: none); the place is the system's choice
+    // The client area the controls were placed in: the form gets this size when it has no outer size,
+    // and resizing keeps the anchored controls' distances to its edges.
+    int clientWidth = 0, clientHeight = 0;
     FontDesign font;
     Color color = clBtnFace;
     bool keyPreview = false;
@@ -80,12 +79,7 @@ struct FormDesign {
     const char* activeControl = nullptr;
     std::span<const ControlDesign> controls;
     std::span<const MenuItemDesign> menuItems;
-    std::span<const EventDesign> events;
 };
-
-using Handler =
-    std::variant<NotifyEvent, KeyEvent, KeyPressEvent, MouseEvent, CloseEvent, DragOverEvent, DragDropEvent>;
-using HandlerTable = std::map<std::string, Handler>;
 
 // Makes a control of a kind for the builder; image/ registers its picture view this way.
 using ControlFactory = Control* (*)(Component* owner);
@@ -93,9 +87,17 @@ using ControlFactory = Control* (*)(Component* owner);
 using DesignApplier = void (*)(Control& control, const ControlDesign& design);
 void RegisterControlKind(const std::string& kind, ControlFactory factory, DesignApplier applier = nullptr);
 
-// Builds the form's controls and menus from its design and binds the events to the named handlers.
-// A name that the design or the handler table does not know is a design error: std::logic_error.
-void BuildLayout(Form& form, const FormDesign& design, const HandlerTable& handlers);
+// Builds the form's controls and menus from its design. A name that the design does not know (a kind, a
+// parent, a menu, a focus control) is a design error: std::logic_error.
+void BuildLayout(Form& form, const FormDesign& design);
+
+// The design of a named control (std::logic_error when the design has none).
+const ControlDesign& DesignOf(const FormDesign& design, std::string_view name);
+
+// Lays out the anchored controls again for the form's present client size, in the table's order (a parent
+// before its children): a dfAnchorBottom control moves, a dfStretchHeight control grows, each by as much
+// as its parent has grown since the design.
+void ApplyAnchors(const Form& form, const FormDesign& design);
 
 FontSpec ToFontSpec(const FontDesign& font);
 
@@ -105,6 +107,12 @@ template <typename T> T& ControlAs(const Form& form, const std::string& name) {
     T* control = dynamic_cast<T*>(FindControl(form, name));
     if (!control) throw std::logic_error("no control " + name);
     return *control;
+}
+// A named component of any kind (a menu, say) of a known type (throws when absent).
+template <typename T> T& ComponentAs(const Form& form, const std::string& name) {
+    T* component = dynamic_cast<T*>(form.FindComponent(name));
+    if (!component) throw std::logic_error("no component " + name);
+    return *component;
 }
 
 } // namespace corv::ui

@@ -13,6 +13,11 @@ MenuItem* PopupMenu::Find(const std::string& name) {
     return nullptr;
 }
 
+MenuItem& PopupMenu::Item(const std::string& name) {
+    if (MenuItem* item = Find(name)) return *item;
+    throw std::logic_error("no menu item " + name);
+}
+
 void PopupMenu::Popup(int x, int y, Control* control) {
     popupComponent_ = control;
     if (OnPopup && control) OnPopup(*control);

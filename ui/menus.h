@@ -24,6 +24,8 @@ class PopupMenu : public Component {
     MenuItem& Add(MenuItem item);
     std::vector<MenuItem>& Items() { return items_; }
     MenuItem* Find(const std::string& name);
+    // The named item; one the menu does not have is a design error (std::logic_error).
+    MenuItem& Item(const std::string& name);
 
     // Runs just before the menu opens, so the handler can enable or disable items.
     NotifyEvent OnPopup;

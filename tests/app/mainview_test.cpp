@@ -244,7 +244,8 @@ TEST_F(MainViewTest, FailureTextIsWrittenOnTheFullScreenView) {
     WindowDc dc(fullView->Handle());
     int red = 0;
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 200; ++x) red += GetPixel(dc.Get(), x, y) == RGB(255, 0, 0);
+        for (int x = 0; x < 200; ++x)
+            red += GetPixel(dc.Get(), x, y) == RGB(255, 0, 0);
     EXPECT_GT(red, 20);
 }
 
@@ -255,7 +256,8 @@ TEST_F(MainViewTest, HundredLoadsOfDifferentPicturesKeepHandlesFlat) {
     const long bitmaps = LiveHandles(HandleKind::Bitmap), palettes = LiveHandles(HandleKind::Palette);
     PROCESS_MEMORY_COUNTERS before{};
     GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
-    for (int i = 0; i < 100; ++i) form->LoadPicture(Fixture(files[i % 6]));
+    for (int i = 0; i < 100; ++i)
+        form->LoadPicture(Fixture(files[i % 6]));
     form->LoadPicture(Fixture(files[0]));
     form->LoadPicture(Fixture(files[5]));
     EXPECT_EQ(LiveHandles(HandleKind::Bitmap), bitmaps);

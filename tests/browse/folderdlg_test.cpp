@@ -44,8 +44,9 @@ TEST(FolderBrowseDlg, RootsAndFlagsMapToTheShellsValues) {
 
     EXPECT_EQ(BrowseFlagsToBIF({}), 0u);
     EXPECT_EQ(BrowseFlagsToBIF({TBrowseFlag::bfDirectoriesOnly}), 0x0001u);
-    EXPECT_EQ(BrowseFlagsToBIF({TBrowseFlag::bfAncestors, TBrowseFlag::bfComputers, TBrowseFlag::bfIncludeFiles}),
-              0x5008u);
+    EXPECT_EQ(
+        BrowseFlagsToBIF({TBrowseFlag::bfAncestors, TBrowseFlag::bfComputers, TBrowseFlag::bfIncludeFiles}),
+        0x5008u);
     EXPECT_EQ(BrowseFlagsToBIF({TBrowseFlag::bfDomainOnly, TBrowseFlag::bfPrinters}), 0x2002u);
 }
 

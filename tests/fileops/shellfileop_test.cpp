@@ -28,7 +28,8 @@ class FolderList : public FileOpList {
 class ShellFileOpTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) WriteFileBytes(folder_ / name, name);
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+            WriteFileBytes(folder_ / name, name);
         list_.Update();
         SetFileOpList(&list_);
     }
@@ -37,7 +38,8 @@ class ShellFileOpTest : public ::testing::Test {
     // Deletes with the shell, answering its question about the recycle bin with Yes.
     void DeleteConfirmed(const std::string& name) {
         SourceFiles = name;
-        WindowWatcher watcher("", [](HWND box) { PressButton(box, IDYES); }, 5000);
+        WindowWatcher watcher(
+            "", [](HWND box) { PressButton(box, IDYES); }, 5000);
         ShellFileOp(nullptr, foDelete);
         watcher.Done();
     }
@@ -78,8 +80,8 @@ TEST_F(ShellFileOpTest, DeletedFilesGoToTheRecycleBin) {
     std::string trash = std::string("Z:") + data + "/Trash/files/";
     for (char& c : trash)
         if (c == '/') c = '\\';
-    const std::string unique = "recycled-" + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(GetTickCount()) + ".jpg";
+    const std::string unique =
+        "recycled-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + ".jpg";
     WriteFileBytes(folder_ / unique, "keep me");
     DeleteConfirmed(folder_ / unique);
     EXPECT_FALSE(PathExists(folder_ / unique));

@@ -51,7 +51,8 @@ void WriteMetafile(const std::string& name, bool placeable) {
         const std::uint32_t key = 0x9AC6CDD7;
         std::memcpy(header, &key, 4);
         header[5] = 200, header[6] = 100, header[7] = 96;
-        for (int i = 0; i < 10; ++i) header[10] ^= header[i];
+        for (int i = 0; i < 10; ++i)
+            header[10] ^= header[i];
         bytes.insert(0, reinterpret_cast<const char*>(header), 22);
     }
     WriteFileBytes(name, bytes);
@@ -184,7 +185,8 @@ TEST(PictureClipboard, BitmapRoundTripThroughTheClipboardAsDib) {
     Surface surface(16, 10);
     pasted.Draw(surface.Dc(), RECT{0, 0, 16, 10});
     for (int y : {0, 9})
-        for (int x : {0, 15}) EXPECT_EQ(surface.At(x, y), Quadrants(x, y)) << x << "," << y;
+        for (int x : {0, 15})
+            EXPECT_EQ(surface.At(x, y), Quadrants(x, y)) << x << "," << y;
 }
 
 TEST(PictureClipboard, PaletteTravelsWithAPaletteBitmap) {
@@ -197,10 +199,12 @@ TEST(PictureClipboard, PaletteTravelsWithAPaletteBitmap) {
     void* bits = nullptr;
     BitmapHandle bitmap(CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &bits, nullptr, 0));
     std::memset(bits, 1, 64);
-    LOGPALETTE* logical = reinterpret_cast<LOGPALETTE*>(new BYTE[sizeof(LOGPALETTE) + 4 * sizeof(PALETTEENTRY)]);
+    LOGPALETTE* logical =
+        reinterpret_cast<LOGPALETTE*>(new BYTE[sizeof(LOGPALETTE) + 4 * sizeof(PALETTEENTRY)]);
     logical->palVersion = 0x300;
     logical->palNumEntries = 4;
-    for (int i = 0; i < 4; ++i) logical->palPalEntry[i] = {colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue, 0};
+    for (int i = 0; i < 4; ++i)
+        logical->palPalEntry[i] = {colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue, 0};
     PaletteHandle palette(CreatePalette(logical));
     delete[] reinterpret_cast<BYTE*>(logical);
 

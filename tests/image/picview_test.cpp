@@ -27,7 +27,8 @@ BitmapHandle FramedBitmap(int width, int height, COLORREF inside, COLORREF frame
 }
 
 bool Near(COLORREF a, COLORREF b, int tolerance = 40) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+           std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
            std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
@@ -107,9 +108,12 @@ TEST_F(PictureViewTest, LoadsEveryFormatAndReportsItsHeader) {
         const char* compression;
         int bitsPerPixel;
     } cases[] = {
-        {"jpeg/baseline-420.jpg", "JPEG", "JPEG Baseline", 24}, {"png/rgb8.png", "PNG", "Deflate", 24},
-        {"gif/87a-global.gif", "GIF", "LZW", 4},                {"tiff/lzw.tif", "TIFF", "LZW", 24},
-        {"bmp/v3-8.bmp", nullptr, nullptr, 8},                   {"pcx/v5-8bit.pcx", nullptr, nullptr, 8},
+        {"jpeg/baseline-420.jpg", "JPEG", "JPEG Baseline", 24},
+        {"png/rgb8.png", "PNG", "Deflate", 24},
+        {"gif/87a-global.gif", "GIF", "LZW", 4},
+        {"tiff/lzw.tif", "TIFF", "LZW", 24},
+        {"bmp/v3-8.bmp", nullptr, nullptr, 8},
+        {"pcx/v5-8bit.pcx", nullptr, nullptr, 8},
     };
     view_->SetImageReadRes(lColorTrue);
     for (const Case& c : cases) {
@@ -312,7 +316,8 @@ TEST_F(PictureViewTest, OverlayTextWithAndWithoutShadow) {
         WindowDc dc(view_->Handle());
         int n = 0;
         for (int y = 0; y < 80; ++y)
-            for (int x = 0; x < 200; ++x) n += GetPixel(dc.Get(), x, y) == color;
+            for (int x = 0; x < 200; ++x)
+                n += GetPixel(dc.Get(), x, y) == color;
         return n;
     };
     EXPECT_GT(count(RGB(255, 255, 0)), 50) << "drawn without a picture too";
@@ -391,7 +396,8 @@ TEST_F(PictureViewTest, EightBitDisplayShowsAPalettePicturesOwnColours) {
     bytes.append(reinterpret_cast<const char*>(&info), 40);
     bytes.append(reinterpret_cast<const char*>(colors), sizeof colors);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) bytes.push_back(static_cast<char>(x / 10));
+        for (int x = 0; x < width; ++x)
+            bytes.push_back(static_cast<char>(x / 10));
     TempFolder folder;
     WriteFileBytes(folder / "palette.bmp", bytes);
     view_->SetImageName(folder / "palette.bmp");
@@ -413,8 +419,8 @@ TEST_F(PictureViewTest, EightBitDisplayShowsAPalettePicturesOwnColours) {
 }
 
 TEST_F(PictureViewTest, HundredLoadsLeaveHandlesAndMemoryFlat) {
-    const char* files[] = {"jpeg/progressive.jpg", "png/palette8.png", "gif/87a-local.gif", "tiff/deflate.tif",
-                           "bmp/rle8.bmp", "pcx/im-24.pcx"};
+    const char* files[] = {"jpeg/progressive.jpg", "png/palette8.png", "gif/87a-local.gif",
+                           "tiff/deflate.tif",     "bmp/rle8.bmp",     "pcx/im-24.pcx"};
     view_->SetImageName(Fixture(files[0]));
     PROCESS_MEMORY_COUNTERS before{};
     GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);

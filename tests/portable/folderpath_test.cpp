@@ -6,7 +6,9 @@ using namespace corv;
 
 namespace {
 // Every character 7 pixels wide.
-int Measure(const std::string& text) { return static_cast<int>(text.size()) * 7; }
+int Measure(const std::string& text) {
+    return static_cast<int>(text.size()) * 7;
+}
 } // namespace
 
 TEST(ShortenDirStep, DropsOneDirectoryAtATime) {
@@ -41,15 +43,17 @@ TEST(FitPathToWidth, ShortensDirectoriesThenDriveButKeepsTheName) {
 }
 
 TEST(FitPathToWidth, EndsForAnyPathFittingOrWithTheNameAlone) {
-    const std::string paths[] = {"C:\\", "C:", "\\", "\\\\", "...\\", ".\\x", "C:\\A\\", "\\A\\B", "C:NAME",
-                                 "\\...\\", "C:\\...\\...\\X", "A:\\.HIDDEN\\DIR\\F", "\\\\S\\\\T\\\\"};
+    const std::string paths[] = {
+        "C:\\",          "C:",     "\\",     "\\\\",    "...\\",           ".\\x",
+        "C:\\A\\",       "\\A\\B", "C:NAME", "\\...\\", "C:\\...\\...\\X", "A:\\.HIDDEN\\DIR\\F",
+        "\\\\S\\\\T\\\\"};
     for (const std::string& path : paths)
         for (int width = 0; width <= 100; width += 7) {
             const std::string fitted = FitPathToWidth(path, width, Measure);
-            const std::string name = path.substr(path.find_last_of("\\:") == std::string::npos
-                                                     ? 0
-                                                     : path.find_last_of("\\:") + 1);
-            EXPECT_TRUE(Measure(fitted) <= width || fitted == name) << path << " at " << width << ": " << fitted;
+            const std::string name =
+                path.substr(path.find_last_of("\\:") == std::string::npos ? 0 : path.find_last_of("\\:") + 1);
+            EXPECT_TRUE(Measure(fitted) <= width || fitted == name)
+                << path << " at " << width << ": " << fitted;
             if (Measure(path) <= width) {
                 EXPECT_EQ(fitted, path);
             }

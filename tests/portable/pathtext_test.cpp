@@ -17,7 +17,8 @@ TEST(ShortenPath, DropsLeadingDirectoriesUntilItFits) {
     EXPECT_EQ(ShortenPath("C:\\PROGRAMME\\PELLWORTH\\CORVANE\\PICTURES\\HOLIDAY", 30),
               "C:\\...\\PICTURES\\HOLIDAY");
     // Stops at the last name even when that alone is too long.
-    EXPECT_EQ(ShortenPath("C:\\ABCDEFGH\\AVERYLONGDIRECTORYNAMEINDEED", 10), "C:\\...\\AVERYLONGDIRECTORYNAMEINDEED");
+    EXPECT_EQ(ShortenPath("C:\\ABCDEFGH\\AVERYLONGDIRECTORYNAMEINDEED", 10),
+              "C:\\...\\AVERYLONGDIRECTORYNAMEINDEED");
     EXPECT_EQ(ShortenPath("C:\\A\\AVERYLONGDIRECTORYNAMEINDEED", 10), "C:\\A\\AVERYLONGDIRECTORYNAMEINDEED");
     // A network path keeps its empty head before the first backslash.
     EXPECT_EQ(ShortenPath("\\\\SERVER\\SHARE\\DIR\\SUB\\DEEPER\\DEEPEST", 20), "\\...\\DEEPER\\DEEPEST");

@@ -33,37 +33,43 @@ TEST(ColorCountText, ByBitsPerPixel) {
     EXPECT_EQ(ColorCountText(8), "256");
     EXPECT_EQ(ColorCountText(24), "16M");
     EXPECT_EQ(ColorCountText(32), "4B");
-    for (int other : {0, 3, 15, 16, 48, -1}) EXPECT_EQ(ColorCountText(other), "N/A") << other;
+    for (int other : {0, 3, 15, 16, 48, -1})
+        EXPECT_EQ(ColorCountText(other), "N/A") << other;
 }
 
+// The main window's picture panel: at 236, 4, 360 x 272, the picture 4 pixels inside it.
+constexpr ImagePanelDesign kDesign{236, 4, 360, 272, 4, 352, 264};
+
 TEST(FitImagePanelLayout, UnstretchedIsThePictureSizePlusBorder) {
-    EXPECT_EQ(FitImagePanelLayout(2000, 1500, 598, 440, false), (ImagePanelLayout{2008, 1508, 2000, 1500}));
-    EXPECT_EQ(FitImagePanelLayout(1, 1, 598, 440, false), (ImagePanelLayout{9, 9, 1, 1}));
-    EXPECT_EQ(FitImagePanelLayout(0, 50, 598, 440, false), DesignImagePanel);
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 2000, 1500, 598, 440, false),
+              (ImagePanelLayout{2008, 1508, 2000, 1500}));
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 1, 1, 598, 440, false), (ImagePanelLayout{9, 9, 1, 1}));
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 0, 50, 598, 440, false), kDesign.DesignLayout());
 }
 
 TEST(FitImagePanelLayout, StretchedFitsTheFreeAreaByTheLimitingSide) {
     // Free area 600 x 400: a 2:1 picture is limited by the width.
-    EXPECT_EQ(FitImagePanelLayout(100, 50, 848, 416, true), (ImagePanelLayout{608, 309, 600, 301}));
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 100, 50, 848, 416, true), (ImagePanelLayout{608, 309, 600, 301}));
     // A tall picture is limited by the height: 400 * 0.5 = 200.
-    EXPECT_EQ(FitImagePanelLayout(50, 100, 848, 416, true), (ImagePanelLayout{209, 408, 201, 400}));
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 50, 100, 848, 416, true), (ImagePanelLayout{209, 408, 201, 400}));
     // Exactly the free area's shape counts as height-limited.
-    EXPECT_EQ(FitImagePanelLayout(300, 200, 848, 416, true), (ImagePanelLayout{609, 408, 601, 400}));
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 300, 200, 848, 416, true), (ImagePanelLayout{609, 408, 601, 400}));
     // Truncation, not rounding: 400 * 7 / 3 = 933.33 -> but limited by width 600: 600 * 3 / 7 = 257.14.
-    EXPECT_EQ(FitImagePanelLayout(7, 3, 848, 416, true), (ImagePanelLayout{608, 266, 600, 258}));
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 7, 3, 848, 416, true), (ImagePanelLayout{608, 266, 600, 258}));
 }
 
 TEST(FitImagePanelLayout, NoLayoutGivesTheDesignSizeInsteadOfDividingByZero) {
-    EXPECT_EQ(FitImagePanelLayout(100, 0, 848, 416, true), DesignImagePanel);
-    EXPECT_EQ(FitImagePanelLayout(100, 50, 848, 16, true), DesignImagePanel);
-    EXPECT_EQ(FitImagePanelLayout(100, 50, 248, 416, true), DesignImagePanel);
-    EXPECT_EQ(FitImagePanelLayout(0, 0, 848, 416, true), DesignImagePanel);
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 100, 0, 848, 416, true), kDesign.DesignLayout());
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 100, 50, 848, 16, true), kDesign.DesignLayout());
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 100, 50, 248, 416, true), kDesign.DesignLayout());
+    EXPECT_EQ(FitImagePanelLayout(kDesign, 0, 0, 848, 416, true), kDesign.DesignLayout());
 }
 
 TEST(Placement, CentredAndCut) {
     EXPECT_EQ(CenteredPlacement(352, 264, 300, 100), (PlaceRect{26, 82, 300, 100}));
     EXPECT_EQ(CenteredPlacement(352, 264, 400, 300), (PlaceRect{-24, -18, 400, 300}));
-    EXPECT_EQ(CenteredPlacement(352, 264, 401, 301), (PlaceRect{-24, -18, 401, 301})) << "truncates toward zero";
+    EXPECT_EQ(CenteredPlacement(352, 264, 401, 301), (PlaceRect{-24, -18, 401, 301}))
+        << "truncates toward zero";
 }
 
 TEST(Placement, AspectFitByThePicturesOrientation) {

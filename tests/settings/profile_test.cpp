@@ -22,7 +22,8 @@ TEST(IniRemoveKey, RemovesTheKeyInAnyCaseOnlyInItsSection) {
     const std::string ini = folder / "winhelp.ini";
     WriteFileBytes(ini, kProfile);
     EXPECT_TRUE(IniRemoveKey(ini, "files", "corv32.hlp"));
-    EXPECT_EQ(ReadFileBytes(ini), "[Files]\r\nother.hlp=C:\\OTHER\r\n\r\n[Windows]\r\ncorv32.hlp=C:\\ELSEWHERE\r\n");
+    EXPECT_EQ(ReadFileBytes(ini),
+              "[Files]\r\nother.hlp=C:\\OTHER\r\n\r\n[Windows]\r\ncorv32.hlp=C:\\ELSEWHERE\r\n");
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"winhelp.ini"}) << "no temporary file left";
 
     // Nothing more to remove: false, content unchanged.

@@ -11,8 +11,12 @@ using namespace corv::test;
 
 namespace {
 
-void Store(const char* name, const std::string& text) { RegWriteString(HKEY_CURRENT_USER, SettingsKey, name, text); }
-std::string Stored(const char* name) { return RegReadString(HKEY_CURRENT_USER, SettingsKey, name); }
+void Store(const char* name, const std::string& text) {
+    RegWriteString(HKEY_CURRENT_USER, SettingsKey, name, text);
+}
+std::string Stored(const char* name) {
+    return RegReadString(HKEY_CURRENT_USER, SettingsKey, name);
+}
 
 // Every test starts without a settings key, as on a first run.
 class Settings : public ::testing::Test {
@@ -24,8 +28,8 @@ class Settings : public ::testing::Test {
 class MainWindow {
   public:
     MainWindow() {
-        window_ = CreateWindowExA(0, "STATIC", "Corvane", WS_OVERLAPPEDWINDOW, 0, 0, 606, 467, nullptr, nullptr,
-                                  nullptr, nullptr);
+        window_ = CreateWindowExA(0, "STATIC", "Corvane", WS_OVERLAPPEDWINDOW, 0, 0, 606, 467, nullptr,
+                                  nullptr, nullptr, nullptr);
         SetMainWindowHandle(window_);
     }
     ~MainWindow() {

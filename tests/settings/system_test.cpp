@@ -59,7 +59,8 @@ TEST(BeepMessageBox, ShowsARealBoxWithTheGivenButtons) {
 
 TEST(ShellExecuteFile, ReportsMissingFilesWithTheShellsCode) {
     TempFolder folder;
-    EXPECT_EQ(ShellExecuteFile(folder / "no-such-file.xyz", "", folder.Path(), SW_SHOWNORMAL), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ShellExecuteFile(folder / "no-such-file.xyz", "", folder.Path(), SW_SHOWNORMAL),
+              ERROR_FILE_NOT_FOUND);
 }
 
 TEST(ShellExecuteFile, OpensAFileWithItsDefaultAction) {
@@ -69,7 +70,8 @@ TEST(ShellExecuteFile, OpensAFileWithItsDefaultAction) {
     WriteFileBytes(folder / "job.bat", "@echo done> \"" + marker + "\"\r\n");
     const int result = ShellExecuteFile(folder / "job.bat", "", folder.Path(), SW_HIDE);
     EXPECT_GT(result, 32);
-    for (int i = 0; i < 100 && !PathExists(marker); ++i) Sleep(100);
+    for (int i = 0; i < 100 && !PathExists(marker); ++i)
+        Sleep(100);
     EXPECT_TRUE(PathExists(marker));
     Sleep(200); // let the command interpreter let go of the folder
 }

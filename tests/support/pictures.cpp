@@ -22,7 +22,8 @@ std::string SolidBmpFile(int width, int height, COLORREF color) {
         row[x * 3 + 1] = static_cast<char>(GetGValue(color));
         row[x * 3 + 2] = static_cast<char>(GetRValue(color));
     }
-    for (int y = 0; y < height; ++y) bytes += row;
+    for (int y = 0; y < height; ++y)
+        bytes += row;
     return bytes;
 }
 

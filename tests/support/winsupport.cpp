@@ -47,7 +47,9 @@ TempFolder::TempFolder() {
     }
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
 
 std::vector<std::string> TempFolder::Files() const {
     std::vector<std::string> names;
@@ -75,32 +77,38 @@ std::string ReadFileBytes(const std::string& name) {
     return text.str();
 }
 
-bool PathExists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::string& name) {
+    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 ScratchKey::ScratchKey(std::string subkey) : subkey_(std::move(subkey)) {
     RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str());
 }
 
-ScratchKey::~ScratchKey() { RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str()); }
+ScratchKey::~ScratchKey() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str());
+}
 
 void SetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type, const void* data,
                  DWORD size) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
     RegCloseKey(key);
 }
 
-bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type, std::string& data) {
+bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type,
+                 std::string& data) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     DWORD size = 0;
     bool ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
     if (ok) {
         data.assign(size, '\0');
-        ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
-             ERROR_SUCCESS;
+        ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                              &size) == ERROR_SUCCESS;
     }
     RegCloseKey(key);
     return ok;
@@ -180,7 +188,9 @@ WindowWatcher::WindowWatcher(std::string caption, std::function<void(HWND)> acti
           }
       }) {}
 
-WindowWatcher::~WindowWatcher() { Done(); }
+WindowWatcher::~WindowWatcher() {
+    Done();
+}
 
 bool WindowWatcher::Done() {
     if (!joined_) {

@@ -48,7 +48,8 @@ class ScratchKey {
 void SetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type, const void* data,
                  DWORD size);
 // Reads a raw value; false when it is absent.
-bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type, std::string& data);
+bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type,
+                 std::string& data);
 
 // Answers message boxes from a script and records what was asked, for its lifetime.
 class ScriptedMessageBoxes {

@@ -360,7 +360,6 @@ constexpr ControlDesign kControls[] = {
      .flags = dfDisabled | dfDefault},
 };
 constexpr MenuItemDesign kMenu[] = {{"Menu", "ItemA", "&A"}, {"Menu", "Sep", "-"}, {"Menu", "ItemB", "&B"}};
-constexpr EventDesign kEvents[] = {{"Second", "OnClick", "Clicked"}, {"ItemB", "OnClick", "Clicked"}};
 
 FormDesign TestDesign() {
     return FormDesign{.name = "TestForm",
@@ -369,14 +368,15 @@ FormDesign TestDesign() {
                       .height = 240,
                       .font = {},
                       .controls = kControls,
-                      .menuItems = kMenu,
-                      .events = kEvents};
+                      .menuItems = kMenu};
 }
 
 TEST(Layout, BuildsTheControlsAsDesigned) {
     Form form(nullptr, FormStyle{.className = "TLayoutForm"});
     int clicked = 0;
-    BuildLayout(form, TestDesign(), {{"Clicked", NotifyEvent([&](Control&) { ++clicked; })}});
+    BuildLayout(form, TestDesign());
+    ControlAs<Button>(form, "Second").OnClick = [&](Control&) { ++clicked; };
+    ComponentAs<PopupMenu>(form, "Menu").Item("ItemB").onClick = [&](Control&) { ++clicked; };
     EXPECT_EQ(form.Width(), 320);
     EXPECT_EQ(form.Height(), 240);
     EXPECT_EQ(test::WindowText(form.Handle()), "Layout");
@@ -423,23 +423,73 @@ TEST(Layout, BuildsTheControlsAsDesigned) {
 
 TEST(Layout, UnknownNamesAreDesignErrors) {
     Form form(nullptr, FormStyle{.className = "TLayoutForm"});
-    EXPECT_THROW(BuildLayout(form, TestDesign(), {}), std::logic_error) << "a handler missing";
-    Form other(nullptr, FormStyle{.className = "TLayoutForm"});
-    EXPECT_THROW(BuildLayout(other, TestDesign(), {{"Clicked", KeyPressEvent([](Control&, char&) {})}}),
-                 std::logic_error)
-        << "a handler of the wrong kind";
+    BuildLayout(form, TestDesign());
+    EXPECT_THROW(ComponentAs<PopupMenu>(form, "Menu").Item("ItemC"), std::logic_error)
+        << "a menu item missing";
+    EXPECT_THROW(ComponentAs<PopupMenu>(form, "Second"), std::logic_error) << "a component of another kind";
+    EXPECT_THROW(DesignOf(TestDesign(), "Third"), std::logic_error) << "a control the design lacks";
     constexpr ControlDesign badKind[] = {{.name = "X", .kind = "TNoSuchThing"}};
     Form third(nullptr, FormStyle{.className = "TLayoutForm"});
-    EXPECT_THROW(
-        BuildLayout(third, FormDesign{.font = {}, .controls = badKind, .menuItems = {}, .events = {}}, {}),
-        std::logic_error);
+    EXPECT_THROW(BuildLayout(third, FormDesign{.font = {}, .controls = badKind, .menuItems = {}}),
+                 std::logic_error);
     constexpr ControlDesign badFocus[] = {
         {.name = "L", .kind = "TLabel", .caption = "&Name", .focusControl = "None"}};
     Form fourth(nullptr, FormStyle{.className = "TLayoutForm"});
-    EXPECT_THROW(
-        BuildLayout(fourth, FormDesign{.font = {}, .controls = badFocus, .menuItems = {}, .events = {}}, {}),
-        std::logic_error)
+    EXPECT_THROW(BuildLayout(fourth, FormDesign{.font = {}, .controls = badFocus, .menuItems = {}}),
+                 std::logic_error)
         << "a focus control that does not exist";
+}
+
+// A side panel that grows with the form, a panel in it that grows with the side panel, a row kept at the
+// bottom edge and a box that stays where it is.
+constexpr ControlDesign kAnchoredControls[] = {
+    {.name = "Side",
+     .kind = "TPanel",
+     .left = 4,
+     .top = 4,
+     .width = 100,
+     .height = 150,
+     .flags = dfStretchHeight},
+    {.name = "Inner",
+     .kind = "TPanel",
+     .parent = "Side",
+     .left = 4,
+     .top = 40,
+     .width = 90,
+     .height = 100,
+     .flags = dfStretchHeight},
+    {.name = "Row",
+     .kind = "TPanel",
+     .left = 4,
+     .top = 160,
+     .width = 100,
+     .height = 36,
+     .flags = dfAnchorBottom},
+    {.name = "Box", .kind = "TPanel", .left = 120, .top = 4, .width = 50, .height = 50},
+};
+
+TEST(Layout, AnchoredControlsKeepTheirDistanceToTheBottomEdge) {
+    Form form(nullptr, FormStyle{.className = "TLayoutForm"});
+    const FormDesign design{.name = "AnchorForm",
+                            .clientWidth = 200,
+                            .clientHeight = 200,
+                            .font = {},
+                            .controls = kAnchoredControls,
+                            .menuItems = {}};
+    BuildLayout(form, design);
+    ASSERT_EQ(form.ClientHeight(), 200) << "a form designed by its client area gets that client size";
+    for (const int clientHeight : {260, 180}) {
+        form.SetClientSize(200, clientHeight);
+        ApplyAnchors(form, design);
+        const int growth = clientHeight - 200;
+        EXPECT_EQ(ControlAs<Panel>(form, "Side").Height(), 150 + growth);
+        EXPECT_EQ(ControlAs<Panel>(form, "Inner").Height(), 100 + growth) << "grows with its parent";
+        EXPECT_EQ(ControlAs<Panel>(form, "Inner").Top(), 40);
+        EXPECT_EQ(ControlAs<Panel>(form, "Row").Top(), 160 + growth);
+        EXPECT_EQ(ControlAs<Panel>(form, "Row").Height(), 36);
+        EXPECT_EQ(ControlAs<Panel>(form, "Box").Top(), 4);
+        EXPECT_EQ(ControlAs<Panel>(form, "Box").Height(), 50);
+    }
 }
 
 // A label names the edit below it; the edit stands later in the table.
@@ -463,16 +513,13 @@ constexpr ControlDesign kEditControls[] = {
 
 TEST(Layout, EditsAndTheLabelsThatFocusThem) {
     Form form(nullptr, FormStyle{.className = "TLayoutForm"});
-    BuildLayout(form,
-                FormDesign{.name = "EditForm",
-                           .caption = "Edit",
-                           .width = 260,
-                           .height = 140,
-                           .font = {},
-                           .controls = kEditControls,
-                           .menuItems = {},
-                           .events = {}},
-                {});
+    BuildLayout(form, FormDesign{.name = "EditForm",
+                                 .caption = "Edit",
+                                 .width = 260,
+                                 .height = 140,
+                                 .font = {},
+                                 .controls = kEditControls,
+                                 .menuItems = {}});
     auto& edit = ControlAs<Edit>(form, "EditName");
     auto& first = ControlAs<Button>(form, "BtnFirst");
     char className[16] = "";

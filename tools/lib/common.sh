@@ -3,10 +3,38 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=${CORV_BUILD:-$ROOT/build}
-WIN_BUILD=$BUILD/win
 NATIVE_BUILD=$BUILD/native
+
+# We ship 32-bit, and build and test 32-bit wherever the machine can run 32-bit programs. Some kernels
+# cannot (no 32-bit support): there the 64-bit build of the same tree is built and tested instead, under
+# Wine's 64-bit loader. CORV_ARCH=i686 or x86_64 chooses by hand.
+if [ -z "${CORV_ARCH:-}" ]; then
+  # The question needs Wine's 32-bit loader installed: set-up first.
+  "$ROOT/tools/setup"
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then CORV_ARCH=i686; else CORV_ARCH=x86_64; fi
+fi
+export CORV_ARCH
+if [ "$CORV_ARCH" = x86_64 ]; then
+  WIN_BUILD=$BUILD/win-x86_64
+  export WINEARCH=win64
+  # "wine" (and what Wine's own tools start through "wine-stable") would pick the 32-bit loader that
+  # cannot run here: a folder of shims in front of PATH sends them to the 64-bit one.
+  shims=$BUILD/wine64-shims
+  if [ ! -x "$shims/wine" ]; then
+    mkdir -p "$shims"
+    for name in wine wine64 wine-stable; do
+      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shims/$name"
+      chmod +x "$shims/$name"
+    done
+  fi
+  export PATH=$shims:$PATH
+  export WINELOADER=/usr/lib/wine/wine64
+else
+  WIN_BUILD=$BUILD/win
+  export WINEARCH=win32
+fi
+TOOLCHAIN_FILE=$ROOT/cmake/toolchain-$CORV_ARCH-w64-mingw32.cmake
 export WINEPREFIX=$WIN_BUILD/wineprefix
-export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts: the program needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -25,7 +53,7 @@ corv_build_win() {
   # Configured once; again when a tree configured before the codec libraries existed lacks their prefix.
   if [ ! -f "$WIN_BUILD/build.ninja" ] || ! grep -qx "CMAKE_PREFIX_PATH:[A-Z]*=$codecs" "$WIN_BUILD/CMakeCache.txt"; then
     cmake -S "$ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-w64-mingw32.cmake" \
+      -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN_FILE" \
       -DCMAKE_PREFIX_PATH="$codecs" ${CORV_CMAKE_ARGS:-} >/dev/null
   fi
   if [ $# -gt 0 ]; then cmake --build "$WIN_BUILD" --target "$@"; else cmake --build "$WIN_BUILD"; fi

@@ -6,10 +6,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const cvimg::Bytes file{data + 1, size - 1};
     std::unique_ptr<cvimg::Decoder> decoder;
     switch (data[0] % 4) {
-    case 0: decoder = cvimg::MakeJpegDecoder(file); break;
-    case 1: decoder = cvimg::MakePngDecoder(file); break;
-    case 2: decoder = cvimg::MakeGifDecoder(file); break;
-    default: decoder = cvimg::MakeTiffDecoder(file); break;
+    case 0:
+        decoder = cvimg::MakeJpegDecoder(file);
+        break;
+    case 1:
+        decoder = cvimg::MakePngDecoder(file);
+        break;
+    case 2:
+        decoder = cvimg::MakeGifDecoder(file);
+        break;
+    default:
+        decoder = cvimg::MakeTiffDecoder(file);
+        break;
     }
     cvimg::Layout layout;
     if (decoder->ReadHeader(layout) != cvimg::Status::Ok) return 0;

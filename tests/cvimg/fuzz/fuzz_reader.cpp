@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            : 24;
     cvimg::Target target;
     if (cvimg::PlanTarget(raster, depth, target) != cvimg::Status::Ok) return 0;
-    const auto stride = static_cast<size_t>(corv::DibRowStride(static_cast<uint64_t>(layout.width), target.bits));
+    const auto stride =
+        static_cast<size_t>(corv::DibRowStride(static_cast<uint64_t>(layout.width), target.bits));
     std::vector<uint8_t> out(stride * static_cast<size_t>(layout.height));
     (void)cvimg::Render(raster, target, size % 2 == 1, out.data(), static_cast<ptrdiff_t>(stride));
     return 0;
