@@ -24,6 +24,10 @@ enum DesignFlags : unsigned {
     dfNoInput = 1 << 6,   // takes no mouse or keyboard input (a disabled window)
     dfDefault = 1 << 7,   // the form's default button (Enter)
     dfCancel = 1 << 8,    // the form's cancel button (Esc)
+
+    // A check box with a third, grayed state; one that starts grayed.
+    dfAllowGrayed = 1 << 9,
+    dfGrayed = 1 << 10,
 };
 
 struct FontDesign {
@@ -51,6 +55,10 @@ struct ControlDesign {
     const char* popupMenu = nullptr;
     int modalResult = 0;
     const char* focusControl = nullptr; // a label's mnemonic moves the focus to this control
+
+    // A list's fixed items, and a drop-down list's lines when dropped down (0: the kind's own).
+    std::span<const char* const> items = {};
+    int dropDownCount = 0;
 };
 
 struct MenuItemDesign {
