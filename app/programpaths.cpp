@@ -4,20 +4,30 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace corv {
 
 std::string ProgramDir;
 std::string HelpFileName;
 
+std::string ProgramFileName() {
+    // A name that fills the buffer may have been cut: try again with a bigger one.
+    std::vector<char> name(MAX_PATH + 1);
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0) return {};
+        if (length < name.size() - 1) return std::string(name.data(), length);
+        if (name.size() > 32768) return {};
+        name.resize(name.size() * 2);
+    }
+}
+
 void ComputeProgramPaths() {
-    char name[MAX_PATH + 1] = "";
-    const DWORD length = GetModuleFileNameA(nullptr, name, sizeof name);
-    std::string path(name, length < sizeof name ? length : 0);
-    const auto slash = path.find_last_of("\\:");
-    ProgramDir = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    if (!ProgramDir.empty() && ProgramDir.back() == ':') ProgramDir += '\\';
-    if (!ProgramDir.empty() && ProgramDir.back() == '\\') ProgramDir.pop_back();
-    HelpFileName = ProgramDir + "\\CORV32.HLP";
+    ProgramDir = ExtractDir(ProgramFileName());
+    // A program at a drive root has "C:\" as its directory: no second backslash before the name.
+    const bool rooted = !ProgramDir.empty() && ProgramDir.back() == '\\';
+    HelpFileName = ProgramDir + (rooted ? "" : "\\") + "CORV32.HLP";
 }
 
 } // namespace corv

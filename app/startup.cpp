@@ -2,7 +2,7 @@
 
 #include "app/mainfrm.h"
 #include "app/pictureinfo.h"
-#include "app/programpaths.h"
+#include "app/registration.h"
 #include "fullview/fviewfrm.h"
 #include "settings/store.h"
 #include "ui/application.h"
@@ -56,9 +56,7 @@ void OpenStartTarget(TMainForm& form, const std::vector<std::string>& arguments)
 }
 
 int RunProgram(int showCommand) {
-    // Registration with the system will take these over; until then the paths and settings start here.
-    ComputeProgramPaths();
-    LoadSettings();
+    RegisterWithSystem();
     ui::App().SetCmdShow(showCommand);
     auto mainForm = std::make_unique<TMainForm>(nullptr);
     // The full-screen window lives hidden for the whole run.
