@@ -25,8 +25,8 @@ bool ReadWholeFile(const std::string& name, std::string& content) {
 }
 
 bool WriteWholeFile(const std::string& name, const std::string& content) {
-    FileHandle file(
-        CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
     if (!file) return false;
     DWORD written = 0;
     if (!content.empty() &&
@@ -51,8 +51,7 @@ bool IniRemoveKey(const std::string& fileName, const std::string& section, const
     if (name.find_first_of(":\\") == std::string::npos) name = GetWindowsDir() + "\\" + name;
 
     const DWORD attributes = GetFileAttributesA(name.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return false;
 
     // The replacement keeps the file's own spelling of its name, not our upper-cased one.

@@ -5,7 +5,7 @@
 namespace corv {
 
 struct ProfileEdit {
-    std::string content;  // the new file content
+    std::string content; // the new file content
     bool removed = false; // at least one line of the key was dropped
 };
 

@@ -41,19 +41,16 @@ std::string RegReadString(HKEY root, const std::string& subkey, const std::strin
     // The stored data need not end in NUL: never read beyond what was reported.
     const std::size_t limit = got < size ? got : size;
     std::size_t length = 0;
-    while (length < limit && data[length] != '\0')
-        ++length;
+    while (length < limit && data[length] != '\0') ++length;
     return std::string(data.data(), length);
 }
 
-bool RegWriteString(HKEY root, const std::string& subkey, const std::string& valueName,
-                    const std::string& text) {
+bool RegWriteString(HKEY root, const std::string& subkey, const std::string& valueName, const std::string& text) {
     RegKey key;
     if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         key.Out(), nullptr) != ERROR_SUCCESS)
         return false;
-    return RegSetValueExA(key.Get(), valueName.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(text.c_str()),
+    return RegSetValueExA(key.Get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 

@@ -24,19 +24,11 @@ int ThumbImageHeight = 76;
 
 namespace {
 
-std::string Read(const char* name) {
-    return RegReadString(HKEY_CURRENT_USER, SettingsKey, name);
-}
-void Write(const char* name, const std::string& text) {
-    RegWriteString(HKEY_CURRENT_USER, SettingsKey, name, text);
-}
+std::string Read(const char* name) { return RegReadString(HKEY_CURRENT_USER, SettingsKey, name); }
+void Write(const char* name, const std::string& text) { RegWriteString(HKEY_CURRENT_USER, SettingsKey, name, text); }
 // Only the exact text "1" means true.
-bool ReadFlag(const char* name) {
-    return Read(name) == "1";
-}
-void WriteFlag(const char* name, bool flag) {
-    Write(name, flag ? "1" : "0");
-}
+bool ReadFlag(const char* name) { return Read(name) == "1"; }
+void WriteFlag(const char* name, bool flag) { Write(name, flag ? "1" : "0"); }
 
 } // namespace
 

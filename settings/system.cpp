@@ -41,8 +41,7 @@ std::string GetWindowsDir() {
     }
 }
 
-int BeepMessageBox(HWND owner, UINT beepType, UINT buttons, const std::string& text,
-                   const std::string& caption) {
+int BeepMessageBox(HWND owner, UINT beepType, UINT buttons, const std::string& text, const std::string& caption) {
     MessageBeep(beepType);
     if (const MessageBoxHandler& handler = Handler())
         return handler(MessageBoxRequest{owner, beepType, buttons, text, caption});

@@ -28,8 +28,7 @@ struct MessageBoxRequest {
 
 // Beeps with the sound of the box's icon, then shows the box; returns the id of the button that closed it.
 // Every message box of the program's own windows passes through here.
-int BeepMessageBox(HWND owner, UINT beepType, UINT buttons, const std::string& text,
-                   const std::string& caption);
+int BeepMessageBox(HWND owner, UINT beepType, UINT buttons, const std::string& text, const std::string& caption);
 
 // Replaces the real box (not the beep) for tests: the handler answers in its place.
 // Returns the previous handler; an empty handler restores the real box.
