@@ -118,8 +118,10 @@ TEST_F(RegistrationTest, HelpProfileEntryFollowsTheHelpFile) {
 TEST_F(RegistrationTest, AnUnwritableHelpProfileIsReportedOnceAndTheSettingsSurvive) {
     const std::string dir = Install("Locked Profile");
     test::WriteFileBytes(dir + "\\CORV32.HLP", "help");
-    test::WriteFileBytes(profile, "[Files]\r\n");
-    ASSERT_TRUE(SetFileAttributesA(profile.c_str(), FILE_ATTRIBUTE_READONLY));
+    // A folder in the profile's place: no system lets a program write that as a file (a read-only file
+    // would not do here, where the tests run as the machine's administrator).
+    DeleteFileA(profile.c_str());
+    ASSERT_TRUE(CreateDirectoryA(profile.c_str(), nullptr));
     RegWriteString(HKEY_CURRENT_USER, SettingsKey, "BgColorIdx", "5");
     RegWriteString(HKEY_CURRENT_USER, SettingsKey, "ShowOnSel", "1");
     RegWriteString(HKEY_CURRENT_USER, SettingsKey, "BigThumbs", "1");

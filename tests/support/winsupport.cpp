@@ -176,6 +176,7 @@ SavedFile::SavedFile(std::string name)
 }
 
 SavedFile::~SavedFile() {
+    RemoveDirectoryA(name_.c_str()); // a test may have put an empty folder in its place
     SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (attributes_ == INVALID_FILE_ATTRIBUTES) {
         DeleteFileA(name_.c_str());

@@ -75,7 +75,8 @@ class SavedKey {
     Tree tree_;
 };
 
-// Keeps a file's content and attributes (or its absence) and puts them back at the end.
+// Keeps a file's content and attributes (or its absence) and puts them back at the end, also when an
+// empty folder took its place meanwhile.
 class SavedFile {
   public:
     explicit SavedFile(std::string name);
