@@ -363,8 +363,12 @@ void GroupBox::Paint(HDC canvas, const RECT& client) {
     DrawEdge(canvas, &frame, EDGE_ETCHED, BF_RECT);
     const std::string text = Caption();
     if (text.empty()) return;
-    RECT place{8, 0, client.right - 8, metrics.tmHeight};
+    RECT place{0, 0, 0, metrics.tmHeight};
     DrawTextA(canvas, text.c_str(), static_cast<int>(text.size()), &place, DT_SINGLELINE | DT_CALCRECT);
+    // Eight pixels in, or less where the box is too narrow for its caption.
+    const LONG width = place.right;
+    place.left = std::max<LONG>(2, std::min<LONG>(8, client.right - width - 4));
+    place.right = std::min<LONG>(place.left + width, client.right - 2);
     // The caption stands on the box's own colour, interrupting the frame.
     InflateRect(&place, 2, 0);
     FillSolid(canvas, place, ToRgb(GetColor()));
