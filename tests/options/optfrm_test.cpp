@@ -78,18 +78,14 @@ TEST_F(OptionsFormTest, ADialogAsDesigned) {
     EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1) << "centred";
     EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
     EXPECT_EQ(form->HelpContext(), 130);
-    const RECT general = test::PlaceInParent(form->GroupBoxGeneral->Handle());
-    const RECT extensions = test::PlaceInParent(form->GroupBoxFileExt->Handle());
-    EXPECT_EQ(general.left, 8);
-    EXPECT_EQ(general.top, 8);
-    EXPECT_EQ(general.right - general.left, 268);
-    EXPECT_EQ(general.bottom - general.top, 128);
-    EXPECT_EQ(extensions.left, 284);
-    EXPECT_EQ(extensions.right - extensions.left, 92);
+    // The boxes are the group boxes' children: their frames hold them.
+    EXPECT_EQ(GetParent(form->CheckBigThumbs->Handle()), form->GroupBoxGeneral->Handle());
+    EXPECT_EQ(GetParent(form->CheckExtTIFVal->Handle()), form->GroupBoxFileExt->Handle());
 
     // The colour list: a drop-down list without typing, the nine names, six lines dropped down.
     HWND list = form->ComboBoxBgColor->Handle();
-    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & (CBS_SIMPLE | CBS_DROPDOWN | CBS_DROPDOWNLIST),
+              CBS_DROPDOWNLIST);
     ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 9);
     std::vector<std::string> names;
     for (int i = 0; i < 9; ++i) {
