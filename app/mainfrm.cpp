@@ -2,6 +2,7 @@
 
 #include "app/programpaths.h"
 #include "base/files.h"
+#include "options/optfrm.h"
 #include "resources/mainform_layout.h"
 #include "settings/pathtext.h"
 #include "settings/registry.h"
@@ -29,8 +30,6 @@ const Color BackgroundColors[9] = {
     RGB(255, 255, 0),
     RGB(192, 192, 192),
 };
-
-std::function<void(TMainForm&)> TMainForm::OptionsDialog;
 
 namespace {
 constexpr COLORREF kLedOff = RGB(128, 0, 0);
@@ -181,7 +180,11 @@ void TMainForm::ShowHelpContents() {
 }
 
 void TMainForm::ShowOptionsDialog() {
-    if (OptionsDialog) OptionsDialog(*this);
+    {
+        TOptionsForm options(nullptr);
+        options.ApplyOptions = [this] { ApplyOptions(); };
+        options.ShowModal();
+    }
     // A changed ShowOnSel takes effect on the selected entry at once.
     FLBChange(*FLB);
 }

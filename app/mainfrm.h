@@ -108,10 +108,8 @@ class TMainForm : public ui::Form {
     void FullViewClosed();
     void ShowAbout();
     void ShowHelpContents();
+    // The options dialog, modal; afterwards the selection handler runs again.
     void ShowOptionsDialog();
-
-    // The options dialog arrives with its own module; until then this seam stands in for it.
-    static std::function<void(TMainForm&)> OptionsDialog;
 
   private:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

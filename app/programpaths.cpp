@@ -1,6 +1,7 @@
 #include "app/programpaths.h"
 
 #include "base/files.h"
+#include "settings/pathtext.h"
 
 namespace corv {
 
@@ -8,8 +9,10 @@ std::string ProgramDir;
 std::string HelpFileName;
 
 void ComputeProgramPaths() {
-    ProgramDir = ProgramFolder();
-    HelpFileName = ProgramDir + "\\CORV32.HLP";
+    ProgramDir = ExtractDir(ProgramFileName());
+    // A program at a drive root has "C:\" as its directory: no second backslash before the name.
+    const bool rooted = !ProgramDir.empty() && ProgramDir.back() == '\\';
+    HelpFileName = ProgramDir + (rooted ? "" : "\\") + "CORV32.HLP";
 }
 
 } // namespace corv

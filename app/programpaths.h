@@ -4,7 +4,7 @@
 
 namespace corv {
 
-extern std::string ProgramDir;   // the program's directory, no trailing backslash
+extern std::string ProgramDir;   // the program's directory, no trailing backslash (a drive root keeps it)
 extern std::string HelpFileName; // ProgramDir + "\CORV32.HLP"
 
 // Sets both from the running module's file name.

@@ -2,7 +2,7 @@
 
 #include "app/mainfrm.h"
 #include "app/pictureinfo.h"
-#include "app/programpaths.h"
+#include "app/registration.h"
 #include "base/files.h"
 #include "base/handles.h"
 #include "fullview/fviewfrm.h"
@@ -50,9 +50,7 @@ void OpenStartTarget(TMainForm& form, const std::vector<std::string>& arguments)
 }
 
 int RunProgram(int showCommand) {
-    // Registration with the system will take these over; until then the paths and settings start here.
-    ComputeProgramPaths();
-    LoadSettings();
+    RegisterWithSystem();
     ui::App().SetCmdShow(showCommand);
     auto mainForm = std::make_unique<TMainForm>(nullptr);
     // The full-screen window lives hidden for the whole run.

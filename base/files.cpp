@@ -27,22 +27,16 @@ std::string UpperCaseAnsi(std::string text) {
     return text;
 }
 
-std::string ProgramFolder() {
-    // Sized by asking again: a program in a deep folder must not lose its path.
+std::string ProgramFileName() {
+    // A name that fills the buffer may have been cut: try again with a bigger one.
     std::vector<char> name(MAX_PATH + 1);
-    DWORD length = 0;
     for (;;) {
-        length = GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        const DWORD length = GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
         if (length == 0) return {};
-        if (length < name.size()) break;
+        if (length < name.size() - 1) return std::string(name.data(), length);
         if (name.size() > 32768) return {};
         name.resize(name.size() * 2);
     }
-    std::string path(name.data(), length);
-    const auto slash = path.find_last_of("\\:");
-    if (slash == std::string::npos) return {};
-    // "C:\CORV32.EXE" lives in "C:"; a drive-relative "C:CORV32.EXE" in the same.
-    return path.substr(0, path[slash] == ':' ? slash + 1 : slash);
 }
 
 } // namespace corv

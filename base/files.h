@@ -13,8 +13,7 @@ bool FileExists(const std::string& name);
 bool DirectoryExists(const std::string& path);
 // Upper case in the system's code page, as the system compares file names.
 std::string UpperCaseAnsi(std::string text);
-// The folder of the running program, without a trailing backslash ("C:" for a program in a drive root);
-// "" when the system does not say.
-std::string ProgramFolder();
+// The running program's full file name, as the system reports it; "" when it does not say.
+std::string ProgramFileName();
 
 } // namespace corv

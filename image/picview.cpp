@@ -66,8 +66,9 @@ CvImgLib& ImagingLibrary() {
     static CvImgLib library;
     if (!library.Loaded()) {
         // The module beside the program comes first, wherever the program was started from.
-        const std::string folder = ProgramFolder();
-        if (folder.empty() || !library.Load((folder + "\\CVIMG32.DLL").c_str())) library.Load("CVIMG32.DLL");
+        const std::string program = ProgramFileName();
+        const std::string beside = program.substr(0, program.find_last_of("\\:") + 1) + "CVIMG32.DLL";
+        if (program.empty() || !library.Load(beside.c_str())) library.Load("CVIMG32.DLL");
     }
     return library;
 }

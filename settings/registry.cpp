@@ -8,7 +8,9 @@ namespace corv {
 
 std::string RegReadString(HKEY root, const std::string& subkey, const std::string& valueName) {
     RegKeyHandle key;
-    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS, OutParam(key)) != ERROR_SUCCESS) return {};
+    // Read access only: an ordinary user may read keys that only administrators may change (the
+    // file-type keys under HKEY_LOCAL_MACHINE), and asking for more would read nothing at all.
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, OutParam(key)) != ERROR_SUCCESS) return {};
     DWORD type = 0, size = 0;
     if (RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         type != REG_SZ || size == 0)
@@ -42,6 +44,22 @@ bool RegRemoveKey(HKEY root, const std::string& subkey) {
     RegKeyHandle key;
     if (RegOpenKeyExA(root, nullptr, 0, KEY_ALL_ACCESS, OutParam(key)) != ERROR_SUCCESS) return false;
     return RegDeleteKeyA(key.Get(), subkey.c_str()) == ERROR_SUCCESS;
+}
+
+bool RegRemoveValue(HKEY root, const std::string& subkey, const std::string& valueName) {
+    RegKeyHandle key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS, OutParam(key)) != ERROR_SUCCESS) return false;
+    return RegDeleteValueA(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
+}
+
+bool RegKeyIsEmpty(HKEY root, const std::string& subkey) {
+    RegKeyHandle key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, OutParam(key)) != ERROR_SUCCESS) return false;
+    DWORD subkeys = 0, values = 0;
+    if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    return subkeys == 0 && values == 0;
 }
 
 } // namespace corv

@@ -13,5 +13,9 @@ bool RegWriteString(HKEY root, const std::string& subkey, const std::string& val
                     const std::string& text);
 // Deletes the subkey beneath the root; whether a key with subkeys goes is the platform's rule.
 bool RegRemoveKey(HKEY root, const std::string& subkey);
+// Deletes one value of the key ("" is the default value); true when it was there and is gone.
+bool RegRemoveValue(HKEY root, const std::string& subkey, const std::string& valueName);
+// True when the key exists and holds neither values nor subkeys.
+bool RegKeyIsEmpty(HKEY root, const std::string& subkey);
 
 } // namespace corv

@@ -2,6 +2,7 @@
 // or asks it to close and waits until it is gone.
 //   winwait wait  CAPTION-PREFIX [SECONDS]
 //   winwait close CAPTION-PREFIX [SECONDS]
+//   winwait syscommand CAPTION-PREFIX ID   (a command of the window's system menu, as if chosen there)
 #include <windows.h>
 
 #include <cstdio>
@@ -37,7 +38,8 @@ HWND Find(const char* prefix) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: winwait wait|close CAPTION-PREFIX [SECONDS]\n");
+        std::fprintf(stderr,
+                     "usage: winwait wait|close CAPTION-PREFIX [SECONDS] | syscommand CAPTION-PREFIX ID\n");
         return 2;
     }
     const std::string verb = argv[1];
@@ -73,6 +75,15 @@ int main(int argc, char** argv) {
             }
             Sleep(100);
         }
+        return 0;
+    }
+    if (verb == "syscommand" && argc > 3) {
+        HWND window = Find(prefix);
+        if (!window) {
+            std::fprintf(stderr, "winwait: no window \"%s\"\n", prefix);
+            return 1;
+        }
+        PostMessageA(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(argv[3], nullptr, 0)), 0);
         return 0;
     }
     std::fprintf(stderr, "winwait: unknown verb %s\n", verb.c_str());

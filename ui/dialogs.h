@@ -8,4 +8,8 @@ namespace corv::ui {
 // active window of the program.
 void WarningDialog(const std::string& text);
 
+// A modal error report: the stop icon, the text and one OK button, caption "Fehler", owned by the
+// active window of the program (none before the first window exists).
+void ErrorDialog(const std::string& text);
+
 } // namespace corv::ui

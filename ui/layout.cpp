@@ -43,6 +43,19 @@ std::map<std::string, Kind>& Kinds() {
         builtIn["TEdit"] = {[](Component* owner) -> Control* { return new Edit(owner); }, nullptr};
         builtIn["TDriveComboBox"] = {[](Component* owner) -> Control* { return new DriveComboBox(owner); },
                                      nullptr};
+        builtIn["TGroupBox"] = {[](Component* owner) -> Control* { return new GroupBox(owner); }, nullptr};
+        builtIn["TComboBox"] = {[](Component* owner) -> Control* { return new ComboBox(owner); },
+                                [](Control& control, const ControlDesign& design) {
+                                    auto& list = static_cast<ComboBox&>(control);
+                                    list.SetItems({design.items.begin(), design.items.end()});
+                                    if (design.dropDownCount > 0) list.SetDropDownCount(design.dropDownCount);
+                                }};
+        builtIn["TCheckBox"] = {[](Component* owner) -> Control* { return new CheckBox(owner); },
+                                [](Control& control, const ControlDesign& design) {
+                                    auto& box = static_cast<CheckBox&>(control);
+                                    box.SetAllowGrayed((design.flags & dfAllowGrayed) != 0);
+                                    if (design.flags & dfGrayed) box.SetState(CheckState::Grayed);
+                                }};
         builtIn["TIconView"] = {[](Component* owner) -> Control* { return new IconView(owner); }, nullptr};
         builtIn["TFileListBox"] = {[](Component* owner) -> Control* { return new FileListBox(owner); },
                                    nullptr};

@@ -28,6 +28,9 @@ enum DesignFlags : unsigned {
     // moving or by growing.
     dfAnchorBottom = 1 << 9,
     dfStretchHeight = 1 << 10,
+    // A check box with a third, grayed state; one that starts grayed.
+    dfAllowGrayed = 1 << 11,
+    dfGrayed = 1 << 12,
 };
 
 struct FontDesign {
@@ -55,6 +58,10 @@ struct ControlDesign {
     const char* popupMenu = nullptr;
     int modalResult = 0;
     const char* focusControl = nullptr; // a label's mnemonic moves the focus to this control
+
+    // A list's fixed items, and a drop-down list's lines when dropped down (0: the kind's own).
+    std::span<const char* const> items = {};
+    int dropDownCount = 0;
 };
 
 struct MenuItemDesign {

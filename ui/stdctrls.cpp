@@ -342,6 +342,182 @@ std::string DriveComboBox::ItemText(int index) const {
     return text;
 }
 
+// ---- GroupBox ----
+
+GroupBox::GroupBox(Component* owner) : Control(owner) {
+    SetParentColor(true);
+}
+
+void GroupBox::GetCreateParams(CreateParams& params) {
+    params.ownClassName = "TGroupBox";
+    params.style = WS_CLIPCHILDREN;
+}
+
+void GroupBox::Paint(HDC canvas, const RECT& client) {
+    ScopedSelect font(canvas, FontHandle());
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(canvas, &metrics);
+    // The frame runs through the middle of the caption's line.
+    RECT frame = client;
+    frame.top += metrics.tmHeight / 2;
+    DrawEdge(canvas, &frame, EDGE_ETCHED, BF_RECT);
+    const std::string text = Caption();
+    if (text.empty()) return;
+    RECT place{0, 0, 0, metrics.tmHeight};
+    DrawTextA(canvas, text.c_str(), static_cast<int>(text.size()), &place, DT_SINGLELINE | DT_CALCRECT);
+    // Eight pixels in, or less where the box is too narrow for its caption.
+    const LONG width = place.right;
+    place.left = std::max<LONG>(2, std::min<LONG>(8, client.right - width - 4));
+    place.right = std::min<LONG>(place.left + width, client.right - 2);
+    // The caption stands on the box's own colour, interrupting the frame.
+    InflateRect(&place, 2, 0);
+    FillSolid(canvas, place, ToRgb(GetColor()));
+    InflateRect(&place, -2, 0);
+    SetBkMode(canvas, TRANSPARENT);
+    SetTextColor(canvas, ToRgb(Font().color));
+    DrawTextA(canvas, text.c_str(), static_cast<int>(text.size()), &place, DT_SINGLELINE);
+}
+
+char GroupBox::Mnemonic() const {
+    return MnemonicOf(Caption());
+}
+
+void GroupBox::ActivateMnemonic() {
+    for (Control* child : TabList())
+        if (child->TabStop() && child->CanFocus()) {
+            child->SetFocus();
+            return;
+        }
+}
+
+// ---- ComboBox ----
+
+ComboBox::ComboBox(Component* owner) : Control(owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+void ComboBox::GetCreateParams(CreateParams& params) {
+    params.className = "COMBOBOX";
+    params.style = CBS_DROPDOWNLIST | WS_VSCROLL;
+}
+
+void ComboBox::HandleCreated() {
+    SetItems(items_);
+}
+
+void ComboBox::SetItems(const std::vector<std::string>& items) {
+    if (&items != &items_) items_ = items;
+    if (itemIndex_ >= ItemCount()) itemIndex_ = -1;
+    if (!Handle()) return;
+    SendMessageA(Handle(), CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : items_)
+        SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+    // The dropped-down list's height depends on the items' height, known now.
+    SetBounds(stored_.left, stored_.top, stored_.width, stored_.height);
+}
+
+int ComboBox::ItemIndex() const {
+    return itemIndex_;
+}
+
+void ComboBox::SetItemIndex(int index) {
+    itemIndex_ = index >= 0 && index < ItemCount() ? index : -1;
+    if (Handle()) SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+}
+
+void ComboBox::SetDropDownCount(int lines) {
+    dropDownCount_ = std::max(1, lines);
+    SetBounds(stored_.left, stored_.top, stored_.width, stored_.height);
+}
+
+bool ComboBox::DroppedDown() const {
+    return Handle() && SendMessageA(Handle(), CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+}
+
+int ComboBox::WindowHeightFor(int height) const {
+    // The window's height holds the dropped-down list too: that many lines and its border.
+    LRESULT line = Handle() ? SendMessageA(Handle(), CB_GETITEMHEIGHT, 0, 0) : CB_ERR;
+    if (line == CB_ERR || line <= 0) line = 13;
+    return height + dropDownCount_ * static_cast<int>(line) + 2;
+}
+
+bool ComboBox::Notify(WORD code) {
+    if (code != CBN_SELCHANGE) return false;
+    const LRESULT index = SendMessageA(Handle(), CB_GETCURSEL, 0, 0);
+    itemIndex_ = index == CB_ERR ? -1 : static_cast<int>(index);
+    if (OnChange) OnChange(*this);
+    return true;
+}
+
+// ---- CheckBox ----
+
+namespace {
+WPARAM ButtonCheck(CheckState state) {
+    return state == CheckState::Checked  ? BST_CHECKED
+           : state == CheckState::Grayed ? BST_INDETERMINATE
+                                         : BST_UNCHECKED;
+}
+} // namespace
+
+CheckBox::CheckBox(Component* owner) : Control(owner) {
+    SetTabStop(true);
+    SetParentColor(true);
+}
+
+void CheckBox::GetCreateParams(CreateParams& params) {
+    params.className = "BUTTON";
+    // Not the automatic styles: the box changes its state here, in our order.
+    params.style = allowGrayed_ ? BS_3STATE : BS_CHECKBOX;
+}
+
+void CheckBox::HandleCreated() {
+    SendMessageA(Handle(), BM_SETCHECK, ButtonCheck(state_), 0);
+}
+
+void CheckBox::SetState(CheckState state) {
+    if (state == CheckState::Grayed && !allowGrayed_) state = CheckState::Unchecked;
+    state_ = state;
+    if (Handle()) SendMessageA(Handle(), BM_SETCHECK, ButtonCheck(state_), 0);
+}
+
+void CheckBox::SetAllowGrayed(bool value) {
+    allowGrayed_ = value;
+    if (Handle()) SendMessageA(Handle(), BM_SETSTYLE, value ? BS_3STATE : BS_CHECKBOX, TRUE);
+    if (!value && state_ == CheckState::Grayed) SetState(CheckState::Unchecked);
+}
+
+void CheckBox::Click() {
+    switch (state_) {
+    case CheckState::Unchecked:
+        SetState(allowGrayed_ ? CheckState::Grayed : CheckState::Checked);
+        break;
+    case CheckState::Grayed:
+        SetState(CheckState::Checked);
+        break;
+    case CheckState::Checked:
+        SetState(CheckState::Unchecked);
+        break;
+    }
+    Control::Click();
+}
+
+bool CheckBox::Notify(WORD code) {
+    if (code != BN_CLICKED) return false;
+    Click();
+    return true;
+}
+
+char CheckBox::Mnemonic() const {
+    return MnemonicOf(Caption());
+}
+
+void CheckBox::ActivateMnemonic() {
+    SetFocus();
+    Click();
+}
+
 // ---- CustomControl ----
 
 CustomControl::CustomControl(Component* owner, std::string className)

@@ -134,6 +134,75 @@ class DriveComboBox : public Control {
     char drive_ = 'C';
 };
 
+// A frame with a caption around a group of controls, which are its children. Its mnemonic moves the
+// focus to the first control inside that can take it.
+class GroupBox : public Control {
+  public:
+    explicit GroupBox(Component* owner);
+    char Mnemonic() const override;
+    void ActivateMnemonic() override;
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    void Paint(HDC canvas, const RECT& client) override;
+};
+
+// A drop-down list of fixed items (no typing). OnChange reports a choice of the user, not one the
+// program makes with SetItemIndex.
+class ComboBox : public Control {
+  public:
+    explicit ComboBox(Component* owner);
+    void SetItems(const std::vector<std::string>& items);
+    int ItemCount() const { return static_cast<int>(items_.size()); }
+    const std::string& Item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+    // -1: nothing chosen.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    // Lines shown when the list is dropped down.
+    int DropDownCount() const { return dropDownCount_; }
+    void SetDropDownCount(int lines);
+    bool DroppedDown() const;
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    bool Notify(WORD code) override;
+    int WindowHeightFor(int height) const override;
+    void HandleCreated() override;
+
+  private:
+    std::vector<std::string> items_;
+    int itemIndex_ = -1;
+    int dropDownCount_ = 8;
+};
+
+enum class CheckState { Unchecked, Checked, Grayed };
+
+// A check box. With AllowGrayed a click moves it unchecked -> grayed -> checked -> unchecked (the
+// system's own three-state box goes the other way round). OnClick follows every click, from the mouse,
+// the space bar or the mnemonic; a state the program sets raises nothing.
+class CheckBox : public Control {
+  public:
+    explicit CheckBox(Component* owner);
+    CheckState State() const { return state_; }
+    void SetState(CheckState state);
+    bool Checked() const { return state_ == CheckState::Checked; }
+    void SetChecked(bool value) { SetState(value ? CheckState::Checked : CheckState::Unchecked); }
+    bool AllowGrayed() const { return allowGrayed_; }
+    void SetAllowGrayed(bool value);
+    void Click() override;
+    char Mnemonic() const override;
+    void ActivateMnemonic() override;
+
+  protected:
+    void GetCreateParams(CreateParams& params) override;
+    bool Notify(WORD code) override;
+    void HandleCreated() override;
+
+  private:
+    CheckState state_ = CheckState::Unchecked;
+    bool allowGrayed_ = false;
+};
+
 // A windowed control of our own with a canvas: paint it through Paint or OnPaint.
 class CustomControl : public Control {
   public:

@@ -1,6 +1,7 @@
 // The main window in this process, with real windows and the real settings key.
 #include "app/mainfrm.h"
 #include "app/programpaths.h"
+#include "options/optfrm.h"
 #include "settings/pathtext.h"
 #include "settings/registry.h"
 #include "settings/store.h"
@@ -33,13 +34,11 @@ class MainFormTest : public ::testing::Test {
         ProgramDir = programFolder.Path();
         HelpFileName = ProgramDir + "\\CORV32.HLP";
         ui::App().SetCmdShow(SW_SHOWNORMAL);
-        TMainForm::OptionsDialog = nullptr;
         test::ForgetQuit();
     }
     void TearDown() override {
         form.reset();
         test::ForgetQuit();
-        TMainForm::OptionsDialog = nullptr;
         SetCurrentDirectoryA(savedDirectory);
     }
     void Create() {
@@ -280,14 +279,25 @@ TEST_F(MainFormTest, HelpNeedsBothFiles) {
     ui::App().SetHelpFile("");
 }
 
+// Closes the options dialog from inside its modal loop once it shows, counting the dialogs seen.
+void CloseOptionsWhenShown(int& shown) {
+    test::AfterMessages([&shown] {
+        if (HWND dialog = test::FindOwnWindow("Corvane Options")) {
+            ++shown;
+            PostMessageA(dialog, WM_CLOSE, 0, 0);
+        }
+    });
+}
+
 TEST_F(MainFormTest, SystemCommandsReachTheHook) {
     Create();
     int options = 0;
-    TMainForm::OptionsDialog = [&](TMainForm&) { ++options; };
+    CloseOptionsWhenShown(options);
     PostMessageA(form->Handle(), WM_SYSCOMMAND, IDM_OPTIONS, 0);
     Pump();
     EXPECT_EQ(options, 1);
     // Sent straight to the window, not through the queue, it is handled too.
+    CloseOptionsWhenShown(options);
     SendMessageA(form->Handle(), WM_SYSCOMMAND, IDM_OPTIONS, 0);
     EXPECT_EQ(options, 2);
     MSG other{form->Handle(), WM_SYSCOMMAND, IDM_OPTIONS + 1, 0, 0, {0, 0}};
@@ -481,7 +491,6 @@ TEST_F(MainFormTest, StoredMaximizedStartsMaximised) {
 TEST_F(MainFormTest, F4AndF5AreTakenBeforeTheFocusedControl) {
     Create();
     int options = 0;
-    TMainForm::OptionsDialog = [&](TMainForm&) { ++options; };
     std::vector<WORD> listSaw;
     form->FLB->OnKeyUp = [&](ui::Control&, WORD& key, ui::ShiftState) { listSaw.push_back(key); };
     form->FLB->SetFocus();
@@ -491,14 +500,52 @@ TEST_F(MainFormTest, F4AndF5AreTakenBeforeTheFocusedControl) {
     test::PostKey(form->FLB->Handle(), VK_F5, WM_KEYUP);
     EXPECT_GE(form->FLB->IndexOf("new.bmp"), 0) << "F5 refreshes the list";
     EXPECT_EQ(form->FLB->ItemIndex(), 0) << "and selects the first entry";
+    CloseOptionsWhenShown(options);
     test::PostKey(form->FLB->Handle(), VK_F4, WM_KEYUP);
     EXPECT_EQ(options, 1);
     test::PostKey(form->FLB->Handle(), VK_F6, WM_KEYUP);
     EXPECT_EQ(listSaw, std::vector<WORD>{VK_F6}) << "F4 and F5 never reach the list";
     // The same from a button.
     form->BtnThumb->SetFocus();
+    CloseOptionsWhenShown(options);
     test::PostKey(form->BtnThumb->Handle(), VK_F4, WM_KEYUP);
     EXPECT_EQ(options, 2);
+}
+
+TEST_F(MainFormTest, OptionsApplyRepaintsTheMainWindowAndTheSelectionIsHandledAgain) {
+    Create();
+    // Out of the way of the dialog, which is centred on the screen.
+    SetWindowPos(form->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Pump();
+    const auto background = [&] {
+        WindowDc dc(form->Handle());
+        return GetPixel(dc.Get(), 2, 2) & 0xFFFFFF;
+    };
+    ASSERT_EQ(BgColorIdx, 0);
+    EXPECT_EQ(background(), GetSysColor(COLOR_BACKGROUND) & 0xFFFFFF);
+    form->LabelFilename->SetCaption("handled before");
+    COLORREF afterApply = 0;
+    bool wasModal = false;
+    test::AfterMessages([&] {
+        auto* dialog =
+            dynamic_cast<TOptionsForm*>(ui::Control::FromHandle(test::FindOwnWindow("Corvane Options")));
+        if (!dialog) return;
+        wasModal = dialog->IsModal() && !IsWindowEnabled(form->Handle());
+        dialog->ComboBoxBgColor->SetFocus();
+        for (int i = 0; i < 5; ++i) // to "Green"
+            test::PostKey(dialog->ComboBoxBgColor->Handle(), VK_DOWN);
+        SendMessageA(dialog->BtnApply->Handle(), BM_CLICK, 0, 0);
+        Pump(100);
+        afterApply = background();
+        test::PostKey(GetFocus(), VK_ESCAPE);
+    });
+    test::PostKey(form->FLB->Handle(), VK_F4, WM_KEYUP);
+    EXPECT_TRUE(wasModal);
+    EXPECT_EQ(afterApply, RGB(0, 128, 0)) << "painted in the new colour while the dialog is still open";
+    EXPECT_EQ(BgColorIdx, 5);
+    EXPECT_EQ(test::FindOwnWindow("Corvane Options"), nullptr);
+    EXPECT_EQ(form->LabelFilename->Caption(), "Filename: [..]") << "the selection handler ran again";
+    EXPECT_EQ(Stored("BgColorIdx"), "") << "settings reach the registry only at the close";
 }
 
 TEST_F(MainFormTest, HandlesComeBackAfterTheWindowIsGone) {

@@ -1,6 +1,7 @@
 // CORV32.EXE as a child process: the window state it starts in from its start-up information.
 #include "settings/registry.h"
 #include "settings/store.h"
+#include "tests/app/program.h"
 #include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
 #include "ui/filelistmodel.h"
@@ -12,34 +13,6 @@
 namespace corv {
 namespace {
 
-std::string ProgramPath() {
-    std::string path = CORV32_EXE;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path[0] == '\\' ? "Z:" + path : path;
-}
-
-struct Found {
-    DWORD process;
-    HWND window;
-    const char* className = "TMainForm";
-    bool visible = true;
-};
-
-BOOL CALLBACK FindMain(HWND window, LPARAM param) {
-    auto* found = reinterpret_cast<Found*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (process == found->process && std::string(name) == found->className &&
-        (IsWindowVisible(window) != FALSE) == found->visible) {
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 enum class State { Normal, Minimized, Maximized, NoWindow };
 bool g_fullViewWaiting = false;
 
@@ -47,47 +20,14 @@ bool g_fullViewWaiting = false;
 // closes it.
 State StartWith(WORD showCommand, const std::string& folder, const std::string& argument = "",
                 std::string* caption = nullptr) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = showCommand;
-    PROCESS_INFORMATION process{};
-    std::string commandLine = ProgramPath();
-    commandLine.insert(commandLine.begin(), '"');
-    commandLine.push_back('"');
-    if (!argument.empty()) commandLine += " \"" + argument + "\"";
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << commandLine;
-        return State::NoWindow;
-    }
-    Found found{process.dwProcessId, nullptr};
-    for (int i = 0; i < 300 && !found.window; ++i) {
-        Sleep(50);
-        EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&found));
-    }
-    State state = State::NoWindow;
-    if (found.window) {
-        Sleep(200); // let the first showing settle
-        Found fullView{process.dwProcessId, nullptr, "TFullViewForm", false};
-        EnumWindows(&FindMain, reinterpret_cast<LPARAM>(&fullView));
-        g_fullViewWaiting = fullView.window != nullptr;
-        if (caption) {
-            char text[256] = "";
-            GetWindowTextA(found.window, text, sizeof text);
-            *caption = text;
-        }
-        state = IsIconic(found.window)   ? State::Minimized
-                : IsZoomed(found.window) ? State::Maximized
-                                         : State::Normal;
-        PostMessageA(found.window, WM_CLOSE, 0, 0);
-    }
-    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "the program did not end";
-        TerminateProcess(process.hProcess, 1);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    test::ProgramRun run(test::ProgramCommandLine(test::ProgramPath(), argument), folder, showCommand);
+    HWND main = run.MainWindow();
+    if (!main) return State::NoWindow;
+    Sleep(200); // let the first showing settle
+    g_fullViewWaiting = run.WaitForWindow("TFullViewForm", nullptr, false, 0) != nullptr;
+    if (caption) *caption = test::TextOf(main);
+    const State state = IsIconic(main) ? State::Minimized : IsZoomed(main) ? State::Maximized : State::Normal;
+    EXPECT_TRUE(run.Close()) << "the program did not end";
     return state;
 }
 

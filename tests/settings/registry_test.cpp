@@ -77,3 +77,19 @@ TEST(Registry, WriteToUnwritableRootFails) {
     EXPECT_FALSE(RegWriteString(HKEY_PERFORMANCE_DATA, "CorvaneTest", "V", "1"));
     EXPECT_EQ(RegReadString(HKEY_PERFORMANCE_DATA, "CorvaneTest", "V"), "");
 }
+
+TEST(Registry, RemoveValueAndEmptyKeys) {
+    ScratchKey scratch(kKey);
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kKey, "", "default"));
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kKey, "Other", "kept"));
+    EXPECT_FALSE(RegKeyIsEmpty(HKEY_CURRENT_USER, kKey));
+    EXPECT_TRUE(RegRemoveValue(HKEY_CURRENT_USER, kKey, ""));
+    EXPECT_FALSE(RegRemoveValue(HKEY_CURRENT_USER, kKey, "")) << "already gone";
+    EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, "Other"), "kept");
+    EXPECT_TRUE(RegRemoveValue(HKEY_CURRENT_USER, kKey, "Other"));
+    EXPECT_TRUE(RegKeyIsEmpty(HKEY_CURRENT_USER, kKey));
+    // A subkey is content too.
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, std::string(kKey) + "\\Sub", "", ""));
+    EXPECT_FALSE(RegKeyIsEmpty(HKEY_CURRENT_USER, kKey));
+    EXPECT_FALSE(RegKeyIsEmpty(HKEY_CURRENT_USER, std::string(kKey) + "\\Missing")) << "no key is not empty";
+}

@@ -114,6 +114,86 @@ bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, 
     return ok;
 }
 
+namespace {
+
+bool ReadTree(HKEY key, SavedKey::Tree& tree) {
+    for (DWORD index = 0;; ++index) {
+        char name[16384];
+        DWORD nameLength = sizeof name;
+        DWORD type = 0, size = 0;
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            break;
+        std::string data(size, '\0');
+        nameLength = sizeof name;
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                          &size) != ERROR_SUCCESS)
+            return false;
+        data.resize(size);
+        tree.values.push_back({std::string(name, nameLength), type, data});
+    }
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        HKEY child = nullptr;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) != ERROR_SUCCESS) return false;
+        tree.subkeys.emplace_back(std::string(name, nameLength), SavedKey::Tree{});
+        const bool read = ReadTree(child, tree.subkeys.back().second);
+        RegCloseKey(child);
+        if (!read) return false;
+    }
+    return true;
+}
+
+void WriteTree(HKEY root, const std::string& subkey, const SavedKey::Tree& tree) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot put back " << subkey;
+        return;
+    }
+    for (const SavedKey::Value& value : tree.values)
+        RegSetValueExA(key, value.name.c_str(), 0, value.type,
+                       reinterpret_cast<const BYTE*>(value.data.data()),
+                       static_cast<DWORD>(value.data.size()));
+    RegCloseKey(key);
+    for (const auto& [name, child] : tree.subkeys)
+        WriteTree(root, subkey + "\\" + name, child);
+}
+
+} // namespace
+
+SavedKey::SavedKey(HKEY root, std::string subkey) : root_(root), subkey_(std::move(subkey)) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root_, subkey_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    existed_ = true;
+    if (!ReadTree(key, tree_)) ADD_FAILURE() << "cannot read " << subkey_;
+    RegCloseKey(key);
+}
+
+SavedKey::~SavedKey() {
+    RegDeleteTreeA(root_, subkey_.c_str());
+    RegDeleteKeyA(root_, subkey_.c_str());
+    if (existed_) WriteTree(root_, subkey_, tree_);
+}
+
+SavedFile::SavedFile(std::string name)
+    : name_(std::move(name)), attributes_(GetFileAttributesA(name_.c_str())) {
+    if (attributes_ != INVALID_FILE_ATTRIBUTES) content_ = ReadFileBytes(name_);
+}
+
+SavedFile::~SavedFile() {
+    RemoveDirectoryA(name_.c_str()); // a test may have put an empty folder in its place
+    SetFileAttributesA(name_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (attributes_ == INVALID_FILE_ATTRIBUTES) {
+        DeleteFileA(name_.c_str());
+        return;
+    }
+    WriteFileBytes(name_, content_);
+    SetFileAttributesA(name_.c_str(), attributes_);
+}
+
 ScriptedMessageBoxes::ScriptedMessageBoxes(std::deque<int> answers) : answers_(std::move(answers)) {
     previous_ = SetMessageBoxHandler([this](const MessageBoxRequest& request) {
         asked_.push_back(request);

@@ -51,6 +51,46 @@ void SetRawValue(HKEY root, const std::string& subkey, const std::string& name, 
 bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type,
                  std::string& data);
 
+// Keeps a registry key as it is now, with its values and subkeys (or its absence), and puts it back
+// exactly so at the end: for tests that must change keys the system itself holds.
+class SavedKey {
+  public:
+    SavedKey(HKEY root, std::string subkey);
+    ~SavedKey();
+    SavedKey(const SavedKey&) = delete;
+    SavedKey& operator=(const SavedKey&) = delete;
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::string data;
+    };
+    struct Tree {
+        std::vector<Value> values;
+        std::vector<std::pair<std::string, Tree>> subkeys;
+    };
+
+  private:
+    HKEY root_;
+    std::string subkey_;
+    bool existed_ = false;
+    Tree tree_;
+};
+
+// Keeps a file's content and attributes (or its absence) and puts them back at the end, also when an
+// empty folder took its place meanwhile.
+class SavedFile {
+  public:
+    explicit SavedFile(std::string name);
+    ~SavedFile();
+    SavedFile(const SavedFile&) = delete;
+    SavedFile& operator=(const SavedFile&) = delete;
+
+  private:
+    std::string name_;
+    DWORD attributes_;
+    std::string content_;
+};
+
 // Answers message boxes from a script and records what was asked, for its lifetime.
 class ScriptedMessageBoxes {
   public:

@@ -1,0 +1,96 @@
+#include "tests/app/program.h"
+
+#include <gtest/gtest.h>
+
+namespace corv::test {
+
+namespace {
+struct Search {
+    DWORD process;
+    const char* className;
+    const char* caption;
+    bool visible;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK Match(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != search->process || (IsWindowVisible(window) != FALSE) != search->visible) return TRUE;
+    char text[256] = "";
+    if (search->className &&
+        (GetClassNameA(window, text, sizeof text), std::string(text) != search->className))
+        return TRUE;
+    if (search->caption && TextOf(window) != search->caption) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+} // namespace
+
+std::string ProgramPath() {
+    std::string path = CORV32_EXE;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path[0] == '\\' ? "Z:" + path : path;
+}
+
+std::string ProgramCommandLine(const std::string& program, const std::string& argument) {
+    std::string commandLine = "\"" + program + "\"";
+    if (!argument.empty()) commandLine += " \"" + argument + "\"";
+    return commandLine;
+}
+
+std::string TextOf(HWND window) {
+    char text[512] = "";
+    // WM_GETTEXT reaches windows of other processes too (GetWindowText would not ask them).
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    return text;
+}
+
+ProgramRun::ProgramRun(const std::string& commandLine, const std::string& folder, WORD showCommand) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = showCommand;
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process_)) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+        process_ = {};
+    }
+}
+
+ProgramRun::~ProgramRun() {
+    if (!Started()) return;
+    if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0 && !Close()) {
+        ADD_FAILURE() << "the program did not end";
+        TerminateProcess(process_.hProcess, 1);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+HWND ProgramRun::WaitForWindow(const char* className, const char* caption, bool visible, DWORD timeoutMs) {
+    if (!Started()) return nullptr;
+    Search search{process_.dwProcessId, className, caption, visible};
+    const DWORD start = GetTickCount();
+    for (;;) {
+        EnumWindows(&Match, reinterpret_cast<LPARAM>(&search));
+        if (search.found || GetTickCount() - start > timeoutMs) return search.found;
+        Sleep(50);
+    }
+}
+
+bool ProgramRun::Close(DWORD timeoutMs) {
+    if (!Started()) return false;
+    if (HWND main = WaitForWindow("TMainForm", nullptr, true, 0)) PostMessageA(main, WM_CLOSE, 0, 0);
+    return WaitForExit(timeoutMs);
+}
+
+bool ProgramRun::WaitForExit(DWORD timeoutMs) {
+    return Started() && WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+} // namespace corv::test
