@@ -90,8 +90,8 @@ void Form::DoCreate() {
 void Form::Show() {
     if (!shownOnce_ && style_.position == FormPosition::ScreenCenter) {
         // Centred at its final size, whatever the layout made of it.
-        SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2,
-                  (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2, Width(), Height());
+        SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2,
+                  Width(), Height());
     }
     Control::SetVisible(true);
     const int sizesBefore = sizeMessages_;

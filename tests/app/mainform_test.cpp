@@ -362,8 +362,7 @@ TEST_F(MainFormTest, AboutBox) {
     });
     PostMessageA(form->Handle(), WM_SYSCOMMAND, IDM_ABOUT, 0);
     Pump(300);
-    for (int i = 0; i < 100 && FindWindowA("TAboutBox", nullptr); ++i)
-        Pump(20);
+    for (int i = 0; i < 100 && FindWindowA("TAboutBox", nullptr); ++i) Pump(20);
     EXPECT_EQ(caption, "About Corvane");
     EXPECT_TRUE(ownerDisabled) << "the box is modal";
     EXPECT_EQ(owner, form->Handle());
