@@ -84,13 +84,8 @@ int main(int argc, char** argv) {
         // A key press as the keyboard makes it, into the window's focused control.
         SetForegroundWindow(window);
         Sleep(200);
-        INPUT keys[2]{};
-        for (INPUT& key : keys) {
-            key.type = INPUT_KEYBOARD;
-            key.ki.wVk = VK_F1;
-        }
-        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, keys, sizeof(INPUT));
+        keybd_event(VK_F1, 0, 0, 0);
+        keybd_event(VK_F1, 0, KEYEVENTF_KEYUP, 0);
         for (;;) {
             HWND viewer = nullptr;
             EnumWindows(MatchViewer, reinterpret_cast<LPARAM>(&viewer));
