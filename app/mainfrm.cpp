@@ -127,8 +127,10 @@ void TMainForm::FormCreate(Control&) {
 
     ApplyOptions();
 
+    // The help file names no windows of its own, so contents and context help share its main window;
+    // no ">window" after the name either: Wine's help viewer takes that for part of the file's name.
     if (FileExists(HelpFileName) && FileExists(ProgramDir + "\\CORV32.CNT"))
-        App().SetHelpFile(HelpFileName + ">Window1");
+        App().SetHelpFile(HelpFileName);
     else
         EnableMenuItem(SystemMenu, IDM_HELP, MF_BYCOMMAND | MF_GRAYED);
 
@@ -174,9 +176,7 @@ void TMainForm::ShowAbout() {
 }
 
 void TMainForm::ShowHelpContents() {
-    App().SetHelpFile(HelpFileName + ">main");
     App().HelpCommand(HELP_FINDER, 0);
-    App().SetHelpFile(HelpFileName + ">Window1");
 }
 
 void TMainForm::ShowOptionsDialog() {

@@ -1,6 +1,7 @@
 // Helper for tools/run: waits until a top-level window whose caption starts with a text has painted,
-// or asks it to close and waits until it is gone.
+// presses F1 in it and waits until the help viewer shows, or asks it to close and waits until it is gone.
 //   winwait wait  CAPTION-PREFIX [SECONDS]
+//   winwait f1    CAPTION-PREFIX [SECONDS]
 //   winwait close CAPTION-PREFIX [SECONDS]
 //   winwait syscommand CAPTION-PREFIX ID   (a command of the window's system menu, as if chosen there)
 #include <windows.h>
@@ -34,6 +35,26 @@ HWND Find(const char* prefix) {
     return search.found;
 }
 
+BOOL CALLBACK MatchViewer(HWND window, LPARAM param) {
+    char name[64];
+    if (GetClassNameA(window, name, sizeof name) && std::strcmp(name, "MS_WINHELP") == 0 &&
+        IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits until the window answers, then makes every pending paint happen.
+bool Settle(HWND window) {
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) return false;
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    Sleep(300);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -48,20 +69,33 @@ int main(int argc, char** argv) {
 
     if (verb == "wait") {
         for (;;) {
-            if (HWND window = Find(prefix)) {
-                DWORD_PTR ignored = 0;
-                // Once the window answers, its queue is drained; then make every pending paint happen.
-                if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) {
-                    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-                    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
-                    Sleep(300);
-                    return 0;
-                }
-            }
+            if (HWND window = Find(prefix))
+                if (Settle(window)) return 0;
             if (GetTickCount() > deadline) break;
             Sleep(100);
         }
         std::fprintf(stderr, "winwait: no window \"%s\" appeared\n", prefix);
+        return 1;
+    }
+    if (verb == "f1") {
+        HWND window = Find(prefix);
+        if (!window) {
+            std::fprintf(stderr, "winwait: no window \"%s\"\n", prefix);
+            return 1;
+        }
+        // A key press as the keyboard makes it, into the window's focused control.
+        SetForegroundWindow(window);
+        Sleep(200);
+        keybd_event(VK_F1, 0, 0, 0);
+        keybd_event(VK_F1, 0, KEYEVENTF_KEYUP, 0);
+        for (;;) {
+            HWND viewer = nullptr;
+            EnumWindows(MatchViewer, reinterpret_cast<LPARAM>(&viewer));
+            if (viewer && Settle(viewer)) return 0;
+            if (GetTickCount() > deadline) break;
+            Sleep(100);
+        }
+        std::fprintf(stderr, "winwait: F1 in \"%s\" opened no help viewer\n", prefix);
         return 1;
     }
     if (verb == "close") {

@@ -105,5 +105,10 @@ bool Application::HelpCommand(UINT command, ULONG_PTR data) {
     return WinHelpA(MainWindowHandle(), helpFile_.c_str(), command, data) != FALSE;
 }
 
+bool Application::ContextHelp(int context) {
+    if (context == 0) return false;
+    return HelpCommand(HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+}
+
 } // namespace ui
 } // namespace corv

@@ -51,6 +51,9 @@ class Application {
     void SetHelpFile(const std::string& file) { helpFile_ = file; }
     // Asks the help system; nothing happens without a help file.
     bool HelpCommand(UINT command, ULONG_PTR data);
+    // Opens the topic of a window's help context (the help file's context map names it); a window
+    // without a context (0) has no topic.
+    bool ContextHelp(int context);
 
     // The show command the program was started with (SW_SHOWDEFAULT unless the entry says otherwise).
     int CmdShow() const { return cmdShow_; }

@@ -491,6 +491,13 @@ LRESULT Form::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 FocusFirst();
         }
         return 0;
+    case WM_HELP:
+        // F1 in the form or any of its controls (the system passes WM_HELP up to us): the form's topic.
+        if (helpContext_ != 0) {
+            App().ContextHelp(helpContext_);
+            return TRUE;
+        }
+        break;
     case WM_SYSCOMMAND: {
         // A command sent straight to the window, not through the queue, still reaches the hook.
         MSG msg{Handle(), message, wParam, lParam, 0, {0, 0}};

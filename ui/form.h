@@ -70,6 +70,7 @@ class Form : public Control {
     void SetDefaultButton(Control* button) { defaultButton_ = button; }
     Control* CancelButton() const { return cancelButton_; }
     void SetCancelButton(Control* button) { cancelButton_ = button; }
+    // F1 in the form opens the application's help at this context (none when 0).
     int HelpContext() const { return helpContext_; }
     void SetHelpContext(int context) { helpContext_ = context; }
 

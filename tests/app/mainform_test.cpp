@@ -38,6 +38,9 @@ class MainFormTest : public ::testing::Test {
     }
     void TearDown() override {
         form.reset();
+        // A viewer left by a failed test must not outlive it.
+        ui::App().HelpCommand(HELP_QUIT, 0);
+        ui::App().SetHelpFile("");
         test::ForgetQuit();
         SetCurrentDirectoryA(savedDirectory);
     }
@@ -275,7 +278,42 @@ TEST_F(MainFormTest, HelpNeedsBothFiles) {
     ui::App().SetHelpFile("");
     Create();
     EXPECT_FALSE(GetMenuState(GetSystemMenu(form->Handle(), FALSE), IDM_HELP, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_EQ(ui::App().HelpFile(), HelpFileName + ">Window1");
+    EXPECT_EQ(ui::App().HelpFile(), HelpFileName);
+    ui::App().SetHelpFile("");
+}
+
+// The real help files in Wine's help viewer, read from outside: F1 opens the main window's topic, the Help
+// command the contents, and closing the main window ends the viewer.
+TEST_F(MainFormTest, HelpViewerShowsTheMainWindowsTopicAndTheContents) {
+    ASSERT_TRUE(CopyFileA(test::BuiltHelpFile().c_str(), HelpFileName.c_str(), FALSE))
+        << test::BuiltHelpFile() << " was not built (is halibut installed?)";
+    ASSERT_TRUE(CopyFileA(test::BuiltContentsFile().c_str(), (ProgramDir + "\\CORV32.CNT").c_str(), FALSE));
+    Create();
+    ASSERT_FALSE(GetMenuState(GetSystemMenu(form->Handle(), FALSE), IDM_HELP, MF_BYCOMMAND) & MF_GRAYED);
+
+    SetForegroundWindow(form->Handle());
+    form->FLB->SetFocus();
+    test::PressKey(VK_F1);
+    test::HelpViewer viewer = test::WaitForHelpViewer("The main window is where you work with Corvane");
+    ASSERT_NE(viewer.window, nullptr) << "F1 started no help viewer";
+    EXPECT_NE(viewer.caption.find("Help"), std::string::npos) << viewer.caption;
+    EXPECT_NE(viewer.text.find("Chapter 1: The main window"), std::string::npos) << viewer.text;
+    EXPECT_NE(viewer.text.find("Keys of the main window"), std::string::npos) << "with its sections";
+
+    PostMessageA(form->Handle(), WM_SYSCOMMAND, IDM_HELP, 0);
+    viewer = test::WaitForHelpViewer("Corvane is a fast picture viewer");
+    EXPECT_NE(viewer.text.find("Corvane is a fast picture viewer"), std::string::npos) << viewer.text;
+    EXPECT_NE(viewer.text.find("Chapter 6: The options dialog"), std::string::npos) << "the contents";
+
+    // F1 from a button finds the same topic again in the running viewer.
+    SetForegroundWindow(form->Handle());
+    form->BtnStretch->SetFocus();
+    test::PressKey(VK_F1);
+    viewer = test::WaitForHelpViewer("The main window is where you work with Corvane");
+    EXPECT_NE(viewer.text.find("The main window is where you work with Corvane"), std::string::npos);
+
+    form->Close();
+    EXPECT_TRUE(test::HelpViewerEnds(viewer.process)) << "HELP_QUIT at close ends the viewer";
     ui::App().SetHelpFile("");
 }
 

@@ -237,4 +237,25 @@ TEST_F(FileOpFormTest, ARootChosenAsTheSourceKeepsOneBackslash) {
     EXPECT_EQ(Upper(dialog->EditFrom->Text()), "C:\\*.*");
 }
 
+// F1 in the dialog, shown as the main window shows it (modal), opens its topic in the real help viewer.
+TEST_F(FileOpFormTest, F1OpensTheDialogsTopic) {
+    dialog.reset();
+    ui::App().SetHelpFile(BuiltHelpFile());
+    TFileOpForm modal(nullptr);
+    HelpViewer viewer;
+    AfterMessages([&] {
+        SetForegroundWindow(modal.Handle());
+        modal.EditFrom->SetFocus();
+        PressKey(VK_F1);
+        viewer = WaitForHelpViewer("dialog renames, deletes, moves and copies");
+        ui::App().HelpCommand(HELP_QUIT, 0);
+        modal.SetModalResult(ui::mrOk);
+    });
+    modal.ShowModal();
+    ui::App().SetHelpFile("");
+    ASSERT_NE(viewer.window, nullptr) << "F1 started no help viewer (was " << BuiltHelpFile() << " built?)";
+    EXPECT_NE(viewer.text.find("Chapter 4: The file-operations dialog"), std::string::npos) << viewer.text;
+    EXPECT_TRUE(HelpViewerEnds(viewer.process));
+}
+
 } // namespace

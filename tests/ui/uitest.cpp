@@ -2,6 +2,8 @@
 
 #include "ui/application.h"
 
+#include <vector>
+
 namespace corv::test {
 
 namespace {
@@ -60,6 +62,95 @@ RECT PlaceInParent(HWND window) {
     GetWindowRect(window, &rect);
     MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+void PressKey(WORD key) {
+    INPUT inputs[2]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    Pump(50);
+}
+
+namespace {
+std::string BesideThisProgram(const char* name) {
+    char path[MAX_PATH + 1] = "";
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string result(path, length);
+    return result.substr(0, result.find_last_of('\\') + 1) + name;
+}
+
+BOOL CALLBACK FindViewer(HWND window, LPARAM param) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "MS_WINHELP" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// What a window of another process shows: WM_GETTEXT, which the system carries across processes.
+std::string ForeignText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length) || length == 0)
+        return {};
+    std::vector<char> text(length + 1);
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
+    return std::string(text.data(), copied);
+}
+
+BOOL CALLBACK CollectText(HWND window, LPARAM param) {
+    auto* text = reinterpret_cast<std::string*>(param);
+    *text += ForeignText(window);
+    *text += '\n';
+    return TRUE;
+}
+} // namespace
+
+std::string BuiltHelpFile() {
+    return BesideThisProgram("CORV32.HLP");
+}
+
+std::string BuiltContentsFile() {
+    return BesideThisProgram("CORV32.CNT");
+}
+
+HelpViewer WaitForHelpViewer(const std::string& expected, DWORD timeoutMs) {
+    HelpViewer seen;
+    const DWORD end = GetTickCount() + timeoutMs;
+    do {
+        HWND window = nullptr;
+        EnumWindows(&FindViewer, reinterpret_cast<LPARAM>(&window));
+        if (window) {
+            seen.window = window;
+            GetWindowThreadProcessId(window, &seen.process);
+            seen.caption = ForeignText(window);
+            seen.text.clear();
+            EnumChildWindows(window, &CollectText, reinterpret_cast<LPARAM>(&seen.text));
+            if (seen.text.find(expected) != std::string::npos) break;
+        }
+        Pump(100);
+    } while (GetTickCount() < end);
+    return seen;
+}
+
+bool HelpViewerEnds(DWORD process, DWORD timeoutMs) {
+    HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+    if (!handle) return true; // gone already
+    const DWORD end = GetTickCount() + timeoutMs;
+    bool ended = false;
+    do {
+        ended = WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        if (!ended) Pump(100);
+    } while (!ended && GetTickCount() < end);
+    CloseHandle(handle);
+    return ended;
 }
 
 } // namespace corv::test

@@ -20,5 +20,25 @@ void ChooseMenuItem(int downs);
 void ForgetQuit();
 // A window's place relative to its parent's client area.
 RECT PlaceInParent(HWND window);
+// Presses and releases a key as the keyboard would (the focused window of the active one gets it), then
+// pumps.
+void PressKey(WORD key);
+
+// The help files the build put beside the test programs (and CORV32.EXE).
+std::string BuiltHelpFile();
+std::string BuiltContentsFile();
+
+// The help viewer (another process) as a user sees it: its window, caption and the text it shows.
+struct HelpViewer {
+    HWND window = nullptr;
+    DWORD process = 0;
+    std::string caption;
+    std::string text;
+};
+// Pumps until a visible help viewer shows a text that contains the expected one, or the time is up; returns
+// what it saw last (no window when no viewer appeared).
+HelpViewer WaitForHelpViewer(const std::string& expected, DWORD timeoutMs = 20000);
+// True when no help viewer process is left after the time, pumping meanwhile.
+bool HelpViewerEnds(DWORD process, DWORD timeoutMs = 20000);
 
 } // namespace corv::test
