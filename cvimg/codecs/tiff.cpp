@@ -253,16 +253,13 @@ class TiffDecoder final : public Decoder {
         return Status::Ok;
     }
 
+    // L*a*b* is relative to a white. It is shown relative to the display's own (D65), whatever white the
+    // file names, so that neutral colours stay neutral (Photoshop's files name D50, which libtiff's
+    // reader shows yellowish).
     Status PrepareLab() {
-        float* whitePoint = nullptr;
-        TIFFGetFieldDefaulted(tif_, TIFFTAG_WHITEPOINT, &whitePoint);
-        if (!whitePoint || !(whitePoint[1] > 0.0F)) return Status::Corrupt;
-        float white[3];
-        white[1] = 100.0F;
-        white[0] = whitePoint[0] / whitePoint[1] * white[1];
-        white[2] = (1.0F - whitePoint[0] - whitePoint[1]) / whitePoint[1] * white[1];
+        float white[3] = {95.047F, 100.0F, 108.883F};
         lab_.reset(new TIFFCIELabToRGB);
-        if (TIFFCIELabToRGBInit(lab_.get(), &kSrgbDisplay, white) < 0) return Status::Corrupt;
+        if (TIFFCIELabToRGBInit(lab_.get(), &kSrgbDisplay, white) < 0) return Status::OutOfMemory;
         return Status::Ok;
     }
 
