@@ -55,16 +55,20 @@ int MapProc(thandle_t h, void** base, toff_t* size) {
 }
 void UnmapProc(thandle_t, void*, toff_t) {}
 
-// libtiff would print its complaints; the module reports through its result codes instead.
-void Quiet(const char*, const char*, va_list) {}
-
-// libtiff drops tags whose data lie beyond the end of the file and carries on, e.g. reading a palette
-// picture whose colour map was cut off as grey. A cut file is broken: such a warning fails the read.
-thread_local bool t_cutShort = false;
-void OnWarning(const char*, const char* format, va_list) {
-    if (std::strstr(format, "IO error")) t_cutShort = true;
+// libtiff would print its complaints; the module reports through its result codes instead. It also drops
+// tags whose data lie beyond the end of the file and carries on, e.g. reading a palette picture whose
+// colour map was cut off as grey. A cut file is broken: such a warning fails the read.
+int OnError(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+int OnWarning(TIFF*, void* user, const char*, const char* format, va_list) {
+    if (std::strstr(format, "IO error")) *static_cast<bool*>(user) = true;
+    return 1;
 }
 
+// No single buffer, libtiff's or ours, larger than this: a 32-bit process has no more to give in one
+// piece beside the picture, and a hostile header must not make us try.
+constexpr tmsize_t kMaxBuffer = 256 << 20;
 // A strip larger than this is read a row at a time where libtiff can (contiguous samples), so that a
 // picture stored in one strip is not held twice.
 constexpr tmsize_t kLargeStrip = 16 << 20;
@@ -108,13 +112,18 @@ class TiffDecoder final : public Decoder {
         const bool big =
             f.size >= 4 && (std::memcmp(f.data, "II+\0", 4) == 0 || std::memcmp(f.data, "MM\0+", 4) == 0);
         if (!classic && !big) return Status::NotThisType;
-        TIFFSetErrorHandler(Quiet);
-        TIFFSetWarningHandler(OnWarning);
-        t_cutShort = false;
+        struct Options {
+            TIFFOpenOptions* o = TIFFOpenOptionsAlloc();
+            ~Options() { TIFFOpenOptionsFree(o); }
+        } options;
+        if (!options.o) return Status::OutOfMemory;
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options.o, kMaxBuffer);
+        TIFFOpenOptionsSetErrorHandlerExtR(options.o, OnError, nullptr);
+        TIFFOpenOptionsSetWarningHandlerExtR(options.o, OnWarning, &cutShort_);
         // Mapped: the file is in memory already, and libtiff reads uncompressed strips best that way.
-        tif_ = TIFFClientOpen("picture", "r", &source_, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
-                              MapProc, UnmapProc);
-        if (!tif_ || t_cutShort) return Status::Corrupt;
+        tif_ = TIFFClientOpenExt("picture", "r", &source_, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+                                 MapProc, UnmapProc, options.o);
+        if (!tif_ || cutShort_) return Status::Corrupt;
         uint32_t w = 0, h = 0;
         uint16_t compression = COMPRESSION_NONE;
         TIFFGetField(tif_, TIFFTAG_IMAGEWIDTH, &w);
@@ -395,6 +404,7 @@ class TiffDecoder final : public Decoder {
         if (band == 0 || band > static_cast<uint32_t>(height_)) band = static_cast<uint32_t>(height_);
         const tmsize_t rowBytes = TIFFScanlineSize(tif_), stripBytes = TIFFVStripSize(tif_, band);
         if (rowBytes <= 0 || stripBytes <= 0) return Status::Corrupt;
+        if (rowBytes > kMaxBuffer || (stripBytes > kMaxBuffer && planar_)) return Status::TooLarge;
         Prepare(static_cast<size_t>(width_));
         std::vector<std::unique_ptr<uint8_t[]>> buffers;
         const int planes = planar_ ? UsedSamples() : 1;
@@ -403,7 +413,7 @@ class TiffDecoder final : public Decoder {
             if (!Allocate(buffers, rowBytes)) return Status::OutOfMemory;
             rows[0] = buffers[0].get();
             for (int y = 0; y < height_; ++y) {
-                if (TIFFReadScanline(tif_, buffers[0].get(), static_cast<uint32_t>(y), 0) < 0 || t_cutShort)
+                if (TIFFReadScanline(tif_, buffers[0].get(), static_cast<uint32_t>(y), 0) < 0 || cutShort_)
                     return Status::Corrupt;
                 ConvertRow(rows.data(), static_cast<size_t>(width_), Target(out, 0, y), Step());
             }
@@ -416,7 +426,7 @@ class TiffDecoder final : public Decoder {
             for (int p = 0; p < planes; ++p) {
                 const uint32_t strip = TIFFComputeStrip(tif_, top, PlaneOf(p));
                 if (TIFFReadEncodedStrip(tif_, strip, buffers[static_cast<size_t>(p)].get(), want) < want ||
-                    t_cutShort)
+                    cutShort_)
                     return Status::Corrupt;
             }
             for (uint32_t r = 0; r < count; ++r) {
@@ -435,6 +445,7 @@ class TiffDecoder final : public Decoder {
         TIFFGetField(tif_, TIFFTAG_TILELENGTH, &th);
         const tmsize_t tileBytes = TIFFTileSize(tif_), rowBytes = TIFFTileRowSize(tif_);
         if (tw == 0 || th == 0 || tileBytes <= 0 || rowBytes <= 0) return Status::Corrupt;
+        if (tileBytes > kMaxBuffer) return Status::TooLarge;
         Prepare(tw);
         std::vector<std::unique_ptr<uint8_t[]>> buffers;
         if (!Allocate(buffers, tileBytes)) return Status::OutOfMemory;
@@ -447,7 +458,7 @@ class TiffDecoder final : public Decoder {
                     const uint32_t tile = TIFFComputeTile(tif_, tx, ty, 0, PlaneOf(p));
                     if (TIFFReadEncodedTile(tif_, tile, buffers[static_cast<size_t>(p)].get(), tileBytes) <
                             0 ||
-                        t_cutShort)
+                        cutShort_)
                         return Status::Corrupt;
                 }
                 const uint32_t count = std::min(th, h - ty), cols = std::min(tw, w - tx);
@@ -486,7 +497,7 @@ class TiffDecoder final : public Decoder {
             const uint32_t rows = std::min(band, static_cast<uint32_t>(h) - top);
             image.row_offset = static_cast<int>(top);
             image.col_offset = 0;
-            if (!TIFFRGBAImageGet(&image, rgba.get(), static_cast<uint32_t>(w), rows) || t_cutShort)
+            if (!TIFFRGBAImageGet(&image, rgba.get(), static_cast<uint32_t>(w), rows) || cutShort_)
                 return Status::Corrupt;
             // The RGBA reader gives premultiplied alpha.
             for (uint32_t r = 0; r < rows; ++r) {
@@ -506,6 +517,7 @@ class TiffDecoder final : public Decoder {
 
     Source source_;
     TIFF* tif_ = nullptr;
+    bool cutShort_ = false; // libtiff met the end of the file
     int width_ = 0, height_ = 0;
     bool byLibtiff_ = false; // libtiff's RGBA reader unpacks the samples
     // Our own unpacking.
