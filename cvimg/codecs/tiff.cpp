@@ -1,12 +1,14 @@
 // TIFF through libtiff: every compression it is built with, strips and tiles, classic TIFF and BigTIFF;
 // of several pages the first. Grey, palette, RGB, CMYK and CIE L*a*b* samples of 1 to 32 bits or in
-// floating point, contiguous or in planes, are unpacked here and taken to 8 bits per channel; libtiff's
-// RGBA reader does what it unpacks itself (subsampled YCbCr, old-style JPEG, log-encoded luminance).
+// floating point, contiguous or in planes, are unpacked here and taken to 8 bits per channel, and so is
+// YCbCr that is not subsampled; libtiff's RGBA reader does what it unpacks itself (subsampled YCbCr,
+// old-style JPEG, log-encoded luminance).
 // Alpha is flattened onto the neutral background.
 #include "cvimg/decoder.h"
 #include "cvimg/samples.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -90,7 +92,7 @@ const TIFFDisplay kSrgbDisplay = {
     2.4F,
 };
 
-enum class Colour { Grey, GreyInverted, Palette, Rgb, Cmyk, Lab };
+enum class Colour { Grey, GreyInverted, Palette, Rgb, Cmyk, Lab, YCbCr };
 
 uint8_t Blend(unsigned colour, unsigned alpha, unsigned background, bool premultiplied) {
     const unsigned rest = 255 - alpha;
@@ -156,8 +158,8 @@ class TiffDecoder final : public Decoder {
             TIFFSetField(tif_, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
             photometric = PHOTOMETRIC_RGB;
         } else if (compression == COMPRESSION_OJPEG ||
-                   (hasPhotometric && (photometric == PHOTOMETRIC_YCBCR || photometric == PHOTOMETRIC_LOGL ||
-                                       photometric == PHOTOMETRIC_LOGLUV))) {
+                   (hasPhotometric && (photometric == PHOTOMETRIC_LOGL || photometric == PHOTOMETRIC_LOGLUV ||
+                                       (photometric == PHOTOMETRIC_YCBCR && Subsampled())))) {
             byLibtiff_ = true;
             char message[1024];
             return TIFFRGBAImageOK(tif_, message) ? Status::Ok : Status::TiffLayout;
@@ -216,6 +218,10 @@ class TiffDecoder final : public Decoder {
             colour_ = Colour::Cmyk, channels_ = 4;
             break;
         }
+        case PHOTOMETRIC_YCBCR:
+            colour_ = Colour::YCbCr, channels_ = 3;
+            PrepareYCbCr(bits);
+            break;
         case PHOTOMETRIC_CIELAB:
         case PHOTOMETRIC_ICCLAB:
             colour_ = Colour::Lab, channels_ = 3;
@@ -260,6 +266,40 @@ class TiffDecoder final : public Decoder {
             colourMap_[i] = {to8(r[i]), to8(g[i]), to8(b[i])};
         }
         return Status::Ok;
+    }
+
+    bool Subsampled() const {
+        uint16_t h = 1, v = 1;
+        TIFFGetFieldDefaulted(tif_, TIFFTAG_YCBCRSUBSAMPLING, &h, &v);
+        return h != 1 || v != 1;
+    }
+
+    // YCbCr to RGB as the TIFF specification has it, on the samples taken to 8 bits: the reference black
+    // and white are scaled alike (libtiff's default for a file without them is already in 8 bits).
+    void PrepareYCbCr(int bits) {
+        float* luma = nullptr;
+        TIFFGetFieldDefaulted(tif_, TIFFTAG_YCBCRCOEFFICIENTS, &luma);
+        float* reference = nullptr;
+        const bool given = TIFFGetField(tif_, TIFFTAG_REFERENCEBLACKWHITE, &reference) == 1;
+        if (!given) TIFFGetFieldDefaulted(tif_, TIFFTAG_REFERENCEBLACKWHITE, &reference);
+        const double scale =
+            given && format_.type != SampleType::Float ? 255.0 / ((uint64_t{1} << bits) - 1) : 1.0;
+        for (int i = 0; i < 3; ++i)
+            luma_[i] = luma && luma[i] > 0 ? luma[i] : (i == 0 ? 0.299 : i == 1 ? 0.587 : 0.114);
+        for (int i = 0; i < 6; ++i)
+            reference_[i] = reference ? reference[i] * scale : (i == 0 ? 0 : i == 2 || i == 4 ? 128 : 255);
+    }
+
+    void YCbCrToRgb(unsigned y, unsigned cb, unsigned cr, unsigned& r, unsigned& g, unsigned& b) const {
+        auto code = [&](unsigned v, int i, double range) {
+            const double span = reference_[2 * i + 1] - reference_[2 * i];
+            return (v - reference_[2 * i]) * range / (span != 0 ? span : 1);
+        };
+        const double Y = code(y, 0, 255), Cb = code(cb, 1, 127), Cr = code(cr, 2, 127);
+        const double R = Cr * (2 - 2 * luma_[0]) + Y, B = Cb * (2 - 2 * luma_[2]) + Y;
+        const double G = (Y - luma_[2] * B - luma_[0] * R) / luma_[1];
+        auto clamp = [](double v) { return static_cast<unsigned>(std::clamp(std::lround(v), 0L, 255L)); };
+        r = clamp(R), g = clamp(G), b = clamp(B);
     }
 
     // L*a*b* is relative to a white. It is shown relative to the display's own (D65), whatever white the
@@ -335,6 +375,9 @@ class TiffDecoder final : public Decoder {
             }
             case Colour::Rgb:
                 r = chan[0][x], g = chan[1][x], b = chan[2][x];
+                break;
+            case Colour::YCbCr:
+                YCbCrToRgb(chan[0][x], chan[1][x], chan[2][x], r, g, b);
                 break;
             case Colour::Cmyk: {
                 const unsigned k = 255u - chan[3][x];
@@ -477,7 +520,8 @@ class TiffDecoder final : public Decoder {
         const int w = out.Width(), h = out.Height();
         char message[1024];
         TIFFRGBAImage image{};
-        if (!TIFFRGBAImageBegin(&image, tif_, 1, message)) return Status::Corrupt;
+        // It reads no pixels yet: what it refuses is a layout it has no routine for.
+        if (!TIFFRGBAImageBegin(&image, tif_, 1, message)) return Status::TiffLayout;
         struct End {
             TIFFRGBAImage* image;
             ~End() { TIFFRGBAImageEnd(image); }
@@ -528,6 +572,7 @@ class TiffDecoder final : public Decoder {
     std::vector<SampleReducer> reducers_;
     std::vector<Rgb> colourMap_;
     std::unique_ptr<TIFFCIELabToRGB> lab_;
+    double luma_[3] = {}, reference_[6] = {};
     size_t segment_ = 0;
     std::vector<uint8_t> scratch_;
     std::vector<uint32_t> indices_;
