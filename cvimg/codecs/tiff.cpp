@@ -114,23 +114,13 @@ class TiffDecoder final : public Decoder {
         const bool big =
             f.size >= 4 && (std::memcmp(f.data, "II+\0", 4) == 0 || std::memcmp(f.data, "MM\0+", 4) == 0);
         if (!classic && !big) return Status::NotThisType;
-        struct Options {
-            TIFFOpenOptions* o = TIFFOpenOptionsAlloc();
-            ~Options() { TIFFOpenOptionsFree(o); }
-        } options;
-        if (!options.o) return Status::OutOfMemory;
-        TIFFOpenOptionsSetMaxSingleMemAlloc(options.o, kMaxBuffer);
-        TIFFOpenOptionsSetErrorHandlerExtR(options.o, OnError, nullptr);
-        TIFFOpenOptionsSetWarningHandlerExtR(options.o, OnWarning, &cutShort_);
-        // Mapped: the file is in memory already, and libtiff reads uncompressed strips best that way.
-        tif_ = TIFFClientOpenExt("picture", "r", &source_, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
-                                 MapProc, UnmapProc, options.o);
-        if (!tif_ || cutShort_) return Status::Corrupt;
+        if (Status s = Open(); Failed(s)) return s;
         uint32_t w = 0, h = 0;
         uint16_t compression = COMPRESSION_NONE;
         TIFFGetField(tif_, TIFFTAG_IMAGEWIDTH, &w);
         TIFFGetField(tif_, TIFFTAG_IMAGELENGTH, &h);
         TIFFGetFieldDefaulted(tif_, TIFFTAG_COMPRESSION, &compression);
+        jbig_ = compression == COMPRESSION_JBIG;
         if (Status s = CheckPictureSize(w, h); Failed(s)) return s;
         if (!TIFFIsCODECConfigured(compression)) return Status::TiffCompression;
         width_ = static_cast<int>(w);
@@ -146,6 +136,38 @@ class TiffDecoder final : public Decoder {
     }
 
   private:
+    Status Open() {
+        struct Options {
+            TIFFOpenOptions* o = TIFFOpenOptionsAlloc();
+            ~Options() { TIFFOpenOptionsFree(o); }
+        } options;
+        if (!options.o) return Status::OutOfMemory;
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options.o, kMaxBuffer);
+        TIFFOpenOptionsSetErrorHandlerExtR(options.o, OnError, nullptr);
+        TIFFOpenOptionsSetWarningHandlerExtR(options.o, OnWarning, &cutShort_);
+        // Mapped: the file is in memory already, and libtiff reads uncompressed strips best that way. (The
+        // codecs that write into what they decode, JBIG's, have libtiff copy it instead.)
+        tif_ = TIFFClientOpenExt("picture", "r", &source_, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc,
+                                 MapProc, UnmapProc, options.o);
+        return !tif_ || cutShort_ ? Status::Corrupt : Status::Ok;
+    }
+
+    // JBIG-KIT allocates what a strip's own header asks for and aborts the process when it cannot have
+    // it: that header must ask for no more than the strip holds. libtiff keeps the stream's bits in the
+    // reverse order of the file's fill order (so the common order has them reversed).
+    bool JbigStripOk(uint32_t strip, uint32_t rows) const {
+        const uint64_t at = TIFFGetStrileOffset(tif_, strip), size = TIFFGetStrileByteCount(tif_, strip);
+        const Bytes& f = source_.file;
+        if (size < 20 || at > f.size || f.size - at < 20) return false;
+        uint8_t bih[20];
+        std::memcpy(bih, f.data + at, sizeof bih);
+        uint16_t fillOrder = FILLORDER_MSB2LSB;
+        TIFFGetFieldDefaulted(tif_, TIFFTAG_FILLORDER, &fillOrder);
+        if (fillOrder == FILLORDER_MSB2LSB) TIFFReverseBits(bih, sizeof bih);
+        const uint32_t xd = Be32(bih + 4), yd = Be32(bih + 8);
+        return bih[2] == 1 && xd >= 1 && xd <= static_cast<uint32_t>(width_) && yd >= 1 && yd <= rows;
+    }
+
     // Decides who unpacks the samples, and how they become colours.
     Status Plan(uint16_t compression) {
         uint16_t photometric = 0, planar = PLANARCONFIG_CONTIG;
@@ -452,7 +474,7 @@ class TiffDecoder final : public Decoder {
         std::vector<std::unique_ptr<uint8_t[]>> buffers;
         const int planes = planar_ ? UsedSamples() : 1;
         std::vector<const uint8_t*> rows(static_cast<size_t>(planes));
-        if (!planar_ && stripBytes > kLargeStrip) {
+        if (!planar_ && stripBytes > kLargeStrip && !jbig_) { // (JBIG decodes whole strips only)
             if (!Allocate(buffers, rowBytes)) return Status::OutOfMemory;
             rows[0] = buffers[0].get();
             for (int y = 0; y < height_; ++y) {
@@ -468,6 +490,7 @@ class TiffDecoder final : public Decoder {
             const tmsize_t want = static_cast<tmsize_t>(count) * rowBytes;
             for (int p = 0; p < planes; ++p) {
                 const uint32_t strip = TIFFComputeStrip(tif_, top, PlaneOf(p));
+                if (jbig_ && !JbigStripOk(strip, count)) return Status::Corrupt;
                 if (TIFFReadEncodedStrip(tif_, strip, buffers[static_cast<size_t>(p)].get(), want) < want ||
                     cutShort_)
                     return Status::Corrupt;
@@ -562,6 +585,7 @@ class TiffDecoder final : public Decoder {
     Source source_;
     TIFF* tif_ = nullptr;
     bool cutShort_ = false; // libtiff met the end of the file
+    bool jbig_ = false;
     int width_ = 0, height_ = 0;
     bool byLibtiff_ = false; // libtiff's RGBA reader unpacks the samples
     // Our own unpacking.

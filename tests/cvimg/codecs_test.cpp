@@ -46,6 +46,17 @@ TEST(CodecReaders, EveryFixtureDecodesToItsColours) {
     }
 }
 
+// The module decodes from a read-only view of the file: no library may write into it.
+TEST(CodecReaders, TheFileIsNeverWritten) {
+    for (const Fixture& f : test::LoadManifest()) {
+        if (!IsCodec(f)) continue;
+        const std::string original = test::ReadAll(test::FixtureDir() + "/" + f.file);
+        std::string bytes = original;
+        ASSERT_EQ(Decode(CodecReader(f.reader, View(bytes)), 24, false).status, Status::Ok) << f.file;
+        EXPECT_TRUE(bytes == original) << f.file;
+    }
+}
+
 TEST(CodecReaders, CutFilesFailWithoutTouchingMemoryOutsideTheirBuffers) {
     for (const Fixture& f : test::LoadManifest()) {
         if (!IsCodec(f)) continue;
