@@ -145,6 +145,9 @@ void SampleReducer::Reduce(const uint8_t* row, size_t first, size_t step, size_t
     } else if (table_ && bits == 8) {
         for (size_t i = 0, s = first; i < count; ++i, s += step)
             out[i] = table_[row[s]];
+    } else if (table_ && bits == 16) {
+        for (size_t i = 0, s = first; i < count; ++i, s += step)
+            out[i] = table_[Native<uint16_t>(row + 2 * s)];
     } else if (table_) {
         for (size_t i = 0, s = first; i < count; ++i, s += step)
             out[i] = table_[RawAt(row, bits, s)];

@@ -269,6 +269,8 @@ class TiffDecoder final : public Decoder {
             premultiplied_ = true;
         }
         MakeReducers(photometric == PHOTOMETRIC_CIELAB);
+        plain8_ = (colour_ == Colour::Rgb || colour_ == Colour::Grey) && bits == 8 &&
+                  format_.type == SampleType::Unsigned && alpha_ < 0 && !planar_;
         return Status::Ok;
     }
 
@@ -368,6 +370,19 @@ class TiffDecoder final : public Decoder {
     // (colour channels, then alpha), or the one row of all samples (contiguous). Writes blue-green-red
     // triples `step` apart.
     void ConvertRow(const uint8_t* const* rows, size_t count, uint8_t* dst, ptrdiff_t step) {
+        if (plain8_) {
+            // The common case, contiguous 8-bit grey or RGB, straight across.
+            const uint8_t* src = rows[0];
+            const size_t spp = static_cast<size_t>(samplesPerPixel_);
+            if (colour_ == Colour::Rgb) {
+                for (size_t x = 0; x < count; ++x, src += spp, dst += step)
+                    dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+            } else {
+                for (size_t x = 0; x < count; ++x, src += spp, dst += step)
+                    dst[0] = dst[1] = dst[2] = src[0];
+            }
+            return;
+        }
         const int used = UsedSamples();
         uint8_t* chan[5];
         for (int c = 0; c < used; ++c) {
@@ -381,52 +396,63 @@ class TiffDecoder final : public Decoder {
             else
                 reducers_[static_cast<size_t>(c)].Reduce(row, first, stride, count, chan[c]);
         }
-        for (size_t x = 0; x < count; ++x, dst += step) {
-            unsigned r, g, b;
-            switch (colour_) {
-            case Colour::Grey:
-                r = g = b = chan[0][x];
-                break;
-            case Colour::GreyInverted:
-                r = g = b = 255u - chan[0][x];
-                break;
-            case Colour::Palette: {
+        uint8_t* out = dst;
+        auto put = [&](unsigned r, unsigned g, unsigned b) {
+            out[0] = static_cast<uint8_t>(b), out[1] = static_cast<uint8_t>(g),
+            out[2] = static_cast<uint8_t>(r);
+            out += step;
+        };
+        switch (colour_) {
+        case Colour::Grey:
+            for (size_t x = 0; x < count; ++x)
+                put(chan[0][x], chan[0][x], chan[0][x]);
+            break;
+        case Colour::GreyInverted:
+            for (size_t x = 0; x < count; ++x)
+                put(255u - chan[0][x], 255u - chan[0][x], 255u - chan[0][x]);
+            break;
+        case Colour::Palette:
+            for (size_t x = 0; x < count; ++x) {
                 const Rgb& c = colourMap_[indices_[x]];
-                r = c.r, g = c.g, b = c.b;
-                break;
+                put(c.r, c.g, c.b);
             }
-            case Colour::Rgb:
-                r = chan[0][x], g = chan[1][x], b = chan[2][x];
-                break;
-            case Colour::YCbCr:
+            break;
+        case Colour::Rgb:
+            for (size_t x = 0; x < count; ++x)
+                put(chan[0][x], chan[1][x], chan[2][x]);
+            break;
+        case Colour::YCbCr:
+            for (size_t x = 0; x < count; ++x) {
+                unsigned r, g, b;
                 YCbCrToRgb(chan[0][x], chan[1][x], chan[2][x], r, g, b);
-                break;
-            case Colour::Cmyk: {
-                const unsigned k = 255u - chan[3][x];
-                r = ((255u - chan[0][x]) * k + 127) / 255;
-                g = ((255u - chan[1][x]) * k + 127) / 255;
-                b = ((255u - chan[2][x]) * k + 127) / 255;
-                break;
+                put(r, g, b);
             }
-            default: {
+            break;
+        case Colour::Cmyk:
+            for (size_t x = 0; x < count; ++x) {
+                const unsigned k = 255u - chan[3][x];
+                put(((255u - chan[0][x]) * k + 127) / 255, ((255u - chan[1][x]) * k + 127) / 255,
+                    ((255u - chan[2][x]) * k + 127) / 255);
+            }
+            break;
+        case Colour::Lab:
+            for (size_t x = 0; x < count; ++x) {
                 float X, Y, Z;
-                uint32_t lr, lg, lb;
+                uint32_t r, g, b;
                 TIFFCIELabToXYZ(lab_.get(), chan[0][x], static_cast<int8_t>(chan[1][x]),
                                 static_cast<int8_t>(chan[2][x]), &X, &Y, &Z);
-                TIFFXYZToRGB(lab_.get(), X, Y, Z, &lr, &lg, &lb);
-                r = lr, g = lg, b = lb;
-                break;
+                TIFFXYZToRGB(lab_.get(), X, Y, Z, &r, &g, &b);
+                put(r, g, b);
             }
-            }
-            if (alpha_ >= 0) {
-                const unsigned a = chan[channels_][x];
-                r = Blend(r, a, kBackground.r, premultiplied_);
-                g = Blend(g, a, kBackground.g, premultiplied_);
-                b = Blend(b, a, kBackground.b, premultiplied_);
-            }
-            dst[0] = static_cast<uint8_t>(b);
-            dst[1] = static_cast<uint8_t>(g);
-            dst[2] = static_cast<uint8_t>(r);
+            break;
+        }
+        if (alpha_ < 0) return;
+        out = dst;
+        for (size_t x = 0; x < count; ++x, out += step) {
+            const unsigned a = chan[channels_][x];
+            out[0] = Blend(out[0], a, kBackground.b, premultiplied_);
+            out[1] = Blend(out[1], a, kBackground.g, premultiplied_);
+            out[2] = Blend(out[2], a, kBackground.r, premultiplied_);
         }
     }
 
@@ -593,6 +619,7 @@ class TiffDecoder final : public Decoder {
     Colour colour_ = Colour::Grey;
     int channels_ = 1, samplesPerPixel_ = 1, alpha_ = -1;
     bool planar_ = false, premultiplied_ = false;
+    bool plain8_ = false; // contiguous 8-bit grey or RGB without alpha
     std::vector<SampleReducer> reducers_;
     std::vector<Rgb> colourMap_;
     std::unique_ptr<TIFFCIELabToRGB> lab_;
