@@ -322,7 +322,9 @@ class TiffDecoder final : public Decoder {
         const double Y = code(y, 0, 255), Cb = code(cb, 1, 127), Cr = code(cr, 2, 127);
         const double R = Cr * (2 - 2 * luma_[0]) + Y, B = Cb * (2 - 2 * luma_[2]) + Y;
         const double G = (Y - luma_[2] * B - luma_[0] * R) / luma_[1];
-        auto clamp = [](double v) { return static_cast<unsigned>(std::clamp(std::lround(v), 0L, 255L)); };
+        auto clamp = [](double v) {
+            return !(v > 0) ? 0u : v >= 255 ? 255u : static_cast<unsigned>(std::lround(v));
+        };
         r = clamp(R), g = clamp(G), b = clamp(B);
     }
 
