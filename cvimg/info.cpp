@@ -4,6 +4,7 @@
 #include "cvimg/pcx.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -153,6 +154,9 @@ Status GifInfo(Bytes f, PictureInfo& info) {
             ++frames;
             i += 9 + ((d[8] & 0x80) ? 3u * (2u << (d[8] & 7)) : 0);
             if (i >= f.size) break;
+            // Without any colour table the indices are as wide as the LZW minimum code size says (the
+            // decoder shows them as a grey ramp of that range).
+            if (frames == 1 && !bits) bits = std::clamp<int>(f.data[i], 1, 8);
             ++i; // LZW minimum code size
             if (!skipSubBlocks()) break;
         } else {
@@ -172,64 +176,122 @@ Status GifInfo(Bytes f, PictureInfo& info) {
     return Status::Ok;
 }
 
-// TIFF: the first directory's tags, and the number of directories (pages) in the chain.
+// The compression text of a TIFF compression number.
+const char* TiffCompressionText(uint32_t compression) {
+    switch (compression) {
+    case 1:
+        return "None";
+    case 2:
+        return "CCITT RLE";
+    case 3:
+        return "CCITT G3";
+    case 4:
+        return "CCITT G4";
+    case 5:
+        return "LZW";
+    case 6:
+        return "Old JPEG";
+    case 7:
+        return "JPEG";
+    case 8:
+    case 32946:
+        return "Deflate";
+    case 32766:
+        return "NeXT";
+    case 32771:
+        return "CCITT RLE Word";
+    case 32773:
+        return "PackBits";
+    case 32809:
+        return "ThunderScan";
+    case 32909:
+        return "PixarLog";
+    case 34661:
+        return "JBIG";
+    case 34676:
+    case 34677:
+        return "SGI LogLuv";
+    case 34887:
+        return "LERC";
+    case 34925:
+        return "LZMA";
+    case 50000:
+        return "Zstandard";
+    case 50001:
+        return "WebP";
+    default:
+        return nullptr;
+    }
+}
+
+// TIFF and BigTIFF: the first directory's tags, and the number of directories (pages) in the chain.
+// BigTIFF has 64-bit offsets and counts and 20-byte entries where classic TIFF has 32 bits and 12.
 Status TiffInfo(Bytes f, PictureInfo& info) {
     if (f.size < 8) return Status::Corrupt;
     const bool le = f.data[0] == 'I';
-    auto u16 = [&](size_t o) { return le ? Le16(f.data + o) : Be16(f.data + o); };
-    auto u32 = [&](size_t o) { return le ? Le32(f.data + o) : Be32(f.data + o); };
-    if (u16(2) != 42) return Status::NotThisType; // BigTIFF (43) is not read
-    uint64_t ifd = u32(4);
+    auto u16 = [&](uint64_t o) { return le ? Le16(f.data + o) : Be16(f.data + o); };
+    auto u32 = [&](uint64_t o) { return le ? Le32(f.data + o) : Be32(f.data + o); };
+    auto u64 = [&](uint64_t o) {
+        return le ? static_cast<uint64_t>(Le32(f.data + o + 4)) << 32 | Le32(f.data + o)
+                  : static_cast<uint64_t>(Be32(f.data + o)) << 32 | Be32(f.data + o + 4);
+    };
+    const uint16_t version = u16(2);
+    if (version != 42 && version != 43) return Status::NotThisType;
+    const bool big = version == 43;
+    // BigTIFF's header names its offsets' size (8) and a reserved 0.
+    if (big && (f.size < 16 || u16(4) != 8 || u16(6) != 0)) return Status::Corrupt;
+    const uint64_t countSize = big ? 8 : 2, entrySize = big ? 20 : 12, offsetSize = big ? 8 : 4;
+    auto offset = [&](uint64_t o) { return big ? u64(o) : u32(o); };
+    // Whether n bytes from o lie in the file, without overflow.
+    auto within = [&](uint64_t o, uint64_t n) { return o <= f.size && n <= f.size - o; };
+
+    uint64_t ifd = offset(big ? 8 : 4);
     std::set<uint64_t> seen;
     int pages = 0;
-    uint32_t width = 0, height = 0, compression = 1, samples = 1, bps = 1;
+    uint64_t width = 0, height = 0, compression = 1, samples = 1, bps = 1;
     while (ifd != 0 && pages < 32767) {
-        if (ifd + 2 > f.size || !seen.insert(ifd).second) break;
-        const size_t count = u16(static_cast<size_t>(ifd));
-        const size_t start = static_cast<size_t>(ifd) + 2;
-        if (start + count * 12 + 4 > f.size) {
+        if (!within(ifd, countSize) || !seen.insert(ifd).second) break;
+        const uint64_t count = big ? u64(ifd) : u16(ifd);
+        const uint64_t start = ifd + countSize;
+        if (count > (f.size - start) / entrySize || !within(start + count * entrySize, offsetSize)) {
             if (pages == 0) return Status::Corrupt;
             break;
         }
         if (pages == 0) {
-            for (size_t k = 0; k < count; ++k) {
-                const size_t e = start + k * 12;
+            for (uint64_t k = 0; k < count; ++k) {
+                const uint64_t e = start + k * entrySize;
                 const uint16_t tag = u16(e), type = u16(e + 2);
-                const uint32_t n = u32(e + 4);
-                // SHORT or LONG values; a value that does not fit the entry lives at an offset.
-                auto value = [&](size_t index) -> uint32_t {
-                    const size_t size = type == 3 ? 2 : 4;
-                    size_t at = e + 8;
-                    if (static_cast<uint64_t>(size) * n > 4) {
-                        at = u32(e + 8);
-                        if (at + size * (index + 1) > f.size) return 0;
-                    }
-                    at += size * index;
-                    return type == 3 ? u16(at) : u32(at);
-                };
-                if (type != 3 && type != 4) continue;
-                if (n == 0) continue;
+                const uint64_t n = big ? u64(e + 4) : u32(e + 4);
+                const uint64_t field = e + (big ? 12 : 8);
+                // SHORT, LONG or LONG8 values; values that do not fit the entry live at an offset.
+                const uint64_t size = type == 3 ? 2 : type == 4 ? 4 : type == 16 ? 8 : 0;
+                if (size == 0 || n == 0) continue;
+                const uint64_t at = n > offsetSize / size ? offset(field) : field;
+                const uint64_t value = !within(at, size) ? 0
+                                       : size == 2       ? u16(at)
+                                       : size == 4       ? u32(at)
+                                                         : u64(at);
                 switch (tag) {
                 case 256:
-                    width = value(0);
+                    width = value;
                     break;
                 case 257:
-                    height = value(0);
+                    height = value;
                     break;
                 case 258:
-                    bps = value(0);
+                    bps = value;
                     break;
                 case 259:
-                    compression = value(0);
+                    compression = value;
                     break;
                 case 277:
-                    samples = value(0);
+                    samples = value;
                     break;
                 }
             }
         }
         ++pages;
-        ifd = u32(start + count * 12);
+        ifd = offset(start + count * entrySize);
     }
     if (pages == 0) return Status::Corrupt;
     if (width == 0 || height == 0 || bps == 0 || bps > 64 || samples == 0 || samples > 16)
@@ -240,42 +302,12 @@ Status TiffInfo(Bytes f, PictureInfo& info) {
     info.planes = static_cast<int>(samples);
     info.frames = pages;
     SetText(info.type, sizeof info.type, "TIFF");
-    const char* text;
-    char other[26];
-    switch (compression) {
-    case 1:
-        text = "None";
-        break;
-    case 2:
-        text = "CCITT RLE";
-        break;
-    case 3:
-        text = "CCITT G3";
-        break;
-    case 4:
-        text = "CCITT G4";
-        break;
-    case 5:
-        text = "LZW";
-        break;
-    case 6:
-        text = "Old JPEG";
-        break;
-    case 7:
-        text = "JPEG";
-        break;
-    case 8:
-    case 32946:
-        text = "Deflate";
-        break;
-    case 32773:
-        text = "PackBits";
-        break;
-    default:
-        std::snprintf(other, sizeof other, "Compression %u", static_cast<unsigned>(compression));
-        text = other;
-    }
-    SetText(info.compression, sizeof info.compression, text);
+    if (const char* text =
+            TiffCompressionText(static_cast<uint32_t>(std::min<uint64_t>(compression, 0xFFFFFFFF))))
+        SetText(info.compression, sizeof info.compression, text);
+    else
+        std::snprintf(info.compression, sizeof info.compression, "Compression %llu",
+                      static_cast<unsigned long long>(compression));
     return Status::Ok;
 }
 
@@ -316,7 +348,7 @@ bool SniffFormat(Bytes f, int& format) {
         format = static_cast<int>(Format::Png);
     else if (starts("GIF87a", 6) || starts("GIF89a", 6))
         format = static_cast<int>(Format::Gif);
-    else if (starts("II*\0", 4) || starts("MM\0*", 4))
+    else if (starts("II*\0", 4) || starts("MM\0*", 4) || starts("II+\0", 4) || starts("MM\0+", 4))
         format = static_cast<int>(Format::Tiff);
     else if (starts("BM", 2))
         format = static_cast<int>(Format::Bmp);

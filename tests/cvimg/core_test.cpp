@@ -5,6 +5,7 @@
 #include "base/dibstride.h"
 #include "cvimg/info.h"
 #include "cvimg/reduce.h"
+#include "cvimg/samples.h"
 #include "tests/cvimg/fixtures.h"
 #include "tests/cvimg/render.h"
 
@@ -166,6 +167,137 @@ TEST(PictureInfo, TiffPageChainsThatLoopAreCountedOnce) {
     std::memcpy(t.data() + ifd + 2 + 12 * count, &ifd, 4);
     ASSERT_EQ(ReadPictureInfo(View(t), info), Status::Ok);
     EXPECT_EQ(info.frames, 1);
+}
+
+TEST(PictureInfo, BigTiffIsReadLikeClassicTiff) {
+    const std::vector<test::TiffEntry> tags = {
+        {256, 16, {300}}, {257, 3, {200}}, {258, 3, {16, 16, 16}}, {259, 3, {50000}}, {277, 3, {3}}};
+    PictureInfo info;
+    for (bool big : {false, true}) {
+        std::string t = test::MakeTiff(tags, std::string(16, '\0'), big);
+        if (!big)
+            t = test::MakeTiff({{256, 4, {300}}, tags[1], tags[2], tags[3], tags[4]}, std::string(16, '\0'));
+        ASSERT_EQ(ReadPictureInfo(View(t), info), Status::Ok) << big;
+        EXPECT_EQ(info.width, 300);
+        EXPECT_EQ(info.height, 200);
+        EXPECT_EQ(info.bits * info.planes, 48);
+        EXPECT_STREQ(info.compression, "Zstandard");
+        EXPECT_EQ(info.frames, 1);
+    }
+    std::string big = test::MakeTiff(tags, std::string(16, '\0'), true);
+    // A directory that links back to itself counts once.
+    uint64_t ifd;
+    std::memcpy(&ifd, big.data() + 8, 8);
+    std::memcpy(big.data() + big.size() - 8, &ifd, 8);
+    ASSERT_EQ(ReadPictureInfo(View(big), info), Status::Ok);
+    EXPECT_EQ(info.frames, 1);
+    // 64-bit sizes and counts beyond anything.
+    EXPECT_EQ(ReadPictureInfo(View(test::MakeTiff({{256, 16, {1ull << 40}}, tags[1]}, "", true)), info),
+              Status::TooLarge);
+    std::string count = big;
+    std::memset(count.data() + ifd + 5, 0x7F, 3); // an entry count of about 2^63
+    EXPECT_EQ(ReadPictureInfo(View(count), info), Status::Corrupt);
+    std::string offsets = big;
+    offsets[4] = 4; // BigTIFF's offsets are 8 bytes
+    EXPECT_EQ(ReadPictureInfo(View(offsets), info), Status::Corrupt);
+}
+
+// Packs samples as libtiff hands rows over: 8, 16, 24 and 32 bits little-endian (the machine's order here),
+// other depths high bit first.
+std::string PackSamples(const std::vector<uint32_t>& values, int bits) {
+    std::string out;
+    if (bits % 8 == 0) {
+        for (uint32_t v : values)
+            for (int k = 0; k < bits / 8; ++k)
+                out += static_cast<char>((v >> (8 * k)) & 255);
+        return out;
+    }
+    uint64_t acc = 0;
+    int n = 0;
+    for (uint32_t v : values) {
+        for (int b = bits - 1; b >= 0; --b) {
+            acc = acc << 1 | ((v >> b) & 1);
+            if (++n == 8) out += static_cast<char>(acc), acc = 0, n = 0;
+        }
+    }
+    if (n) out += static_cast<char>(acc << (8 - n));
+    return out;
+}
+
+TEST(SampleReduction, EveryIntegerDepthScalesItsWholeRangeFromAnySample) {
+    std::mt19937 random(5);
+    for (int bits = 1; bits <= 32; ++bits) {
+        SCOPED_TRACE(bits);
+        const uint64_t top = (uint64_t{1} << bits) - 1;
+        std::vector<uint32_t> v;
+        for (int i = 0; i < 3 * 41; ++i)
+            v.push_back(static_cast<uint32_t>(random() & top));
+        v[1] = 0, v[4] = static_cast<uint32_t>(top);
+        const std::string row = PackSamples(v, bits);
+        // The middle one of every three samples, as the green of contiguous RGB.
+        const SampleReducer reducer({SampleType::Unsigned, bits}, SampleMeaning::Level);
+        uint8_t out[41];
+        reducer.Reduce(reinterpret_cast<const uint8_t*>(row.data()), 1, 3, 41, out);
+        EXPECT_EQ(out[0], 0);
+        EXPECT_EQ(out[1], 255);
+        for (int i = 0; i < 41; ++i)
+            ASSERT_EQ(out[i], std::lround(v[1 + 3 * i] * 255.0 / static_cast<double>(top))) << i;
+        uint32_t raw[41];
+        SampleReducer::Raw(reinterpret_cast<const uint8_t*>(row.data()), bits, 2, 3, 41, raw);
+        for (int i = 0; i < 41; ++i)
+            ASSERT_EQ(raw[i], v[2 + 3 * i]) << i;
+    }
+}
+
+TEST(SampleReduction, SignedSamplesAndColourDifferences) {
+    auto reduce = [](SampleType type, int bits, SampleMeaning meaning, uint32_t raw) {
+        const std::string row = PackSamples({raw}, bits);
+        uint8_t out;
+        SampleReducer({type, bits}, meaning)
+            .Reduce(reinterpret_cast<const uint8_t*>(row.data()), 0, 1, 1, &out);
+        return static_cast<int>(out);
+    };
+    for (int bits : {8, 12, 16, 32}) {
+        const uint32_t sign = uint32_t{1} << (bits - 1);
+        // Levels from the most negative value up.
+        EXPECT_EQ(reduce(SampleType::Signed, bits, SampleMeaning::Level, sign), 0) << bits;
+        EXPECT_EQ(reduce(SampleType::Signed, bits, SampleMeaning::Level, sign - 1), 255) << bits;
+        EXPECT_EQ(reduce(SampleType::Signed, bits, SampleMeaning::Level, 0), 128) << bits;
+    }
+    // a* and b*: signed at the scale of 8 bits, or centred on half the range.
+    EXPECT_EQ(static_cast<int8_t>(reduce(SampleType::Signed, 8, SampleMeaning::Difference, 0xFB)), -5);
+    EXPECT_EQ(static_cast<int8_t>(reduce(SampleType::Signed, 16, SampleMeaning::Difference, 0x8000)), -128);
+    EXPECT_EQ(static_cast<int8_t>(reduce(SampleType::Signed, 16, SampleMeaning::Difference, 5 * 256)), 5);
+    EXPECT_EQ(static_cast<int8_t>(reduce(SampleType::Unsigned, 8, SampleMeaning::Difference, 128)), 0);
+    EXPECT_EQ(static_cast<int8_t>(reduce(SampleType::Unsigned, 8, SampleMeaning::Difference, 255)), 127);
+    EXPECT_EQ(static_cast<int8_t>(reduce(SampleType::Unsigned, 16, SampleMeaning::Difference, 0)), -128);
+}
+
+TEST(SampleReduction, FloatingPointOfEveryWidthOverItsRange) {
+    EXPECT_EQ(HalfToFloat(0x3C00), 1.0F);
+    EXPECT_EQ(HalfToFloat(0xC000), -2.0F);
+    EXPECT_EQ(HalfToFloat(0x0001), std::ldexp(1.0F, -24)); // the smallest subnormal
+    EXPECT_TRUE(std::isinf(HalfToFloat(0x7C00)));
+    EXPECT_TRUE(std::isnan(HalfToFloat(0x7E00)));
+    EXPECT_EQ(Float24ToFloat(0x400000), 1.0F);
+    EXPECT_EQ(Float24ToFloat(0x3F0000), 0.5F);
+    EXPECT_EQ(Float24ToFloat(0xC10000), -2.0F);
+    EXPECT_EQ(Float24ToFloat(0x408000), 1.5F);
+    EXPECT_EQ(Float24ToFloat(0x000001), std::ldexp(1.0F, -79));
+    // 0 to 1 by default, clamped; not-a-number shows as the lowest level.
+    const uint16_t halves[] = {0x3C00, 0x3800, 0xBC00, 0x7E00, 0x7C00, 0x4000};
+    uint8_t out[6];
+    SampleReducer({SampleType::Float, 16}, SampleMeaning::Level)
+        .Reduce(reinterpret_cast<const uint8_t*>(halves), 0, 1, 6, out);
+    EXPECT_EQ(std::vector<int>(out, out + 6), (std::vector<int>{255, 128, 0, 0, 255, 255}));
+    const double doubles[] = {250, -100, 1000, 725};
+    SampleReducer({SampleType::Float, 64}, SampleMeaning::Level, -100, 1000)
+        .Reduce(reinterpret_cast<const uint8_t*>(doubles), 0, 1, 4, out);
+    EXPECT_EQ(std::vector<int>(out, out + 4), (std::vector<int>{81, 0, 255, 191}));
+    const uint8_t fp24[] = {0x00, 0x00, 0x3F, 0x00, 0x00, 0x40}; // 0.5 and 1.0, little-endian
+    SampleReducer({SampleType::Float, 24}, SampleMeaning::Level).Reduce(fp24, 0, 1, 2, out);
+    EXPECT_EQ(out[0], 128);
+    EXPECT_EQ(out[1], 255);
 }
 
 // Our own readers: every BMP and PCX fixture at every depth code.

@@ -25,7 +25,8 @@ using cvimg::test::Luma;
 
 // Result codes of the module (its string table has one message each).
 constexpr int16_t kMissingFile = -1, kUnreadableFile = -2, kNotThisType = -3, kCorrupt = -4, kTooLarge = -5,
-                  kBadDepth = -7, kUnknownType = -8, kBadArgument = -9, kBmpCompression = -23;
+                  kBadDepth = -7, kUnknownType = -8, kBadArgument = -9, kBmpCompression = -23,
+                  kTiffLayout = -26;
 const int16_t kAllCodes[] = {-1, -2, -3, -4, -5, -6, -7, -8, -9, -20, -21, -22, -23, -24, -25, -26, -27, -28};
 
 const Color kVga[16] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
@@ -523,15 +524,10 @@ std::string Jpeg(uint16_t w, uint16_t h) {
     return std::string("\xFF\xD8\xFF\xC0\0\x11\x08", 7) + char(h >> 8) + char(h & 255) + char(w >> 8) +
            char(w & 255) + std::string("\x03\x01\x22\0\x02\x11\x01\x03\x11\x01\xFF\xD9", 12);
 }
-std::string Tiff(uint32_t w, uint32_t h) {
-    auto entry = [](uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
-        return std::string(reinterpret_cast<const char*>(&tag), 2) +
-               std::string(reinterpret_cast<const char*>(&type), 2) + Le32(count) + Le32(value);
-    };
-    std::string ifd = std::string("\x06\0", 2) + entry(256, 4, 1, w) + entry(257, 4, 1, h) +
-                      entry(258, 3, 1, 8) + entry(262, 3, 1, 1) + entry(273, 4, 1, 8) + entry(279, 4, 1, 16) +
-                      Le32(0);
-    return std::string("II*\0", 4) + Le32(24) + std::string(16, '\x40') + ifd;
+std::string Tiff(uint64_t w, uint64_t h, bool big = false, uint16_t photometric = 1) {
+    const uint16_t size = big ? 16 : 4; // LONG8 or LONG
+    return cvimg::test::MakeTiff({{256, size, {w}}, {257, size, {h}}, {258, 3, {8}}, {262, 3, {photometric}}},
+                                 std::string(16, '\x40'), big);
 }
 
 TEST(Cvimg32Broken, ZeroNegativeAndHugeSizesAreRefusedWithTheirMessage) {
@@ -560,6 +556,11 @@ TEST(Cvimg32Broken, ZeroNegativeAndHugeSizesAreRefusedWithTheirMessage) {
         {"TIFF", Tiff(0, 10), kCorrupt},
         {"TIFF", Tiff(40000, 10), kTooLarge},
         {"TIFF", Tiff(0xFFFFFFFFu, 0xFFFFFFFFu), kTooLarge},
+        {"TIFF", Tiff(0, 10, true), kCorrupt},
+        {"TIFF", Tiff(40000, 10, true), kTooLarge},
+        {"TIFF", Tiff(1ull << 40, 1ull << 40, true), kTooLarge},
+        {"TIFF", Tiff(4, 4, false, 2), kTiffLayout},    // RGB of one sample
+        {"TIFF", Tiff(4, 4, true, 32803), kTiffLayout}, // a colour filter array
     };
     test::TempFolder dir;
     int k = 0;
