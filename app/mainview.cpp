@@ -14,6 +14,34 @@ namespace corv {
 
 using namespace ui;
 
+namespace {
+
+// The main window as the full-screen view sees it.
+class MainFormViewHost : public FullViewHost {
+  public:
+    explicit MainFormViewHost(TMainForm& form) : form_(form) {}
+    FileListBox& FileList() override { return *form_.FLB; }
+    const std::string& CurrentFile() const override { return form_.CurrentFile; }
+    bool IsPictureFile(const std::string& fileName) const override { return corv::IsPictureFile(fileName); }
+    void LoadPicture(const std::string& fileName) override { form_.LoadPicture(fileName); }
+    void FullViewClosed() override { form_.FullViewClosed(); }
+
+  private:
+    TMainForm& form_;
+};
+
+// Written on the full-screen view, where no box may cover the screen.
+void WriteFailureOnFullView(const std::string& fileName) {
+    if (FullViewForm)
+        FullViewForm->WriteLine("\"" + ExtractFileName(fileName) + "\" is not a valid graphic image !");
+}
+
+} // namespace
+
+void ConnectFullView(TMainForm& form, TFullViewForm& view) {
+    view.SetHost(std::make_unique<MainFormViewHost>(form));
+}
+
 void TMainForm::LoadPicture(const std::string& fileName) {
     if (fileName == CurrentFile) return;
     CurrentFile = fileName;
@@ -34,33 +62,39 @@ void TMainForm::LoadPicture(const std::string& fileName) {
         LabelImageinfo->SetCaption("Imageinfo:  N/A");
         if (raised && !FullViewActive)
             BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Not a valid graphic image", "Error");
-        if (FullViewForm)
-            FullViewForm->WriteLine("\"" + ExtractFileName(fileName) + "\" is not a valid graphic image !");
+        WriteFailureOnFullView(fileName);
         return;
     }
 
     Loading = true;
     PMI->SetVisible(false);
     PanelImage->SetCaption("");
-    LabelImageinfo->SetCaption("Imageinfo:  " + std::to_string(PMI->ImageWidth()) + "x" +
-                               std::to_string(PMI->ImageHeight()) + "x" +
-                               ColorCountText(PMI->ImageBits() * PMI->ImagePlanes()) + " - " +
-                               PMI->ImageCompression());
+    LabelImageinfo->SetCaption(
+        "Imageinfo:  " + std::to_string(PMI->ImageWidth()) + "x" + std::to_string(PMI->ImageHeight()) + "x" +
+        ColorCountText(PMI->ImageBits() * PMI->ImagePlanes()) + " - " + PMI->ImageCompression());
     // With the pointer hidden over the full-screen view it stays hidden while loading.
     const bool showCursor = !(FullViewActive && !ShowMouse);
     if (showCursor) App().SetScreenCursor(ScreenCursor::HourGlass);
     Button* const buttons[] = {BtnStretch, ButtonVollbild, BtnCpyClp, BtnThumb, BtnExit};
-    for (Button* button : buttons) button->SetEnabled(false);
+    for (Button* button : buttons)
+        button->SetEnabled(false);
     SetEnabled(false);
     try {
         PMI->SetImageName(fileName);
         App().ProcessMessages();
         ShowPicture(true);
+        // A decode that failed after a good header leaves no bitmap, and in the full-screen view its
+        // box was held back: the view's surface says so instead of staying black without a word.
+        if (FullViewActive && !PMI->Picture().Bitmap()) {
+            if (FullViewForm) FullViewForm->PMI->SetVisible(false);
+            WriteFailureOnFullView(fileName);
+        }
     } catch (...) {
         // A failed decode leaves the picture hidden until the next load; the user saw the reason already.
         Loading = false;
     }
-    for (Button* button : buttons) button->SetEnabled(true);
+    for (Button* button : buttons)
+        button->SetEnabled(true);
     SetEnabled(true);
     if (showCursor) App().SetScreenCursor(ScreenCursor::Default);
 }
@@ -73,7 +107,6 @@ void TMainForm::ShowPicture(bool visible) {
         if (FullViewForm) {
             // Shares the decoded bitmap: no second copy of the pixels.
             FullViewForm->PMI->SetPicture(PMI->Picture());
-            if (FullViewActive) FullViewForm->SizeToScreen();
         }
     } else {
         PMI->SetImageName("");
@@ -81,6 +114,8 @@ void TMainForm::ShowPicture(bool visible) {
         ResetImagePanel();
         BtnCpyClp->SetEnabled(false);
     }
+    // Placed now, before anything is written on it or it paints.
+    if (FullViewForm && FullViewActive) FullViewForm->SizeToScreen();
     PanelImage->SetCaption("Corvane");
     Loading = false;
 }
@@ -92,8 +127,8 @@ void TMainForm::ResetImagePanel() {
 }
 
 void TMainForm::FitImagePanel() {
-    const ImagePanelLayout layout =
-        FitImagePanelLayout(PMI->ImageWidth(), PMI->ImageHeight(), ClientWidth(), ClientHeight(), PMI->Stretch());
+    const ImagePanelLayout layout = FitImagePanelLayout(PMI->ImageWidth(), PMI->ImageHeight(), ClientWidth(),
+                                                        ClientHeight(), PMI->Stretch());
     PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), layout.panelWidth, layout.panelHeight);
     PMI->SetBounds(PMI->Left(), PMI->Top(), layout.viewWidth, layout.viewHeight);
 }
@@ -116,8 +151,8 @@ void TMainForm::BtnCpyClpClick(Control&) {
 
 void TMainForm::BtnThumbClick(Control&) {
     if (ThumbsOpen) return; // the thumbnail window, once it exists, is only brought forward here
-    BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Display the Thumbnails of " + FLB->Directory() + " ?",
-                   "Question");
+    BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO,
+                   "Display the Thumbnails of " + FLB->Directory() + " ?", "Question");
     // The thumbnail window comes with its own work; until then a Yes opens nothing.
 }
 
@@ -125,11 +160,11 @@ void TMainForm::RunWithShell(const std::string& fileName) {
     const unsigned code =
         static_cast<unsigned>(ShellExecuteFile(fileName, "", ExtractDir(fileName), SW_SHOWNORMAL)) & 0xFFFF;
     if (code <= 30 || code == 32)
-        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot execute file ! Maybe not enough memory available.",
-                       "Error");
+        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK,
+                       "Cannot execute file ! Maybe not enough memory available.", "Error");
     else if (code == SE_ERR_NOASSOC)
-        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot execute file ! File-Extension is not associated.",
-                       "Error");
+        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK,
+                       "Cannot execute file ! File-Extension is not associated.", "Error");
 }
 
 } // namespace corv

@@ -32,7 +32,7 @@ class MainViewTest : public ::testing::Test {
         LoadSettings();
         form = std::make_unique<TMainForm>(nullptr);
         fullView = std::make_unique<TFullViewForm>(nullptr);
-        fullView->OnViewClosed = [this] { form->FullViewClosed(); };
+        ConnectFullView(*form, *fullView);
         form->Show();
         Pump();
     }
