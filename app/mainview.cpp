@@ -69,15 +69,15 @@ void TMainForm::LoadPicture(const std::string& fileName) {
     Loading = true;
     PMI->SetVisible(false);
     PanelImage->SetCaption("");
-    LabelImageinfo->SetCaption(
-        "Imageinfo:  " + std::to_string(PMI->ImageWidth()) + "x" + std::to_string(PMI->ImageHeight()) + "x" +
-        ColorCountText(PMI->ImageBits() * PMI->ImagePlanes()) + " - " + PMI->ImageCompression());
+    LabelImageinfo->SetCaption("Imageinfo:  " + std::to_string(PMI->ImageWidth()) + "x" +
+                               std::to_string(PMI->ImageHeight()) + "x" +
+                               ColorCountText(PMI->ImageBits() * PMI->ImagePlanes()) + " - " +
+                               PMI->ImageCompression());
     // With the pointer hidden over the full-screen view it stays hidden while loading.
     const bool showCursor = !(FullViewActive && !ShowMouse);
     if (showCursor) App().SetScreenCursor(ScreenCursor::HourGlass);
     Button* const buttons[] = {BtnStretch, ButtonVollbild, BtnCpyClp, BtnThumb, BtnExit};
-    for (Button* button : buttons)
-        button->SetEnabled(false);
+    for (Button* button : buttons) button->SetEnabled(false);
     SetEnabled(false);
     try {
         PMI->SetImageName(fileName);
@@ -93,8 +93,7 @@ void TMainForm::LoadPicture(const std::string& fileName) {
         // A failed decode leaves the picture hidden until the next load; the user saw the reason already.
         Loading = false;
     }
-    for (Button* button : buttons)
-        button->SetEnabled(true);
+    for (Button* button : buttons) button->SetEnabled(true);
     SetEnabled(true);
     if (showCursor) App().SetScreenCursor(ScreenCursor::Default);
 }
@@ -127,8 +126,8 @@ void TMainForm::ResetImagePanel() {
 }
 
 void TMainForm::FitImagePanel() {
-    const ImagePanelLayout layout = FitImagePanelLayout(PMI->ImageWidth(), PMI->ImageHeight(), ClientWidth(),
-                                                        ClientHeight(), PMI->Stretch());
+    const ImagePanelLayout layout =
+        FitImagePanelLayout(PMI->ImageWidth(), PMI->ImageHeight(), ClientWidth(), ClientHeight(), PMI->Stretch());
     PanelImage->SetBounds(PanelImage->Left(), PanelImage->Top(), layout.panelWidth, layout.panelHeight);
     PMI->SetBounds(PMI->Left(), PMI->Top(), layout.viewWidth, layout.viewHeight);
 }
@@ -151,8 +150,8 @@ void TMainForm::BtnCpyClpClick(Control&) {
 
 void TMainForm::BtnThumbClick(Control&) {
     if (ThumbsOpen) return; // the thumbnail window, once it exists, is only brought forward here
-    BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO,
-                   "Display the Thumbnails of " + FLB->Directory() + " ?", "Question");
+    BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Display the Thumbnails of " + FLB->Directory() + " ?",
+                   "Question");
     // The thumbnail window comes with its own work; until then a Yes opens nothing.
 }
 
@@ -160,11 +159,11 @@ void TMainForm::RunWithShell(const std::string& fileName) {
     const unsigned code =
         static_cast<unsigned>(ShellExecuteFile(fileName, "", ExtractDir(fileName), SW_SHOWNORMAL)) & 0xFFFF;
     if (code <= 30 || code == 32)
-        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK,
-                       "Cannot execute file ! Maybe not enough memory available.", "Error");
+        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot execute file ! Maybe not enough memory available.",
+                       "Error");
     else if (code == SE_ERR_NOASSOC)
-        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK,
-                       "Cannot execute file ! File-Extension is not associated.", "Error");
+        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot execute file ! File-Extension is not associated.",
+                       "Error");
 }
 
 } // namespace corv
