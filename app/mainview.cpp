@@ -99,7 +99,8 @@ void TMainForm::LoadPicture(const std::string& fileName) {
 }
 
 void TMainForm::ShowPicture(bool visible) {
-    PMI->SetVisible(visible);
+    // Under the full-screen view the picture would only be painted unseen: it shows when the view closes.
+    PMI->SetVisible(visible && !FullViewActive);
     if (FullViewForm) FullViewForm->PMI->SetVisible(visible);
     if (visible) {
         FitImagePanel();
@@ -138,6 +139,8 @@ void TMainForm::ButtonVollbildClick(Control&) {
 }
 
 void TMainForm::FullViewClosed() {
+    // The picture held back while the view covered the window (a picture that could not be shown is empty).
+    if (!Loading && !PMI->Picture().Empty()) PMI->SetVisible(true);
     LabelFilename->SetCaption("Filename: " + ExtractFileName(FLB->FileName()));
     FormResize(*this);
 }

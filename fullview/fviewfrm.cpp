@@ -188,7 +188,12 @@ void TFullViewForm::FormKeyDown(Control&, WORD& key, ShiftState shift) {
     }
     // Shift, Ctrl or Alt alone close the view; so does a character that needs Shift on the main keyboard,
     // before the character arrives. The numeric keypad's "+", "-" and "*" need no modifier.
-    if (shift == ssShift || shift == ssCtrl || shift == ssAlt) Close();
+    if (shift == ssShift || shift == ssCtrl || shift == ssAlt) {
+        // Taken here: an Alt press that the system saw would open the main window's system menu when
+        // the key is let go there.
+        key = 0;
+        Close();
+    }
 }
 
 void TFullViewForm::ScrollView(bool vertical, bool towardsEnd, int step) {

@@ -331,6 +331,10 @@ TEST_F(FullViewTest, OnePaintOfTheViewPerPictureAndNoneOfTheCoveredMainPicture) 
         EXPECT_EQ(mainPaints, 0);
     }
     EXPECT_EQ(ScreenPixel(150, 250), kBlue);
+    EXPECT_FALSE(form->PMI->Visible());
+    Type('\r');
+    EXPECT_TRUE(form->PMI->Visible()) << "the main window's picture shows again when the view closes";
+    EXPECT_EQ(form->PMI->Width(), 200);
 }
 
 } // namespace corv
