@@ -46,7 +46,9 @@ void TMainForm::LoadPicture(const std::string& fileName) {
     if (fileName == CurrentFile) return;
     CurrentFile = fileName;
     App().SetTitle("Corvane - [" + UpperCaseAnsi(ExtractFileName(fileName)) + "]");
-    SetCaption(App().Title());
+    // Under the full-screen view the caption is out of sight, and redrawing the frame costs each page
+    // of the view: it is written when the view closes.
+    if (!FullViewActive) SetCaption(App().Title());
 
     // Boxes would cover the full-screen view: there the failure is written on its surface instead.
     PMI->SetQuietErrors(FullViewActive);
@@ -103,7 +105,8 @@ void TMainForm::ShowPicture(bool visible) {
     PMI->SetVisible(visible && !FullViewActive);
     if (FullViewForm) FullViewForm->PMI->SetVisible(visible);
     if (visible) {
-        FitImagePanel();
+        // Laid out when the view closes, if it covers the window now.
+        if (!FullViewActive) FitImagePanel();
         if (FullViewForm) {
             // Shares the decoded bitmap: no second copy of the pixels.
             FullViewForm->PMI->SetPicture(PMI->Picture());
@@ -139,8 +142,13 @@ void TMainForm::ButtonVollbildClick(Control&) {
 }
 
 void TMainForm::FullViewClosed() {
-    // The picture held back while the view covered the window (a picture that could not be shown is empty).
-    if (!Loading && !PMI->Picture().Empty()) PMI->SetVisible(true);
+    // What was held back while the view covered the window: the caption, and the picture with its panel
+    // (a picture that could not be shown is empty).
+    SetCaption(App().Title());
+    if (!Loading && !PMI->Picture().Empty()) {
+        FitImagePanel();
+        PMI->SetVisible(true);
+    }
     LabelFilename->SetCaption("Filename: " + ExtractFileName(FLB->FileName()));
     FormResize(*this);
 }

@@ -62,16 +62,25 @@ void TFullViewForm::FormShow() {
     SizeToScreen();
 }
 
+namespace {
+// Moves a window only when it is not there yet: paging runs this for every picture.
+void Place(Control& control, int left, int top, int width, int height) {
+    const Bounds now = control.Position();
+    if (now.left != left || now.top != top || now.width != width || now.height != height)
+        control.SetBounds(left, top, width, height);
+}
+} // namespace
+
 void TFullViewForm::SizeToScreen() {
     if (PMI->Visible()) {
         // The view holds the main window's picture: its size is the size the main window loaded.
         const ZoomedExtent size = ZoomedSize(ZoomLevel, PMI->Picture().Width(), PMI->Picture().Height());
-        PMI->SetBounds(0, 0, size.width, size.height);
+        Place(*PMI, 0, 0, size.width, size.height);
         PMI->SetStretch(ZoomLevel != 0);
     }
     const int width = std::max(GetSystemMetrics(SM_CXSCREEN), PMI->Width());
     const int height = std::max(GetSystemMetrics(SM_CYSCREEN), PMI->Height());
-    SetBounds(0, 0, width, height);
+    Place(*this, 0, 0, width, height);
 }
 
 void TFullViewForm::ShowSelectedFile() {
