@@ -27,8 +27,7 @@ TFullViewForm::TFullViewForm(Component* owner)
     TPictureView::RegisterKind();
     BuildLayout(*this, FullViewFormDesign(), {});
     PMI = &ControlAs<TPictureView>(*this, "PMI");
-    // The view places itself over the screen (SizeToScreen) before it shows; a maximised window would be
-    // put back at the screen's size by the system on every showing.
+    SetWindowState(WindowState::Maximized);
     OnClick = [this](Control& s) { FormClick(s); };
     OnKeyDown = [this](Control& s, WORD& k, ShiftState sh) { FormKeyDown(s, k, sh); };
     OnKeyPress = [this](Control& s, char& k) { FormKeyPress(s, k); };
@@ -78,9 +77,26 @@ void TFullViewForm::SizeToScreen() {
         Place(*PMI, 0, 0, size.width, size.height);
         PMI->SetStretch(ZoomLevel != 0);
     }
-    const int width = std::max(GetSystemMetrics(SM_CXSCREEN), PMI->Width());
-    const int height = std::max(GetSystemMetrics(SM_CYSCREEN), PMI->Height());
-    Place(*this, 0, 0, width, height);
+    const SIZE size = WindowSize();
+    Place(*this, 0, 0, size.cx, size.cy);
+}
+
+SIZE TFullViewForm::WindowSize() const {
+    return {std::max(GetSystemMetrics(SM_CXSCREEN), PMI->Width()),
+            std::max(GetSystemMetrics(SM_CYSCREEN), PMI->Height())};
+}
+
+LRESULT TFullViewForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETMINMAXINFO) {
+        // Maximised is the view's own size and place: at 0, 0, at least the screen, at most what its
+        // picture needs. Showing it maximised then keeps what SizeToScreen made of it.
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        const SIZE size = WindowSize();
+        info->ptMaxPosition = {0, 0};
+        info->ptMaxSize = info->ptMaxTrackSize = {size.cx, size.cy};
+        return 0;
+    }
+    return Form::WndProc(message, wParam, lParam);
 }
 
 void TFullViewForm::ShowSelectedFile() {
@@ -123,7 +139,11 @@ void TFullViewForm::FormKeyPress(Control&, char& key) {
     FileListBox& list = host_->FileList();
     WalkDone = false;
     LastShown = list.FileName();
-    walking_ = true;
+    struct Walking {
+        bool& flag;
+        explicit Walking(bool& f) : flag(f) { flag = true; }
+        ~Walking() { flag = false; }
+    } walking(walking_);
     switch (key) {
     case '+':
         WalkForward(list);
@@ -150,7 +170,6 @@ void TFullViewForm::FormKeyPress(Control&, char& key) {
         break;
     }
     }
-    walking_ = false;
     // The selection rests on the last picture shown, or returns to where it was.
     list.SetItemIndex(list.IndexOf(ExtractFileName(LastShown)));
 }

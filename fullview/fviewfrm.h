@@ -53,7 +53,12 @@ class TFullViewForm : public ui::Form {
     std::string LastShown;
     int ZoomLevel = 0;
 
+  protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
   private:
+    // The window's size for its picture: at least the screen's.
+    SIZE WindowSize() const;
     // Moves the window by a step along one axis, as far as the screen's edges allow.
     void ScrollView(bool vertical, bool towardsEnd, int step);
     void WalkForward(ui::FileListBox& list);

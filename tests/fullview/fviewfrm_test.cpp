@@ -1,19 +1,9 @@
 // The full-screen view with the real main window, real folders and real pictures under Wine: paging,
 // zoom, moving over the screen, closing, the pointer and the pixels on the screen.
-#include "app/mainfrm.h"
-#include "app/programpaths.h"
-#include "fullview/fviewfrm.h"
 #include "fullview/viewgeometry.h"
 #include "settings/pathtext.h"
-#include "settings/store.h"
+#include "tests/app/mainwindowtest.h"
 #include "tests/support/pictures.h"
-#include "tests/support/winsupport.h"
-#include "tests/ui/uitest.h"
-#include "ui/application.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace corv {
 namespace {
@@ -32,29 +22,11 @@ void TypeKey(WORD key) {
     Pump(100);
 }
 
-class FullViewTest : public ::testing::Test {
+class FullViewTest : public test::MainWindowTest {
   protected:
-    void SetUp() override {
-        GetCurrentDirectoryA(sizeof savedDirectory, savedDirectory);
-        ProgramDir = folder.Path();
-        HelpFileName = ProgramDir + "\\CORV32.HLP";
-        ui::App().SetCmdShow(SW_SHOWNORMAL);
-        test::ForgetQuit();
-        LoadSettings();
-        form = std::make_unique<TMainForm>(nullptr);
-        view = std::make_unique<TFullViewForm>(nullptr);
-        ConnectFullView(*form, *view);
-        form->Show();
-        Pump();
-    }
     void TearDown() override {
-        view.reset();
-        form.reset();
-        FullViewActive = false;
         ShowMouse = false;
-        ui::App().SetScreenCursor(ui::ScreenCursor::Default);
-        test::ForgetQuit();
-        SetCurrentDirectoryA(savedDirectory);
+        MainWindowTest::TearDown();
     }
     void Bmp(const std::string& name, int width, int height, COLORREF color = kBlue) {
         test::WriteFileBytes(folder / name, test::SolidBmpFile(width, height, color));
@@ -63,20 +35,20 @@ class FullViewTest : public ::testing::Test {
     void Open(const std::string& name) {
         GoToPath(*form, folder / name, false);
         form->LoadPicture(folder / name);
-        view->ShowView();
+        fullView->ShowView();
         Pump();
     }
     void Type(char c) {
-        PostMessageA(view->Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
+        PostMessageA(fullView->Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
         Pump();
     }
-    void Key(WORD key) { test::PostKey(view->Handle(), key); }
+    void Key(WORD key) { test::PostKey(fullView->Handle(), key); }
     std::string Selected() const {
         const int index = form->FLB->ItemIndex();
         return index >= 0 ? form->FLB->Item(index) : "(none)";
     }
     std::string Shown() const { return ExtractFileName(form->CurrentFile); }
-    bool Showing() const { return IsWindowVisible(view->Handle()) != FALSE; }
+    bool Showing() const { return IsWindowVisible(fullView->Handle()) != FALSE; }
     COLORREF ScreenPixel(int x, int y) const {
         WindowDc screen(nullptr);
         return GetPixel(screen.Get(), x, y);
@@ -90,12 +62,6 @@ class FullViewTest : public ::testing::Test {
     }
     int ScreenWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
     int ScreenHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
-
-    char savedDirectory[MAX_PATH] = {};
-    test::ScratchKey key{SettingsKey};
-    test::TempFolder folder;
-    std::unique_ptr<TMainForm> form;
-    std::unique_ptr<TFullViewForm> view;
 };
 
 } // namespace
@@ -110,8 +76,8 @@ TEST_F(FullViewTest, PagingPassesOverOtherFilesAndStopsAtBothEnds) {
     Key(VK_ADD); // the numeric keypad's "+"
     EXPECT_EQ(Shown(), "c.gif");
     EXPECT_EQ(Selected(), "c.gif");
-    EXPECT_EQ(view->PMI->Width(), 45);
-    EXPECT_TRUE(view->PMI->Picture().SharesGraphicWith(form->PMI->Picture()));
+    EXPECT_EQ(fullView->PMI->Width(), 45);
+    EXPECT_TRUE(fullView->PMI->Picture().SharesGraphicWith(form->PMI->Picture()));
     Type('+');
     EXPECT_EQ(Shown(), "c.gif") << "no wrap at the end";
     EXPECT_EQ(Selected(), "c.gif");
@@ -165,34 +131,34 @@ TEST_F(FullViewTest, ZoomStepsTheirLimitsAndTheScreensPixels) {
     EXPECT_EQ(ScreenPixel(100, 20), kBlack) << "black elsewhere";
     EXPECT_EQ(ScreenPixel(ScreenWidth() - 1, ScreenHeight() - 1), kBlack);
     Key(VK_RIGHT);
-    EXPECT_EQ(view->Left(), 0) << "a window no larger than the screen does not move";
+    EXPECT_EQ(fullView->Left(), 0) << "a window no larger than the screen does not move";
 
     for (int i = 0; i < 5; ++i)
         Key(VK_F12);
-    EXPECT_EQ(view->ZoomLevel, 4);
-    EXPECT_EQ(view->PMI->Width(), 300);
-    EXPECT_EQ(view->PMI->Height(), 150);
-    EXPECT_EQ(view->PMI->Left(), 0);
-    EXPECT_TRUE(view->PMI->Stretch());
+    EXPECT_EQ(fullView->ZoomLevel, 4);
+    EXPECT_EQ(fullView->PMI->Width(), 300);
+    EXPECT_EQ(fullView->PMI->Height(), 150);
+    EXPECT_EQ(fullView->PMI->Left(), 0);
+    EXPECT_TRUE(fullView->PMI->Stretch());
     EXPECT_EQ(ScreenPixel(299, 149), kBlue);
     EXPECT_EQ(ScreenPixel(300, 150), kBlack);
 
     Type('+');
     EXPECT_EQ(Shown(), "b.bmp");
-    EXPECT_EQ(view->PMI->Width(), 180) << "the zoom stays while paging";
+    EXPECT_EQ(fullView->PMI->Width(), 180) << "the zoom stays while paging";
     for (int i = 0; i < 9; ++i)
         Key(VK_F11);
-    EXPECT_EQ(view->ZoomLevel, -4);
-    EXPECT_EQ(view->PMI->Width(), 20) << "a third, exactly";
-    EXPECT_EQ(view->PMI->Height(), 10);
+    EXPECT_EQ(fullView->ZoomLevel, -4);
+    EXPECT_EQ(fullView->PMI->Width(), 20) << "a third, exactly";
+    EXPECT_EQ(fullView->PMI->Height(), 10);
 
     Type('\x1B');
     EXPECT_FALSE(Showing());
-    view->ShowView();
+    fullView->ShowView();
     Pump();
-    EXPECT_EQ(view->ZoomLevel, 0) << "every showing starts at zoom 0";
-    EXPECT_EQ(view->PMI->Width(), 60);
-    EXPECT_FALSE(view->PMI->Stretch());
+    EXPECT_EQ(fullView->ZoomLevel, 0) << "every showing starts at zoom 0";
+    EXPECT_EQ(fullView->PMI->Width(), 60);
+    EXPECT_FALSE(fullView->PMI->Stretch());
 }
 
 TEST_F(FullViewTest, BigPictureMovesOverTheScreenWithoutGaps) {
@@ -201,35 +167,35 @@ TEST_F(FullViewTest, BigPictureMovesOverTheScreenWithoutGaps) {
     const int width = ScreenWidth(), height = ScreenHeight();
     ASSERT_LT(width + ScrollStepLarge, 2000);
     ASSERT_LT(height + ScrollStepLarge, 1000);
-    EXPECT_EQ(view->Left(), 0);
-    EXPECT_EQ(view->Width(), 2000);
-    EXPECT_EQ(view->Height(), 1000);
+    EXPECT_EQ(fullView->Left(), 0);
+    EXPECT_EQ(fullView->Width(), 2000);
+    EXPECT_EQ(fullView->Height(), 1000);
     Key(VK_RIGHT);
-    EXPECT_EQ(view->Left(), -5);
+    EXPECT_EQ(fullView->Left(), -5);
     Key(VK_DOWN);
-    EXPECT_EQ(view->Top(), -5);
+    EXPECT_EQ(fullView->Top(), -5);
     Key(VK_NEXT);
-    EXPECT_EQ(view->Top(), -45);
+    EXPECT_EQ(fullView->Top(), -45);
 
-    view->SetBounds(width - 2000 + 15, -3, 2000, 1000);
+    fullView->SetBounds(width - 2000 + 15, -3, 2000, 1000);
     Key(VK_END);
-    EXPECT_EQ(view->Left(), width - 2000) << "the right edges meet";
+    EXPECT_EQ(fullView->Left(), width - 2000) << "the right edges meet";
     Key(VK_RIGHT);
-    EXPECT_EQ(view->Left(), width - 2000);
+    EXPECT_EQ(fullView->Left(), width - 2000);
     Key(VK_UP);
-    EXPECT_EQ(view->Top(), 0);
-    view->SetBounds(-3, height - 1000 + 3, 2000, 1000);
+    EXPECT_EQ(fullView->Top(), 0);
+    fullView->SetBounds(-3, height - 1000 + 3, 2000, 1000);
     Key(VK_LEFT);
-    EXPECT_EQ(view->Left(), 0);
+    EXPECT_EQ(fullView->Left(), 0);
     Key(VK_NEXT);
-    EXPECT_EQ(view->Top(), height - 1000);
+    EXPECT_EQ(fullView->Top(), height - 1000);
     Key(VK_HOME);
-    EXPECT_EQ(view->Left(), 0);
+    EXPECT_EQ(fullView->Left(), 0);
 
     Key(VK_F12);
-    EXPECT_EQ(view->Left(), 0) << "a zoom change puts the window back at 0, 0";
-    EXPECT_EQ(view->Top(), 0);
-    EXPECT_EQ(view->Width(), 3000);
+    EXPECT_EQ(fullView->Left(), 0) << "a zoom change puts the window back at 0, 0";
+    EXPECT_EQ(fullView->Top(), 0);
+    EXPECT_EQ(fullView->Width(), 3000);
 }
 
 TEST_F(FullViewTest, ModifierKeysAClickAndTheCloseKeysCloseTheView) {
@@ -237,27 +203,27 @@ TEST_F(FullViewTest, ModifierKeysAClickAndTheCloseKeysCloseTheView) {
     Bmp("b.bmp", 100, 50);
     Open("a.bmp");
     form->FLB->SetItemIndex(form->FLB->IndexOf("b.bmp"));
-    view->Close();
+    fullView->Close();
     Pump();
     EXPECT_FALSE(Showing());
-    EXPECT_TRUE(IsWindow(view->Handle())) << "hidden, not destroyed";
+    EXPECT_TRUE(IsWindow(fullView->Handle())) << "hidden, not destroyed";
     EXPECT_FALSE(FullViewActive);
     EXPECT_EQ(form->LabelFilename->Caption(), "Filename: b.bmp");
 
-    view->ShowView();
+    fullView->ShowView();
     Pump();
     EXPECT_EQ(Selected(), "a.bmp") << "showing selects the current file";
     for (WORD key : {VK_SHIFT, VK_CONTROL, VK_MENU}) {
         SCOPED_TRACE(key);
         TypeKey(key);
         EXPECT_FALSE(Showing());
-        view->ShowView();
+        fullView->ShowView();
         Pump();
     }
     for (char c : {'\r', '\x1B', ' '}) {
         Type(c);
         EXPECT_FALSE(Showing());
-        view->ShowView();
+        fullView->ShowView();
         Pump();
     }
     ASSERT_TRUE(Showing());
@@ -283,10 +249,10 @@ TEST_F(FullViewTest, BrokenFilesDuringAWalkShowTheFailureTextAndNoBox) {
         SCOPED_TRACE(name);
         Type('+');
         EXPECT_EQ(Shown(), name);
-        EXPECT_FALSE(view->PMI->Visible());
+        EXPECT_FALSE(fullView->PMI->Visible());
         EXPECT_GT(RedAtTopLeft(), 20);
-        EXPECT_EQ(view->Left(), 0);
-        EXPECT_GE(view->Width(), ScreenWidth());
+        EXPECT_EQ(fullView->Left(), 0);
+        EXPECT_GE(fullView->Width(), ScreenWidth());
     }
     Type('+');
     EXPECT_EQ(Shown(), "c.bmp");
@@ -304,7 +270,7 @@ TEST_F(FullViewTest, PointerHiddenWhileTheViewShowsUnlessShowMouse) {
     EXPECT_NE(GetCursor(), nullptr);
 
     ShowMouse = true;
-    view->ShowView();
+    fullView->ShowView();
     Pump();
     EXPECT_NE(GetCursor(), nullptr);
     Type('-');
@@ -319,7 +285,7 @@ TEST_F(FullViewTest, OnePaintOfTheViewPerPictureAndNoneOfTheCoveredMainPicture) 
     Open("a.bmp");
     Pump(100);
     int viewPaints = 0, mainPaints = 0;
-    view->PMI->OnPaint = [&](ui::Control&, HDC) { ++viewPaints; };
+    fullView->PMI->OnPaint = [&](ui::Control&, HDC) { ++viewPaints; };
     form->PMI->OnPaint = [&](ui::Control&, HDC) { ++mainPaints; };
     for (const char* name : {"b.bmp", "c.bmp"}) {
         SCOPED_TRACE(name);
@@ -335,6 +301,8 @@ TEST_F(FullViewTest, OnePaintOfTheViewPerPictureAndNoneOfTheCoveredMainPicture) 
     Type('\r');
     EXPECT_TRUE(form->PMI->Visible()) << "the main window's picture shows again when the view closes";
     EXPECT_EQ(form->PMI->Width(), 200);
+    EXPECT_EQ(form->PanelImage->Width(), 208);
+    EXPECT_EQ(test::WindowText(form->Handle()), "Corvane - [C.BMP]");
 }
 
 } // namespace corv
