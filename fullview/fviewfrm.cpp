@@ -62,11 +62,12 @@ void TFullViewForm::FormShow() {
 }
 
 namespace {
-// Moves a window only when it is not there yet: paging runs this for every picture.
-void Place(Control& control, int left, int top, int width, int height) {
+// Moves a window only when it is not there yet (paging runs this for every picture); true when it moved.
+bool Place(Control& control, int left, int top, int width, int height) {
     const Bounds now = control.Position();
-    if (now.left != left || now.top != top || now.width != width || now.height != height)
-        control.SetBounds(left, top, width, height);
+    if (now.left == left && now.top == top && now.width == width && now.height == height) return false;
+    control.SetBounds(left, top, width, height);
+    return true;
 }
 } // namespace
 
@@ -74,7 +75,9 @@ void TFullViewForm::SizeToScreen() {
     if (PMI->Visible()) {
         // The view holds the main window's picture: its size is the size the main window loaded.
         const ZoomedExtent size = ZoomedSize(ZoomLevel, PMI->Picture().Width(), PMI->Picture().Height());
-        Place(*PMI, 0, 0, size.width, size.height);
+        // A stretched picture is drawn anew at its new size, also where the system keeps what it showed
+        // (a window that shrinks but still covers the screen).
+        if (Place(*PMI, 0, 0, size.width, size.height)) PMI->Invalidate();
         PMI->SetStretch(ZoomLevel != 0);
     }
     const SIZE size = WindowSize();

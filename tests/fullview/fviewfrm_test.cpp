@@ -22,6 +22,18 @@ void TypeKey(WORD key) {
     Pump(100);
 }
 
+// A 24-bit bitmap file, blue left of x = split and green from there.
+std::string TwoColourBmpFile(int width, int height, int split) {
+    std::string bytes = test::SolidBmpFile(width, height, kBlue);
+    const std::size_t stride = static_cast<std::size_t>(width * 3 + 3) & ~std::size_t{3};
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
+        for (std::size_t x = static_cast<std::size_t>(split); x < static_cast<std::size_t>(width); ++x) {
+            char* pixel = &bytes[54 + y * stride + x * 3];
+            pixel[0] = 0, pixel[1] = static_cast<char>(255), pixel[2] = 0;
+        }
+    return bytes;
+}
+
 class FullViewTest : public test::MainWindowTest {
   protected:
     void TearDown() override {
@@ -162,7 +174,7 @@ TEST_F(FullViewTest, ZoomStepsTheirLimitsAndTheScreensPixels) {
 }
 
 TEST_F(FullViewTest, BigPictureMovesOverTheScreenWithoutGaps) {
-    Bmp("big.bmp", 2000, 1000);
+    test::WriteFileBytes(folder / "big.bmp", TwoColourBmpFile(2000, 1000, 500));
     Open("big.bmp");
     const int width = ScreenWidth(), height = ScreenHeight();
     ASSERT_LT(width + ScrollStepLarge, 2000);
@@ -196,6 +208,12 @@ TEST_F(FullViewTest, BigPictureMovesOverTheScreenWithoutGaps) {
     EXPECT_EQ(fullView->Left(), 0) << "a zoom change puts the window back at 0, 0";
     EXPECT_EQ(fullView->Top(), 0);
     EXPECT_EQ(fullView->Width(), 3000);
+    Key(VK_F12);
+    EXPECT_EQ(ScreenPixel(800, 10), kBlue) << "blue reaches to 1000 at twice the size";
+    Key(VK_F11);
+    EXPECT_EQ(fullView->Width(), 3000);
+    EXPECT_EQ(ScreenPixel(800, 10), RGB(0, 255, 0))
+        << "drawn anew at 1.5 times, though the window still covers the screen";
 }
 
 TEST_F(FullViewTest, ModifierKeysAClickAndTheCloseKeysCloseTheView) {
