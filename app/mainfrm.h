@@ -124,6 +124,9 @@ void GoToPath(TMainForm& form, const std::string& path, bool isDirectory);
 // The same for the program's main window.
 void GoToPath(const std::string& path, bool isDirectory);
 
+// Lets the full-screen view walk the main window's file list and load its pictures through it.
+void ConnectFullView(TMainForm& form, TFullViewForm& view);
+
 // The About box: program name, version, icon and OK.
 class TAboutBox : public ui::Form {
   public:

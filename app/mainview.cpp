@@ -17,11 +17,41 @@ namespace corv {
 
 using namespace ui;
 
+namespace {
+
+// The main window as the full-screen view sees it.
+class MainFormViewHost : public FullViewHost {
+  public:
+    explicit MainFormViewHost(TMainForm& form) : form_(form) {}
+    FileListBox& FileList() override { return *form_.FLB; }
+    const std::string& CurrentFile() const override { return form_.CurrentFile; }
+    bool IsPictureFile(const std::string& fileName) const override { return corv::IsPictureFile(fileName); }
+    void LoadPicture(const std::string& fileName) override { form_.LoadPicture(fileName); }
+    void FullViewClosed() override { form_.FullViewClosed(); }
+
+  private:
+    TMainForm& form_;
+};
+
+// Written on the full-screen view, where no box may cover the screen.
+void WriteFailureOnFullView(const std::string& fileName) {
+    if (FullViewForm)
+        FullViewForm->WriteLine("\"" + ExtractFileName(fileName) + "\" is not a valid graphic image !");
+}
+
+} // namespace
+
+void ConnectFullView(TMainForm& form, TFullViewForm& view) {
+    view.SetHost(std::make_unique<MainFormViewHost>(form));
+}
+
 void TMainForm::LoadPicture(const std::string& fileName) {
     if (fileName == CurrentFile) return;
     CurrentFile = fileName;
     App().SetTitle("Corvane - [" + UpperCaseAnsi(ExtractFileName(fileName)) + "]");
-    SetCaption(App().Title());
+    // Under the full-screen view the caption is out of sight, and redrawing the frame costs each page
+    // of the view: it is written when the view closes.
+    if (!FullViewActive) SetCaption(App().Title());
 
     // Boxes would cover the full-screen view: there the failure is written on its surface instead.
     PMI->SetQuietErrors(FullViewActive);
@@ -37,8 +67,7 @@ void TMainForm::LoadPicture(const std::string& fileName) {
         LabelImageinfo->SetCaption("Imageinfo:  N/A");
         if (raised && !FullViewActive)
             BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Not a valid graphic image", "Error");
-        if (FullViewForm)
-            FullViewForm->WriteLine("\"" + ExtractFileName(fileName) + "\" is not a valid graphic image !");
+        WriteFailureOnFullView(fileName);
         return;
     }
 
@@ -59,6 +88,12 @@ void TMainForm::LoadPicture(const std::string& fileName) {
         PMI->SetImageName(fileName);
         App().ProcessMessages();
         ShowPicture(true);
+        // A decode that failed after a good header leaves no bitmap, and in the full-screen view its
+        // box was held back: the view's surface says so instead of staying black without a word.
+        if (FullViewActive && !PMI->Picture().Bitmap()) {
+            if (FullViewForm) FullViewForm->PMI->SetVisible(false);
+            WriteFailureOnFullView(fileName);
+        }
     } catch (...) {
         // A failed decode leaves the picture hidden until the next load; the user saw the reason already.
         Loading = false;
@@ -70,14 +105,15 @@ void TMainForm::LoadPicture(const std::string& fileName) {
 }
 
 void TMainForm::ShowPicture(bool visible) {
-    PMI->SetVisible(visible);
+    // Under the full-screen view the picture would only be painted unseen: it shows when the view closes.
+    PMI->SetVisible(visible && !FullViewActive);
     if (FullViewForm) FullViewForm->PMI->SetVisible(visible);
     if (visible) {
-        FitImagePanel();
+        // Laid out when the view closes, if it covers the window now.
+        if (!FullViewActive) FitImagePanel();
         if (FullViewForm) {
             // Shares the decoded bitmap: no second copy of the pixels.
             FullViewForm->PMI->SetPicture(PMI->Picture());
-            if (FullViewActive) FullViewForm->SizeToScreen();
         }
     } else {
         PMI->SetImageName("");
@@ -85,6 +121,8 @@ void TMainForm::ShowPicture(bool visible) {
         ResetImagePanel();
         BtnCpyClp->SetEnabled(false);
     }
+    // Placed now, before anything is written on it or it paints.
+    if (FullViewForm && FullViewActive) FullViewForm->SizeToScreen();
     PanelImage->SetCaption("Corvane");
     Loading = false;
 }
@@ -118,6 +156,13 @@ void TMainForm::ButtonVollbildClick(Control&) {
 }
 
 void TMainForm::FullViewClosed() {
+    // What was held back while the view covered the window: the caption, and the picture with its panel
+    // (a picture that could not be shown is empty).
+    SetCaption(App().Title());
+    if (!Loading && !PMI->Picture().Empty()) {
+        FitImagePanel();
+        PMI->SetVisible(true);
+    }
     LabelFilename->SetCaption("Filename: " + ExtractFileName(FLB->FileName()));
     FormResize(*this);
 }

@@ -55,7 +55,7 @@ int RunProgram(int showCommand) {
     auto mainForm = std::make_unique<TMainForm>(nullptr);
     // The full-screen window lives hidden for the whole run.
     auto fullView = std::make_unique<TFullViewForm>(nullptr);
-    fullView->OnViewClosed = [form = mainForm.get()] { form->FullViewClosed(); };
+    ConnectFullView(*mainForm, *fullView);
     const std::string argument = FirstArgument();
     OpenStartTarget(*mainForm,
                     argument.empty() ? std::vector<std::string>{} : std::vector<std::string>{argument});

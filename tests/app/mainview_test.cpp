@@ -1,12 +1,6 @@
 // Picture viewing in the main window: LoadPicture, the panel layout, the buttons, the shell.
-#include "app/mainfrm.h"
-#include "app/programpaths.h"
-#include "fullview/fviewfrm.h"
-#include "settings/store.h"
+#include "tests/app/mainwindowtest.h"
 #include "tests/support/pictures.h"
-#include "tests/support/winsupport.h"
-#include "tests/ui/uitest.h"
-#include "ui/application.h"
 
 #include <gtest/gtest.h>
 
@@ -22,35 +16,12 @@ using test::ScriptedMessageBoxes;
 
 const auto Fixture = test::FixturePath;
 
-class MainViewTest : public ::testing::Test {
+class MainViewTest : public test::MainWindowTest {
   protected:
-    void SetUp() override {
-        ProgramDir = folder.Path();
-        HelpFileName = ProgramDir + "\\CORV32.HLP";
-        ui::App().SetCmdShow(SW_SHOWNORMAL);
-        test::ForgetQuit();
-        LoadSettings();
-        form = std::make_unique<TMainForm>(nullptr);
-        fullView = std::make_unique<TFullViewForm>(nullptr);
-        fullView->OnViewClosed = [this] { form->FullViewClosed(); };
-        form->Show();
-        Pump();
-    }
-    void TearDown() override {
-        fullView.reset();
-        form.reset();
-        FullViewActive = false;
-        test::ForgetQuit();
-    }
     bool ButtonsEnabled() const {
         return form->BtnStretch->Enabled() && form->ButtonVollbild->Enabled() && form->BtnCpyClp->Enabled() &&
                form->BtnThumb->Enabled() && form->BtnExit->Enabled() && IsWindowEnabled(form->Handle());
     }
-
-    test::ScratchKey key{SettingsKey};
-    test::TempFolder folder;
-    std::unique_ptr<TMainForm> form;
-    std::unique_ptr<TFullViewForm> fullView;
 };
 
 } // namespace
