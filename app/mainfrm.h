@@ -18,6 +18,8 @@
 
 namespace corv {
 
+class TCvThumbForm;
+
 // Commands added to the main window's system menu.
 inline constexpr UINT IDM_ABOUT = 0x110;
 inline constexpr UINT IDM_HELP = 0x120;
@@ -58,6 +60,7 @@ class TMainForm : public ui::Form {
     char LastDrive = 0;
     bool ThumbsOpen = false;
     bool Closing = false;
+    TCvThumbForm* ThumbForm = nullptr; // while ThumbsOpen
     HMENU SystemMenu = nullptr; // the system's menu of this window, not ours to free
 
     void FormCreate(ui::Control& sender);

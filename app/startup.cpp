@@ -4,6 +4,7 @@
 #include "app/pictureinfo.h"
 #include "app/programpaths.h"
 #include "fullview/fviewfrm.h"
+#include "image/workerpool.h"
 #include "settings/store.h"
 #include "ui/application.h"
 
@@ -70,6 +71,8 @@ int RunProgram(int showCommand) {
     ui::App().Run(*mainForm);
     fullView.reset();
     mainForm.reset();
+    // Nothing waits for a decode any more: the workers end before the program does.
+    StopDecodeWorkers();
     return 0;
 }
 

@@ -21,6 +21,7 @@ void CvImgLib::Unload() {
     LibImageInfo = nullptr;
     LibReadJPEG = nullptr;
     LibReadGIF = LibReadPCX = LibReadBMP = LibReadPNG = LibReadTIFF = nullptr;
+    LibReadScaled = nullptr;
     if (module_) FreeLibrary(module_);
     module_ = nullptr;
 }
@@ -34,8 +35,12 @@ bool CvImgLib::Load(const char* moduleName) {
         Bind(module_, cvimg::kOrdReadJpeg, LibReadJPEG) && Bind(module_, cvimg::kOrdReadGif, LibReadGIF) &&
         Bind(module_, cvimg::kOrdReadPcx, LibReadPCX) && Bind(module_, cvimg::kOrdReadBmp, LibReadBMP) &&
         Bind(module_, cvimg::kOrdReadPng, LibReadPNG) && Bind(module_, cvimg::kOrdReadTiff, LibReadTIFF);
-    if (!all) Unload();
-    return all;
+    if (!all) {
+        Unload();
+        return false;
+    }
+    Bind(module_, cvimg::kOrdReadScaled, LibReadScaled);
+    return true;
 }
 
 std::string CvImgLib::Message(int16_t code) const {

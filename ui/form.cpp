@@ -232,12 +232,14 @@ void Form::DecideScrollBars() {
     const int barHeight = GetSystemMetrics(SM_CYHSCROLL);
     const int fullWidth = client.right + (VertScrollVisible() ? barWidth : 0);
     const int fullHeight = client.bottom + (HorzScrollVisible() ? barHeight : 0);
-    int width = 0, height = 0;
-    for (Control* child : Children()) {
-        if (!child->Visible()) continue;
-        const Bounds b = child->Position();
-        width = std::max(width, b.left + b.width + hpos_);
-        height = std::max(height, b.top + b.height + vpos_);
+    int width = extentWidth_, height = extentHeight_;
+    if (width <= 0 && height <= 0) {
+        for (Control* child : Children()) {
+            if (!child->Visible()) continue;
+            const Bounds b = child->Position();
+            width = std::max(width, b.left + b.width + hpos_);
+            height = std::max(height, b.top + b.height + vpos_);
+        }
     }
     contentWidth_ = width;
     contentHeight_ = height;
@@ -263,6 +265,12 @@ void Form::DecideScrollBars() {
         SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
     }
     scrolling_ = false;
+}
+
+void Form::SetContentExtent(int width, int height) {
+    extentWidth_ = std::max(width, 0);
+    extentHeight_ = std::max(height, 0);
+    UpdateScrollBars();
 }
 
 void Form::ScrollBy(int dx, int dy) {

@@ -63,6 +63,10 @@ class Form : public Control {
     bool VertScrollVisible() const;
     void ScrollTo(int horizontal, int vertical);
     void UpdateScrollBars();
+    // Contents whose extent the form is told (a grid of many cells knows its own): the scroll range then
+    // comes from it instead of from every control, so moving one control costs the same however many
+    // there are. 0 x 0 goes back to the controls' extent.
+    void SetContentExtent(int width, int height);
 
     Control* ActiveControl() const { return activeControl_; }
     void SetActiveControl(Control* control);
@@ -111,6 +115,7 @@ class Form : public Control {
     bool scrollsPending_ = false;
     int hpos_ = 0, vpos_ = 0;
     int contentWidth_ = 0, contentHeight_ = 0;
+    int extentWidth_ = 0, extentHeight_ = 0;
     Control* activeControl_ = nullptr;
     Control* defaultButton_ = nullptr;
     Control* cancelButton_ = nullptr;

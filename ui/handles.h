@@ -9,7 +9,7 @@
 
 namespace corv {
 
-enum class HandleKind { File, Bitmap, Palette, Font, Brush, Pen, Region, Dc, Menu, Icon, Cursor, Metafile, Window, Count };
+enum class HandleKind { File, Bitmap, Palette, Font, Brush, Pen, Region, Dc, Menu, Icon, Cursor, Metafile, Window, Kernel, Count };
 
 // Number of live owners of one kind.
 long LiveHandles(HandleKind kind);
@@ -164,5 +164,16 @@ class ScopedPalette {
     HDC dc_;
     HPALETTE previous_;
 };
+
+// ---- Kernel objects that are null when invalid (events of the decode workers) ----
+namespace handle_traits {
+struct Kernel {
+    using Handle = HANDLE;
+    static constexpr HandleKind kind = HandleKind::Kernel;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+} // namespace handle_traits
+using KernelHandle = UniqueHandle<handle_traits::Kernel>;
 
 } // namespace corv
