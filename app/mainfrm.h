@@ -105,6 +105,8 @@ class TMainForm : public ui::Form {
     void ButtonVollbildClick(ui::Control& sender);
     void BtnCpyClpClick(ui::Control& sender);
     void BtnThumbClick(ui::Control& sender);
+    // Creates and shows the thumbnail window for the file list's directory (it is built separately).
+    TCvThumbForm& OpenThumbnails();
     // The full-screen view has closed: the selected name and the layout again.
     void FullViewClosed();
     void ShowAbout();

@@ -123,6 +123,10 @@ void TMainForm::BtnThumbClick(Control&) {
     if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Display the Thumbnails of " + FLB->Directory() + " ?",
                        "Question") != IDYES)
         return;
+    OpenThumbnails().BuildThumbnails();
+}
+
+TCvThumbForm& TMainForm::OpenThumbnails() {
     ThumbsOpen = true;
     ThumbHost host;
     host.window = this;
@@ -140,7 +144,7 @@ void TMainForm::BtnThumbClick(Control&) {
     };
     ThumbForm = new TCvThumbForm(this, std::move(host));
     ThumbForm->Show();
-    ThumbForm->BuildThumbnails();
+    return *ThumbForm;
 }
 
 void TMainForm::RunWithShell(const std::string& fileName) {
