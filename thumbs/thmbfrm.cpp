@@ -199,6 +199,7 @@ void TCvThumbForm::DestroyCells() {
         delete Thumbs[static_cast<std::size_t>(i)];
         Thumbs[static_cast<std::size_t>(i)] = nullptr;
     }
+    gridWidth_ = gridHeight_ = 0;
     SetContentExtent(0, 0);
 }
 
@@ -226,14 +227,16 @@ void TCvThumbForm::DropPending() {
 
 void TCvThumbForm::UpdateExtent() {
     if (ThumbCount == 0) {
+        gridWidth_ = gridHeight_ = 0;
         SetContentExtent(0, 0);
         return;
     }
     // The rightmost cell of the first row and the last cell bound the grid.
     const Bounds right = Thumbs[static_cast<std::size_t>(std::min(ThumbCount, Cols))]->Panel->Position();
     const Bounds bottom = Thumbs[static_cast<std::size_t>(ThumbCount)]->Panel->Position();
-    SetContentExtent(right.left + right.width + HorzScrollPosition(),
-                     bottom.top + bottom.height + VertScrollPosition());
+    gridWidth_ = right.left + right.width + HorzScrollPosition();
+    gridHeight_ = bottom.top + bottom.height + VertScrollPosition();
+    SetContentExtent(gridWidth_, gridHeight_);
 }
 
 void TCvThumbForm::BuildThumbnails() {
@@ -380,8 +383,14 @@ void TCvThumbForm::FormResize(Control&) {
     if (IsIconic(Handle())) return;
     const ClientMinimum minimum = MinimumClient(CurrentThumbSizes());
     if (ClientWidth() < minimum.width || ClientHeight() < minimum.height) {
-        // The resize this causes lays the cells out.
-        SetClientSize(std::max(ClientWidth(), minimum.width), std::max(ClientHeight(), minimum.height));
+        // The client area inside the scroll bars the cells still need at that size, whatever bars the
+        // window shows now. The resize this causes lays the cells out.
+        const int barWidth = VertScrollVisible() ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+        const int barHeight = HorzScrollVisible() ? GetSystemMetrics(SM_CYHSCROLL) : 0;
+        const int width = std::max(ClientWidth(), minimum.width), height = std::max(ClientHeight(), minimum.height);
+        const int frameWidth = Width() - ClientWidth() - barWidth, frameHeight = Height() - ClientHeight() - barHeight;
+        SetBounds(Left(), Top(), width + frameWidth + (gridHeight_ > height ? GetSystemMetrics(SM_CXVSCROLL) : 0),
+                  height + frameHeight + (gridWidth_ > width ? GetSystemMetrics(SM_CYHSCROLL) : 0));
         return;
     }
     if (Busy) return;

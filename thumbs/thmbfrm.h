@@ -124,6 +124,8 @@ class TCvThumbForm : public ui::Form {
     // The decodes of the running build, by the 0-based position of their name.
     std::map<std::size_t, std::shared_ptr<Job>> jobs_;
     std::size_t submitted_ = 0;
+    // The grid's extent, in the window's unscrolled coordinates.
+    int gridWidth_ = 0, gridHeight_ = 0;
     // A close asked for while building: done once the build has ended.
     bool closePending_ = false;
 };
