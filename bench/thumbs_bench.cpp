@@ -31,7 +31,8 @@ double PrivateMb(bool peak) {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<double>(peak ? counters.PeakPagefileUsage : counters.PagefileUsage) / (1024.0 * 1024.0);
+    return static_cast<double>(peak ? counters.PeakPagefileUsage : counters.PagefileUsage) /
+           (1024.0 * 1024.0);
 }
 
 } // namespace

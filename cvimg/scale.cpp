@@ -76,7 +76,8 @@ void ReduceRow(const Raster& source, int y, const Axis& across, std::vector<uint
 
 Status ResizeArea(const Raster& source, Raster& into) {
     const int sw = source.Width(), sh = source.Height(), dw = into.Width(), dh = into.Height();
-    if (sw < 1 || sh < 1 || dw < 1 || dh < 1 || into.Format() != PixelFormat::Bgr24) return Status::BadArgument;
+    if (sw < 1 || sh < 1 || dw < 1 || dh < 1 || into.Format() != PixelFormat::Bgr24)
+        return Status::BadArgument;
     try {
         Axis across, down;
         PlanAxis(sw, dw, across);

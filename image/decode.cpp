@@ -19,16 +19,23 @@ constexpr FormatEntry kFormats[] = {
     {".JPG", ReadKind::Jpeg, "Reading jpg file failed"},
 };
 
-int16_t ReadFull(const CvImgLib& library, ReadKind kind, const char* name, int depth, int dither, HBITMAP* bitmap,
-                 HPALETTE* palette) {
+int16_t ReadFull(const CvImgLib& library, ReadKind kind, const char* name, int depth, int dither,
+                 HBITMAP* bitmap, HPALETTE* palette) {
     switch (kind) {
-    case ReadKind::Bmp: return library.LibReadBMP(name, depth, dither, bitmap, palette, 0, 0);
-    case ReadKind::Jpeg: return library.LibReadJPEG(name, depth, 1, dither, bitmap, palette, 0, 0);
-    case ReadKind::Png: return library.LibReadPNG(name, depth, dither, bitmap, palette, 0, 0);
-    case ReadKind::Gif: return library.LibReadGIF(name, depth, dither, bitmap, palette, 0, 0);
-    case ReadKind::Tiff: return library.LibReadTIFF(name, depth, dither, bitmap, palette, 0, 0);
-    case ReadKind::Pcx: return library.LibReadPCX(name, depth, dither, bitmap, palette, 0, 0);
-    case ReadKind::Resource: break;
+    case ReadKind::Bmp:
+        return library.LibReadBMP(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Jpeg:
+        return library.LibReadJPEG(name, depth, 1, dither, bitmap, palette, 0, 0);
+    case ReadKind::Png:
+        return library.LibReadPNG(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Gif:
+        return library.LibReadGIF(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Tiff:
+        return library.LibReadTIFF(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Pcx:
+        return library.LibReadPCX(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Resource:
+        break;
     }
     return 0;
 }
@@ -63,13 +70,20 @@ const FormatEntry* FindFormat(const std::string& fileName) {
 
 int ReadOrdinal(ReadKind kind) {
     switch (kind) {
-    case ReadKind::Bmp: return cvimg::kOrdReadBmp;
-    case ReadKind::Jpeg: return cvimg::kOrdReadJpeg;
-    case ReadKind::Png: return cvimg::kOrdReadPng;
-    case ReadKind::Gif: return cvimg::kOrdReadGif;
-    case ReadKind::Tiff: return cvimg::kOrdReadTiff;
-    case ReadKind::Pcx: return cvimg::kOrdReadPcx;
-    case ReadKind::Resource: break;
+    case ReadKind::Bmp:
+        return cvimg::kOrdReadBmp;
+    case ReadKind::Jpeg:
+        return cvimg::kOrdReadJpeg;
+    case ReadKind::Png:
+        return cvimg::kOrdReadPng;
+    case ReadKind::Gif:
+        return cvimg::kOrdReadGif;
+    case ReadKind::Tiff:
+        return cvimg::kOrdReadTiff;
+    case ReadKind::Pcx:
+        return cvimg::kOrdReadPcx;
+    case ReadKind::Resource:
+        break;
     }
     return 0;
 }
@@ -87,8 +101,8 @@ HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName) {
     char type[cvimg::kTypeTextSize] = {};
     char compression[cvimg::kCompressionTextSize] = {};
     int16_t width = 0, height = 0, bits = 0, planes = 0, frames = 0;
-    header.code =
-        library.LibImageInfo(fileName.c_str(), type, &width, &height, &bits, &planes, &frames, compression, 0);
+    header.code = library.LibImageInfo(fileName.c_str(), type, &width, &height, &bits, &planes, &frames,
+                                       compression, 0);
     type[sizeof type - 1] = compression[sizeof compression - 1] = '\0';
     header.type = type;
     header.compression = compression;
@@ -108,10 +122,11 @@ DecodedPicture DecodePicture(const CvImgLib& library, const FormatEntry& format,
     const char* name = fileName.c_str();
     const bool reduce = width > 0 && height > 0;
     if (reduce && library.LibReadScaled) {
-        result.code = library.LibReadScaled(name, ReadOrdinal(format.kind), depth, dither ? 1 : 0, width, height,
-                                            &bitmap, &palette);
+        result.code = library.LibReadScaled(name, ReadOrdinal(format.kind), depth, dither ? 1 : 0, width,
+                                            height, &bitmap, &palette);
     } else {
-        result.code = ReadFull(library, format.kind, name, reduce ? 24 : depth, dither ? 1 : 0, &bitmap, &palette);
+        result.code =
+            ReadFull(library, format.kind, name, reduce ? 24 : depth, dither ? 1 : 0, &bitmap, &palette);
     }
     // Whatever came back is ours, success or not.
     result.bitmap.Reset(bitmap);

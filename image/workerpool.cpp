@@ -20,7 +20,9 @@ WorkerPool::WorkerPool(int threads) : finished_(CreateEventA(nullptr, TRUE, FALS
         threads_.emplace_back([this] { Work(); });
 }
 
-WorkerPool::~WorkerPool() { Stop(); }
+WorkerPool::~WorkerPool() {
+    Stop();
+}
 
 std::shared_ptr<WorkerPool::Ticket> WorkerPool::Submit(Job job) {
     std::shared_ptr<Ticket> ticket(new Ticket(*this, std::move(job)));
@@ -124,6 +126,8 @@ WorkerPool& DecodeWorkers() {
     return *pool;
 }
 
-void StopDecodeWorkers() { SharedPool().reset(); }
+void StopDecodeWorkers() {
+    SharedPool().reset();
+}
 
 } // namespace corv

@@ -9,9 +9,15 @@ using namespace ui;
 namespace {
 
 constexpr MenuItemDesign kThumbMenu[] = {
-    {.menu = "PopupMenu", .name = "PopupLoadImg", .caption = "&Load Image into Viewer", .shortcut = "Ctrl+L",
+    {.menu = "PopupMenu",
+     .name = "PopupLoadImg",
+     .caption = "&Load Image into Viewer",
+     .shortcut = "Ctrl+L",
      .isDefault = true},
-    {.menu = "PopupMenu", .name = "PopupImageInfo", .caption = "Display &Image-Information", .shortcut = "Ctrl+I"},
+    {.menu = "PopupMenu",
+     .name = "PopupImageInfo",
+     .caption = "Display &Image-Information",
+     .shortcut = "Ctrl+I"},
     {.menu = "PopupMenu", .name = "N2", .caption = "-"},
     {.menu = "PopupMenu", .name = "PopupRefresh", .caption = "&Refresh Thumbnails", .shortcut = "Ctrl+R"},
     {.menu = "PopupMenu", .name = "N1", .caption = "-"},

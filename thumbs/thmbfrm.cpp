@@ -22,6 +22,8 @@ constexpr int kLabelHeight = 13;
 // user-interface thread makes cells, few enough that memory stays bounded by the workers, not the folder.
 constexpr std::size_t kAheadPerWorker = 3;
 
+constexpr int kScanStepsPerPump = 64;
+
 const char* const kProgress = "Creating Thumbnails. Please wait...    ";
 
 // The file's last-write time in the user's short date and long time formats; the time is left out at
@@ -45,8 +47,8 @@ std::optional<std::string> FileDateText(const std::string& name) {
 }
 
 bool LessByLocale(const std::string& a, const std::string& b) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                          static_cast<int>(b.size())) == CSTR_LESS_THAN;
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
+                          b.c_str(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
 }
 
 } // namespace
@@ -129,9 +131,13 @@ void TThumbNail::PanelMouseDown(Control&, MouseButton button, ShiftState, int, i
     if (!form_.Busy && button == MouseButton::Right) Panel->SetFocus();
 }
 
-void TThumbNail::PanelEnter(Control&) { Panel->SetColor(kThumbFocused); }
+void TThumbNail::PanelEnter(Control&) {
+    Panel->SetColor(kThumbFocused);
+}
 
-void TThumbNail::PanelExit(Control&) { Panel->SetColor(kThumbNavy); }
+void TThumbNail::PanelExit(Control&) {
+    Panel->SetColor(kThumbNavy);
+}
 
 // ---- TCvThumbForm ----
 
@@ -187,7 +193,9 @@ void TCvThumbForm::FormCreate(Control&) {
     SetBounds(Left(), Top(), (work.right - work.left) * 3 / 4, (work.bottom - work.top) * 3 / 4);
 }
 
-bool TCvThumbForm::MustStop() const { return closePending_ || App().Terminated(); }
+bool TCvThumbForm::MustStop() const {
+    return closePending_ || App().Terminated();
+}
 
 void TCvThumbForm::DestroyCells() {
     // The focus must not stay with a panel that is going away.
@@ -252,7 +260,13 @@ void TCvThumbForm::BuildThumbnails() {
     WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA((ThumbDir + "\\*.*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
+        int seen = 0;
         do {
+            // A folder of thousands of files takes a while: the window goes on answering meanwhile.
+            if (++seen % kScanStepsPerPump == 0) {
+                App().ProcessMessages();
+                if (MustStop()) break;
+            }
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
             if (!IsPictureFile(found.cFileName)) continue;
             ++count;
@@ -264,7 +278,8 @@ void TCvThumbForm::BuildThumbnails() {
     if (count == 0) {
         SetCaption("Thumbnails");
         FileNames.reset();
-        BeepMessageBox(Handle(), MB_ICONASTERISK, MB_OK, "No Images found in this Directory !", "Information");
+        BeepMessageBox(Handle(), MB_ICONASTERISK, MB_OK, "No Images found in this Directory !",
+                       "Information");
         Busy = false;
         if (closePending_) {
             closePending_ = false;
@@ -292,7 +307,10 @@ void TCvThumbForm::BuildThumbnails() {
         cell->InitThumb(this, cell, (ThumbCount - 1) / Cols, (ThumbCount - 1) % Cols);
         UpdateExtent();
         LoadThumb(ThumbDir + "\\" + (*FileNames)[i], *cell);
-        SetCaption(kProgress + std::to_string(static_cast<int>(progress)) + " %");
+        // The same text again would only cost a redraw of the frame.
+        if (const std::string text = kProgress + std::to_string(static_cast<int>(progress)) + " %";
+            text != Caption())
+            SetCaption(text);
         if (ThumbCount == kMaxThumbs) {
             BeepMessageBox(Handle(), MB_ICONEXCLAMATION, MB_OK,
                            "The maximum loadable amount of 500 Thumbnails has reached !\r"
@@ -304,8 +322,8 @@ void TCvThumbForm::BuildThumbnails() {
         if (MustStop()) break;
         if (AbortRequested) {
             AbortRequested = false;
-            if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Abort Creating Thumbnails ?", "Question") ==
-                IDYES)
+            if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Abort Creating Thumbnails ?",
+                               "Question") == IDYES)
                 break;
         }
     }
@@ -387,9 +405,12 @@ void TCvThumbForm::FormResize(Control&) {
         // window shows now. The resize this causes lays the cells out.
         const int barWidth = VertScrollVisible() ? GetSystemMetrics(SM_CXVSCROLL) : 0;
         const int barHeight = HorzScrollVisible() ? GetSystemMetrics(SM_CYHSCROLL) : 0;
-        const int width = std::max(ClientWidth(), minimum.width), height = std::max(ClientHeight(), minimum.height);
-        const int frameWidth = Width() - ClientWidth() - barWidth, frameHeight = Height() - ClientHeight() - barHeight;
-        SetBounds(Left(), Top(), width + frameWidth + (gridHeight_ > height ? GetSystemMetrics(SM_CXVSCROLL) : 0),
+        const int width = std::max(ClientWidth(), minimum.width),
+                  height = std::max(ClientHeight(), minimum.height);
+        const int frameWidth = Width() - ClientWidth() - barWidth,
+                  frameHeight = Height() - ClientHeight() - barHeight;
+        SetBounds(Left(), Top(),
+                  width + frameWidth + (gridHeight_ > height ? GetSystemMetrics(SM_CXVSCROLL) : 0),
                   height + frameHeight + (gridWidth_ > width ? GetSystemMetrics(SM_CYHSCROLL) : 0));
         return;
     }
@@ -457,11 +478,20 @@ void TCvThumbForm::FormKeyDown(Control&, WORD& key, ShiftState shift) {
         key = 0;
         PopupRefreshClick(*this);
         return;
-    case VK_PRIOR: target = PageUpTarget(a, ThumbCount, Cols); break;
-    case VK_NEXT: target = PageDownTarget(a, ThumbCount, Cols); break;
-    case VK_END: target = ThumbCount; break;
-    case VK_HOME: target = 1; break;
-    default: return;
+    case VK_PRIOR:
+        target = PageUpTarget(a, ThumbCount, Cols);
+        break;
+    case VK_NEXT:
+        target = PageDownTarget(a, ThumbCount, Cols);
+        break;
+    case VK_END:
+        target = ThumbCount;
+        break;
+    case VK_HOME:
+        target = 1;
+        break;
+    default:
+        return;
     }
     key = 0;
     Thumbs[static_cast<std::size_t>(target)]->Panel->SetFocus();
@@ -497,8 +527,8 @@ void TCvThumbForm::PopupLoadImgClick(Control&) {
 std::string TCvThumbForm::ImageInformation(const TThumbNail& cell) const {
     const std::optional<std::string> date = FileDateText(cell.FileName);
     return "Filename: " + cell.FileName + "\r" + "Resolution: " + std::to_string(cell.ImgWidth) + "x" +
-           std::to_string(cell.ImgHeight) + "x" + cell.Colors + "\r" + "Compression: " + cell.Compression + "\r" +
-           "Filesize: " + GroupDigits(std::to_string(cell.FileSize), '.', 3, true) + " Bytes" + "\r" +
+           std::to_string(cell.ImgHeight) + "x" + cell.Colors + "\r" + "Compression: " + cell.Compression +
+           "\r" + "Filesize: " + GroupDigits(std::to_string(cell.FileSize), '.', 3, true) + " Bytes" + "\r" +
            "Filedate: " + date.value_or("N/A");
 }
 

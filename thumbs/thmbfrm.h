@@ -57,11 +57,11 @@ class TThumbNail : public ui::Component {
 
 // What the thumbnail window needs of the main window, which opens it.
 struct ThumbHost {
-    ui::Form* window = nullptr;                           // disabled during the close question
-    std::function<std::string()> directory;               // the file list's directory, read at creation
-    std::function<bool()> closing;                        // the main window is closing
-    std::function<void()> thumbsClosed;                   // the thumbnail window is going away
-    std::function<void(const std::string&)> loadPicture;  // selects and shows a picture in the main window
+    ui::Form* window = nullptr;                          // disabled during the close question
+    std::function<std::string()> directory;              // the file list's directory, read at creation
+    std::function<bool()> closing;                       // the main window is closing
+    std::function<void()> thumbsClosed;                  // the thumbnail window is going away
+    std::function<void(const std::string&)> loadPicture; // selects and shows a picture in the main window
 };
 
 class TCvThumbForm : public ui::Form {

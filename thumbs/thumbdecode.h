@@ -17,8 +17,8 @@ struct ThumbRequest {
 };
 
 struct ThumbResult {
-    HeaderInfo header;     // header.code < 1: the probe failed, nothing was decoded
-    ThumbBox box;          // valid after a good probe
+    HeaderInfo header;      // header.code < 1: the probe failed, nothing was decoded
+    ThumbBox box;           // valid after a good probe
     DecodedPicture picture; // the reduced picture (code < 1: the decode failed)
 };
 

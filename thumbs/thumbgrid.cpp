@@ -19,7 +19,8 @@ ThumbBox PictureBox(int width, int height, const ThumbSizes& sizes) {
 
 CellPlace CellPosition(int index, int cols, const ThumbSizes& sizes) {
     if (cols < 1) cols = 1;
-    return {(index % cols) * (sizes.cellWidth + kGap) + kGap, (index / cols) * (sizes.cellHeight + kGap) + kGap};
+    return {(index % cols) * (sizes.cellWidth + kGap) + kGap,
+            (index / cols) * (sizes.cellHeight + kGap) + kGap};
 }
 
 int ColumnsFor(int clientWidth, const ThumbSizes& sizes) {

@@ -6,7 +6,7 @@ namespace corv {
 
 // The sizes every cell of one build is made with.
 struct ThumbSizes {
-    int cellWidth = 80, cellHeight = 100; // the panel; the grid pitch is 4 more
+    int cellWidth = 80, cellHeight = 100;  // the panel; the grid pitch is 4 more
     int imageWidth = 76, imageHeight = 76; // the largest picture box inside the panel
 };
 

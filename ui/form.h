@@ -95,13 +95,17 @@ class Form : public Control {
   protected:
     void GetCreateParams(CreateParams& params) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void ChildBoundsChanged() override { UpdateScrollBars(); }
+    // A told extent does not change when a control moves.
+    void ChildBoundsChanged() override {
+        if (extentWidth_ <= 0 && extentHeight_ <= 0) UpdateScrollBars();
+    }
 
   private:
     void DecideScrollBars();
     bool RealizeControlPalette(bool background);
     void Scroll(int bar, int request);
     void ScrollBy(int dx, int dy);
+    void SetBar(int bar, bool visible, int max, int page, int pos);
     void FocusFirst();
 
     FormStyle style_;
@@ -116,6 +120,12 @@ class Form : public Control {
     int hpos_ = 0, vpos_ = 0;
     int contentWidth_ = 0, contentHeight_ = 0;
     int extentWidth_ = 0, extentHeight_ = 0;
+    // What the bars were last given: the system is only told of a change (under Wine, showing a bar that
+    // shows already still redraws the whole window).
+    struct BarState {
+        bool visible = false;
+        int max = -1, page = -1, pos = -1;
+    } barState_[2];
     Control* activeControl_ = nullptr;
     Control* defaultButton_ = nullptr;
     Control* cancelButton_ = nullptr;

@@ -62,7 +62,9 @@ TEST(ResizeArea, PartlyCoveredPixelsCountByTheirShare) {
     // A 2 x 2 block of four colours into one pixel: their mean.
     Raster block;
     ASSERT_EQ(block.Allocate(2, 2, PixelFormat::Bgr24), Status::Ok);
-    Fill(block, [](int x, int y) { return Rgb{uint8_t(x * 100), uint8_t(y * 200), uint8_t(40 + x * y * 4)}; });
+    Fill(block, [](int x, int y) {
+        return Rgb{uint8_t(x * 100), uint8_t(y * 200), uint8_t(40 + x * y * 4)};
+    });
     Raster one;
     ASSERT_EQ(one.Allocate(1, 1, PixelFormat::Bgr24), Status::Ok);
     ASSERT_EQ(ResizeArea(block, one), Status::Ok);
@@ -77,7 +79,8 @@ TEST(ResizeArea, IndexedPicturesAreReadThroughTheirPaletteAndEmptyOnesRefused) {
     source.palette.colors[1] = {0, 0, 255};
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
-            source.Row(y)[x] = static_cast<uint8_t>(x < 2 ? 0 : (x == 3 ? 7 : 1)); // 7: beyond the palette, black
+            source.Row(y)[x] =
+                static_cast<uint8_t>(x < 2 ? 0 : (x == 3 ? 7 : 1)); // 7: beyond the palette, black
     Raster out;
     ASSERT_EQ(out.Allocate(2, 1, PixelFormat::Bgr24), Status::Ok);
     ASSERT_EQ(ResizeArea(source, out), Status::Ok);

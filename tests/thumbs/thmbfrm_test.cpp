@@ -241,8 +241,8 @@ TEST_F(ThumbFormTest, ImageInformationGroupsTheSizeAndGivesTheFilesDateNow) {
     FILETIME local, utc;
     SystemTimeToFileTime(&midnight, &local);
     LocalFileTimeToFileTime(&local, &utc);
-    HANDLE file = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &utc));
     CloseHandle(file);
@@ -267,7 +267,8 @@ TEST_F(ThumbFormTest, ImageInformationGroupsTheSizeAndGivesTheFilesDateNow) {
     CloseHandle(file);
     char clock[64];
     GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &afternoon, nullptr, clock, sizeof clock);
-    EXPECT_NE(form.ImageInformation(cell).find(std::string("\rFiledate: ") + date + " " + clock), std::string::npos);
+    EXPECT_NE(form.ImageInformation(cell).find(std::string("\rFiledate: ") + date + " " + clock),
+              std::string::npos);
     ASSERT_TRUE(DeleteFileA(name.c_str()));
     const std::string gone = form.ImageInformation(cell);
     EXPECT_EQ(gone.substr(gone.rfind('\r')), "\rFiledate: N/A");
