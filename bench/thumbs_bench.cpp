@@ -3,7 +3,8 @@
 // messages meanwhile. A watcher thread posts a message every 5 ms; the longest wait until the UI thread takes
 // one is the longest time it went without handling messages.
 // Prints "cells <n>", "build <ms>", "longest-gap <ms>", "private-added <MB>", "peak-added <MB>".
-// Usage: thumbs_bench FOLDER
+// Usage: thumbs_bench FOLDER [HOLD-MS]   (HOLD-MS: keep the built window on the screen that long, for a
+// screenshot)
 #include "app/mainfrm.h"
 #include "bench/timing.h"
 #include "fullview/fviewfrm.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstdio>
 #include <thread>
 
@@ -103,6 +105,14 @@ int main(int argc, char** argv) {
     std::printf("private-added %.1f\n", after - before);
     std::printf("peak-added %.1f\n", peak - before);
     std::printf("workers %d\n", corv::DecodeWorkers().Threads());
+    std::fflush(stdout);
+    if (argc > 2) {
+        const double until = Now() + std::atof(argv[2]);
+        while (Now() < until) {
+            corv::ui::App().ProcessMessages();
+            Sleep(10);
+        }
+    }
     corv::ui::App().SetMessageHook(nullptr);
     delete form;
     corv::StopDecodeWorkers();

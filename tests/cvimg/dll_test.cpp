@@ -721,9 +721,12 @@ TEST(Cvimg32Scaled, EveryFixtureComesBackAtExactlyTheSizeAskedWithItsColours) {
             EXPECT_EQ(p.bits, depth);
             EXPECT_EQ(palette != nullptr, depth == 8);
             if (depth != 24 || f.bpp == 1) continue; // reduced colours: the full decode's tests cover them
+            // A JPEG decoded at 1/4 takes each pixel's colour from 8 x 8 blocks that straddle the colour
+            // blocks, and its chroma from a plane subsampled by up to 4: neighbouring colours bleed in more.
+            const int slack = f.reader == "JPEG" ? 32 : 16;
             for (int i = 0; i < 6; ++i) {
                 const Color got = p.At(1 + 3 * (i % 3), 1 + 3 * (i / 3));
-                EXPECT_LE(Diff(got, f.colors[i]), f.tolerance + 16)
+                EXPECT_LE(Diff(got, f.colors[i]), f.tolerance + slack)
                     << "block " << i << ": " << Str(got) << " expected " << Str(f.colors[i]);
             }
         }
