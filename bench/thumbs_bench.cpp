@@ -64,12 +64,21 @@ int main(int argc, char** argv) {
     // The UI thread's answer to the watcher's probes: how long each waited.
     std::atomic<double> posted{0};
     std::atomic<bool> answered{true};
-    double longest = 0;
+    double longest = 0, longestAt = 0, start = 0;
+    int over50 = 0;
+    const int* cellsNow = nullptr;
     const DWORD uiThread = GetCurrentThreadId();
     auto previousHook = corv::ui::App().SetMessageHook(nullptr);
     corv::ui::App().SetMessageHook([&](MSG& message) {
         if (message.message == kProbe) {
-            longest = std::max(longest, Now() - posted.load());
+            const double now = Now(), gap = now - posted.load();
+            if (gap > longest) longest = gap, longestAt = now - start;
+            if (gap > 50) {
+                ++over50;
+                if (std::getenv("CORV_BENCH_GAPS"))
+                    std::fprintf(stderr, "gap %.0f ms at %.0f ms, %d cells\n", gap, now - start,
+                                 cellsNow ? *cellsNow : -1);
+            }
             answered = true;
             return true;
         }
@@ -87,10 +96,13 @@ int main(int argc, char** argv) {
     });
 
     corv::TCvThumbForm& thumbs = form->OpenThumbnails();
+    cellsNow = &thumbs.ThumbCount;
     corv::ui::App().ProcessMessages();
     longest = 0;
+    over50 = 0;
     const double before = PrivateMb(false);
     const double t0 = Now();
+    start = t0;
     thumbs.BuildThumbnails();
     const double elapsed = Now() - t0;
     corv::ui::App().ProcessMessages();
@@ -102,6 +114,8 @@ int main(int argc, char** argv) {
     std::printf("cells %d\n", thumbs.ThumbCount);
     std::printf("build %.1f\n", elapsed);
     std::printf("longest-gap %.1f\n", longest);
+    std::printf("longest-gap-at %.1f\n", longestAt);
+    std::printf("gaps-over-50 %d\n", over50);
     std::printf("private-added %.1f\n", after - before);
     std::printf("peak-added %.1f\n", peak - before);
     std::printf("workers %d\n", corv::DecodeWorkers().Threads());

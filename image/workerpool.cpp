@@ -54,6 +54,8 @@ void WorkerPool::Drop(const std::vector<std::shared_ptr<Ticket>>& tickets) {
 }
 
 void WorkerPool::Work() {
+    // Below the user-interface thread: on a busy machine the window answers first, the decodes wait.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     for (;;) {
         std::shared_ptr<Ticket> ticket;
         {
