@@ -532,6 +532,26 @@ TEST_F(ThumbFormTest, FiveHundredCellsAtMostAndTheWarningOnce) {
     EXPECT_EQ(Cell(form, 500).Panel->TabOrder(), 499);
 }
 
+TEST_F(ThumbFormTest, AtADriveRootTheNamesHaveTwoBackslashes) {
+    // The root of drive C: (the Wine prefix's own drive) with one picture of ours in it.
+    const std::string name = "corvtest-" + std::to_string(GetCurrentProcessId()) + ".bmp";
+    test::WriteFileBytes("C:\\" + name, test::SolidBmpFile(8, 4, RGB(0, 0, 200)));
+    GoToPath(*main, "C:\\", true);
+    TCvThumbForm& form = main->OpenThumbnails();
+    AnsweredBoxes boxes([](const MessageBoxRequest&) { return IDOK; });
+    form.BuildThumbnails();
+    EXPECT_EQ(form.ThumbDir, "C:\\");
+    int found = 0;
+    for (int i = 1; i <= form.ThumbCount; ++i)
+        if (Cell(form, i).FNLabel->Caption() == name) found = i;
+    ASSERT_NE(found, 0);
+    EXPECT_EQ(Cell(form, found).FileName, "C:\\\\" + name);
+    EXPECT_EQ(Cell(form, found).ImgWidth, 8);
+    EXPECT_NE(Cell(form, found).PMI->Picture().Bitmap(), nullptr);
+    EXPECT_EQ(Caption(form).substr(Caption(form).find(" Thumbnails in ")), " Thumbnails in C:\\");
+    DeleteFileA(("C:\\" + name).c_str());
+}
+
 TEST_F(ThumbFormTest, RebuildingAndClosingGiveEveryHandleBack) {
     for (int i = 0; i < 15; ++i)
         Bmp("p" + std::to_string(i) + ".bmp", 40, 30);
