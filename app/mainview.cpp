@@ -120,8 +120,8 @@ void TMainForm::BtnThumbClick(Control&) {
         if (ThumbForm) ThumbForm->Show();
         return;
     }
-    if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Display the Thumbnails of " + FLB->Directory() + " ?",
-                       "Question") != IDYES)
+    if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO,
+                       "Display the Thumbnails of " + FLB->Directory() + " ?", "Question") != IDYES)
         return;
     OpenThumbnails().BuildThumbnails();
 }

@@ -41,7 +41,8 @@ using LibReadFn = int16_t(__stdcall*)(const char* fileName, int32_t depth, int32
 // code; dither flag; width and height of the result; bitmap (out); palette (out). The picture is decoded at
 // the smallest size the format allows that still covers width x height, then reduced to exactly that size
 // by area averaging.
-using LibReadScaledFn = int16_t(__stdcall*)(const char* fileName, int32_t format, int32_t depth, int32_t dither,
-                                            int32_t width, int32_t height, HBITMAP* bitmap, HPALETTE* palette);
+using LibReadScaledFn = int16_t(__stdcall*)(const char* fileName, int32_t format, int32_t depth,
+                                            int32_t dither, int32_t width, int32_t height, HBITMAP* bitmap,
+                                            HPALETTE* palette);
 
 } // namespace cvimg

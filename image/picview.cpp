@@ -160,7 +160,9 @@ int DepthCodeFor(HWND window) {
     return DisplayDepthCode(GetDeviceCaps(dc.Get(), BITSPIXEL) * GetDeviceCaps(dc.Get(), PLANES));
 }
 
-int TPictureView::DepthFromDisplay() const { return DepthCodeFor(HandleAllocated() ? Handle() : nullptr); }
+int TPictureView::DepthFromDisplay() const {
+    return DepthCodeFor(HandleAllocated() ? Handle() : nullptr);
+}
 
 std::string TPictureView::LoadImage() {
     const std::string key = ExtensionKey(imageName_);

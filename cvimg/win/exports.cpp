@@ -186,16 +186,28 @@ int16_t __stdcall LibReadTIFF(const char* fileName, int32_t depth, int32_t dithe
     return Read(Format::Tiff, fileName, depth, dither, bitmap, palette);
 }
 
-int16_t __stdcall LibReadScaled(const char* fileName, int32_t format, int32_t depth, int32_t dither, int32_t width,
-                                int32_t height, HBITMAP* bitmap, HPALETTE* palette) {
+int16_t __stdcall LibReadScaled(const char* fileName, int32_t format, int32_t depth, int32_t dither,
+                                int32_t width, int32_t height, HBITMAP* bitmap, HPALETTE* palette) {
     Format which;
     switch (format) {
-    case kOrdReadJpeg: which = Format::Jpeg; break;
-    case kOrdReadGif: which = Format::Gif; break;
-    case kOrdReadPcx: which = Format::Pcx; break;
-    case kOrdReadBmp: which = Format::Bmp; break;
-    case kOrdReadPng: which = Format::Png; break;
-    case kOrdReadTiff: which = Format::Tiff; break;
+    case kOrdReadJpeg:
+        which = Format::Jpeg;
+        break;
+    case kOrdReadGif:
+        which = Format::Gif;
+        break;
+    case kOrdReadPcx:
+        which = Format::Pcx;
+        break;
+    case kOrdReadBmp:
+        which = Format::Bmp;
+        break;
+    case kOrdReadPng:
+        which = Format::Png;
+        break;
+    case kOrdReadTiff:
+        which = Format::Tiff;
+        break;
     default:
         if (bitmap) *bitmap = nullptr;
         if (palette) *palette = nullptr;

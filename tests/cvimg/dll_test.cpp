@@ -710,8 +710,8 @@ TEST(Cvimg32Scaled, EveryFixtureComesBackAtExactlyTheSizeAskedWithItsColours) {
             HBITMAP bitmap = nullptr;
             HPALETTE palette = nullptr;
             // 45 x 30 into 9 x 6: each output pixel is the mean of 5 x 5 pixels of one colour block.
-            const int16_t code = lib.LibReadScaled(FixturePath(f.file).c_str(), OrdinalOf(f.reader), depth, 0, 9,
-                                                   6, &bitmap, &palette);
+            const int16_t code = lib.LibReadScaled(FixturePath(f.file).c_str(), OrdinalOf(f.reader), depth, 0,
+                                                   9, 6, &bitmap, &palette);
             ASSERT_GE(code, 1) << lib.Message(code);
             BitmapHandle owned(bitmap);
             PaletteHandle ownedPalette(palette);
