@@ -552,6 +552,73 @@ TEST_F(ThumbFormTest, AtADriveRootTheNamesHaveTwoBackslashes) {
     DeleteFileA(("C:\\" + name).c_str());
 }
 
+TEST_F(ThumbFormTest, LargeCellsComeWithTheNextBuildAndTheNewPitchWithTheNextResize) {
+    for (int i = 0; i < 3; ++i)
+        Bmp("p" + std::to_string(i) + ".bmp", 30, 30);
+    TCvThumbForm& form = Build();
+    BigThumbs = true;
+    SetThumbSizes();
+    form.SetClientSize(600, 400);
+    Pump();
+    // The cells keep their size; they stand on the large cells' pitch.
+    EXPECT_EQ(Cell(form, 2).Panel->Width(), 80);
+    EXPECT_EQ(test::PlaceInParent(Cell(form, 2).Panel->Handle()).left, 128);
+    {
+        ScriptedMessageBoxes boxes({IDYES});
+        form.PopupRefreshClick(form);
+    }
+    EXPECT_EQ(Cell(form, 2).Panel->Width(), 120);
+    EXPECT_EQ(Cell(form, 2).Panel->Height(), 140);
+    EXPECT_EQ(Cell(form, 2).PMI->Width(), 116);
+    EXPECT_EQ(Cell(form, 2).PMI->Picture().Height(), 116);
+    EXPECT_EQ(test::PlaceInParent(Cell(form, 2).FNLabel->Handle()).top, 122);
+    form.SetClientSize(100, 100);
+    Pump();
+    EXPECT_EQ(form.ClientWidth(), 252);
+    EXPECT_EQ(form.ClientHeight(), 292);
+    BigThumbs = false;
+    SetThumbSizes();
+}
+
+TEST_F(ThumbFormTest, TheMenusShortcutsRunItsCommands) {
+    Bmp("a.bmp", 30, 20);
+    TCvThumbForm& form = Build();
+    auto press = [&](WORD letter) {
+        WORD key = letter;
+        form.FormKeyDown(form, key, ui::ssCtrl);
+        EXPECT_EQ(key, 0) << "consumed";
+    };
+    {
+        ScriptedMessageBoxes boxes({IDOK});
+        press('I');
+        ASSERT_EQ(boxes.Asked().size(), 1u);
+        EXPECT_EQ(boxes.Asked()[0].caption, "Image Information");
+    }
+    {
+        ScriptedMessageBoxes boxes({IDNO});
+        press('R');
+        ASSERT_EQ(boxes.Asked().size(), 1u);
+        EXPECT_EQ(boxes.Asked()[0].text, "Reload the Thumbnails of " + folder.Path() + " ?");
+    }
+    press('L');
+    EXPECT_EQ(main->CurrentFile, folder / "a.bmp");
+    // Enter loads too; while building nothing of it happens. (Loading gave the main window the focus.)
+    main->CurrentFile.clear();
+    SetForegroundWindow(form.Handle());
+    Cell(form, 1).Panel->SetFocus();
+    Pump();
+    ASSERT_EQ(form.FocusedThumb(), 1);
+    form.Busy = true;
+    press('L');
+    char enter = '\r';
+    form.FormKeyPress(form, enter);
+    EXPECT_TRUE(main->CurrentFile.empty());
+    form.Busy = false;
+    form.FormKeyPress(form, enter);
+    EXPECT_EQ(enter, 0);
+    EXPECT_EQ(main->CurrentFile, folder / "a.bmp");
+}
+
 TEST_F(ThumbFormTest, RebuildingAndClosingGiveEveryHandleBack) {
     for (int i = 0; i < 15; ++i)
         Bmp("p" + std::to_string(i) + ".bmp", 40, 30);
