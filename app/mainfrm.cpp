@@ -8,6 +8,7 @@
 #include "settings/registry.h"
 #include "settings/store.h"
 #include "settings/system.h"
+#include "thumbs/thmbfrm.h"
 #include "ui/application.h"
 #include "ui/layout.h"
 #include "ui/layoutmath.h"
@@ -215,7 +216,8 @@ void TMainForm::FormResize(Control&) {
 
 void TMainForm::FormClose(Form&, CloseAction&) {
     Closing = true;
-    // The thumbnail window, once it exists, is closed here without its question.
+    // Without its question, since Closing is set; while it builds, it closes once its current cell is done.
+    if (ThumbsOpen && ThumbForm) ThumbForm->Close();
     App().HelpCommand(HELP_QUIT, 0);
     RegWriteString(HKEY_CURRENT_USER, SettingsKey, "Stretch", PMI->Stretch() ? "1" : "0");
     LastDir = FLB->Directory();

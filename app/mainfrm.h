@@ -19,6 +19,8 @@
 
 namespace corv {
 
+class TCvThumbForm;
+
 // Commands added to the main window's system menu.
 inline constexpr UINT IDM_ABOUT = 0x110;
 inline constexpr UINT IDM_HELP = 0x120;
@@ -59,6 +61,7 @@ class TMainForm : public ui::Form {
     char LastDrive = 0;
     bool ThumbsOpen = false;
     bool Closing = false;
+    TCvThumbForm* ThumbForm = nullptr; // while ThumbsOpen
     HMENU SystemMenu = nullptr; // the system's menu of this window, not ours to free
 
     void FormCreate(ui::Control& sender);
@@ -104,6 +107,8 @@ class TMainForm : public ui::Form {
     void ButtonVollbildClick(ui::Control& sender);
     void BtnCpyClpClick(ui::Control& sender);
     void BtnThumbClick(ui::Control& sender);
+    // Creates and shows the thumbnail window for the file list's directory (it is built separately).
+    TCvThumbForm& OpenThumbnails();
     // The full-screen view has closed: the selected name and the layout again.
     void FullViewClosed();
     void ShowAbout();

@@ -8,6 +8,7 @@
 #include "settings/pathtext.h"
 #include "settings/store.h"
 #include "settings/system.h"
+#include "thumbs/thmbfrm.h"
 #include "ui/application.h"
 #include "ui/layout.h"
 
@@ -174,10 +175,35 @@ void TMainForm::BtnCpyClpClick(Control&) {
 }
 
 void TMainForm::BtnThumbClick(Control&) {
-    if (ThumbsOpen) return; // the thumbnail window, once it exists, is only brought forward here
-    BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO,
-                   "Display the Thumbnails of " + FLB->Directory() + " ?", "Question");
-    // The thumbnail window comes with its own work; until then a Yes opens nothing.
+    if (ThumbsOpen) {
+        if (ThumbForm) ThumbForm->Show();
+        return;
+    }
+    if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO,
+                       "Display the Thumbnails of " + FLB->Directory() + " ?", "Question") != IDYES)
+        return;
+    OpenThumbnails().BuildThumbnails();
+}
+
+TCvThumbForm& TMainForm::OpenThumbnails() {
+    ThumbsOpen = true;
+    ThumbHost host;
+    host.window = this;
+    host.directory = [this] { return FLB->Directory(); };
+    host.closing = [this] { return Closing; };
+    host.thumbsClosed = [this] {
+        ThumbsOpen = false;
+        ThumbForm = nullptr;
+    };
+    host.loadPicture = [this](const std::string& fileName) {
+        GoToPath(*this, fileName, false);
+        SetForegroundWindow(Handle());
+        SetFocus();
+        LoadPicture(fileName);
+    };
+    ThumbForm = new TCvThumbForm(this, std::move(host));
+    ThumbForm->Show();
+    return *ThumbForm;
 }
 
 void TMainForm::RunWithShell(const std::string& fileName) {

@@ -6,6 +6,7 @@
 #include "base/files.h"
 #include "base/handles.h"
 #include "fullview/fviewfrm.h"
+#include "image/workerpool.h"
 #include "settings/store.h"
 #include "ui/application.h"
 
@@ -62,6 +63,8 @@ int RunProgram(int showCommand) {
     ui::App().Run(*mainForm);
     fullView.reset();
     mainForm.reset();
+    // Nothing waits for a decode any more: the workers end before the program does.
+    StopDecodeWorkers();
     return 0;
 }
 

@@ -32,6 +32,7 @@ enum class HandleKind {
     ComObject,
     Memory,
     Library,
+    Kernel,
     Count
 };
 
@@ -118,6 +119,8 @@ using MappedViewHandle =
     UniqueHandle<handle_traits::Traits<const void*, HandleKind::MappedView, handle_traits::UnmapView>>;
 using GlobalMemoryHandle = UniqueHandle<handle_traits::Traits<HGLOBAL, HandleKind::Memory, GlobalFree>>;
 using LocalMemoryHandle = UniqueHandle<handle_traits::Traits<HLOCAL, HandleKind::Memory, LocalFree>>;
+// Kernel objects that are null when invalid: events, threads.
+using KernelHandle = UniqueHandle<handle_traits::Traits<HANDLE, HandleKind::Kernel, CloseHandle>>;
 using LibraryHandle = UniqueHandle<handle_traits::Traits<HMODULE, HandleKind::Library, FreeLibrary>>;
 
 // Receives a handle from a call that writes it through a pointer, and gives it to the owner afterwards:
@@ -205,5 +208,6 @@ class ScopedPalette {
     HDC dc_;
     HPALETTE previous_;
 };
+
 
 } // namespace corv

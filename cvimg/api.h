@@ -16,6 +16,8 @@ enum Ordinal : int {
     kOrdReadBmp = 15,
     kOrdReadPng = 17,
     kOrdReadTiff = 25,
+    // Beyond the seven: a picture decoded straight to a small size (thumbnails).
+    kOrdReadScaled = 40,
 };
 
 // Sizes of the text buffers of LibImageInfo, terminating NUL included.
@@ -34,5 +36,13 @@ using LibReadJpegFn = int16_t(__stdcall*)(const char* fileName, int32_t depth, i
 // file name; depth code; dither flag; bitmap (out); palette (in/out); reserved; reserved.
 using LibReadFn = int16_t(__stdcall*)(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
                                       HPALETTE* palette, int32_t reserved1, int32_t reserved2);
+
+// file name; format (the ordinal of the format's read operation: kOrdReadJpeg ... kOrdReadTiff); depth
+// code; dither flag; width and height of the result; bitmap (out); palette (out). The picture is decoded at
+// the smallest size the format allows that still covers width x height, then reduced to exactly that size
+// by area averaging.
+using LibReadScaledFn = int16_t(__stdcall*)(const char* fileName, int32_t format, int32_t depth,
+                                            int32_t dither, int32_t width, int32_t height, HBITMAP* bitmap,
+                                            HPALETTE* palette);
 
 } // namespace cvimg

@@ -17,6 +17,12 @@ class Decoder {
     virtual ~Decoder() = default;
     // Reads what comes before the pixels. A decoder whose header succeeded is ready for Decode.
     virtual Status ReadHeader(Layout& layout) = 0;
+    // After ReadHeader: a decoder that can decode at reduced size picks the smallest size that still
+    // covers minWidth x minHeight and changes the layout to it. The others decode at full size.
+    virtual Status ReduceToCover(int minWidth, int minHeight, Layout& layout) {
+        (void)minWidth, (void)minHeight, (void)layout;
+        return Status::Ok;
+    }
     // Fills `into`, which has the width, height and format of the layout (and the palette, if indexed).
     virtual Status Decode(Raster& into) = 0;
 };

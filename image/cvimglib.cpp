@@ -21,6 +21,7 @@ void CvImgLib::Unload() {
     LibImageInfo = nullptr;
     LibReadJPEG = nullptr;
     LibReadGIF = LibReadPCX = LibReadBMP = LibReadPNG = LibReadTIFF = nullptr;
+    LibReadScaled = nullptr;
     module_.Reset();
 }
 
@@ -34,8 +35,12 @@ bool CvImgLib::Load(const char* moduleName) {
         Bind(module, cvimg::kOrdReadGif, LibReadGIF) && Bind(module, cvimg::kOrdReadPcx, LibReadPCX) &&
         Bind(module, cvimg::kOrdReadBmp, LibReadBMP) && Bind(module, cvimg::kOrdReadPng, LibReadPNG) &&
         Bind(module, cvimg::kOrdReadTiff, LibReadTIFF);
-    if (!all) Unload();
-    return all;
+    if (!all) {
+        Unload();
+        return false;
+    }
+    Bind(module, cvimg::kOrdReadScaled, LibReadScaled);
+    return true;
 }
 
 std::string CvImgLib::Message(int16_t code) const {

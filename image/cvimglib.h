@@ -1,5 +1,6 @@
-// The program's side of CVIMG32.DLL: loads the module, binds its seven operations by ordinal and
-// looks up the message of a result code in the module's string table.
+// The program's side of CVIMG32.DLL: loads the module, binds its seven operations (and the scaled read
+// where the module has it) by ordinal and looks up the message of a result code in its string table.
+// Once loaded, the bound operations may be called from any thread: the module keeps no shared state.
 #pragma once
 #include "base/handles.h"
 #include "cvimg/api.h"
@@ -31,6 +32,8 @@ class CvImgLib {
     cvimg::LibReadFn LibReadBMP = nullptr;
     cvimg::LibReadFn LibReadPNG = nullptr;
     cvimg::LibReadFn LibReadTIFF = nullptr;
+    // Beyond the seven, and optional: null when the module does not offer it.
+    cvimg::LibReadScaledFn LibReadScaled = nullptr;
 
   private:
     void Unload();

@@ -3,6 +3,7 @@
 #include "base/dibstride.h"
 #include "base/files.h"
 #include "image/cvimglib.h"
+#include "image/decode.h"
 #include "image/extkey.h"
 #include "image/placement.h"
 #include "image/resbitmap.h"
@@ -16,15 +17,6 @@ namespace corv {
 
 namespace {
 
-// The size of a file in bytes, -1 when it cannot be opened.
-int FileSizeOf(const std::string& name) {
-    FileHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.Get(), &size)) return -1;
-    return size.QuadPart > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size.QuadPart);
-}
-
 // The size of a bitmap stored as a device-independent bitmap: header, colour table, pixels.
 int DibSizeOf(HBITMAP bitmap) {
     BITMAP info{};
@@ -36,27 +28,6 @@ int DibSizeOf(HBITMAP bitmap) {
     const long long size = sizeof(BITMAPINFOHEADER) + colors * 4 + stride * info.bmHeight;
     return size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
 }
-
-enum class Decoder { Bmp, Jpeg, Resource, Png, Gif, Tiff, Pcx };
-
-struct FormatEntry {
-    const char* key;
-    Decoder decoder;
-    const char* failureMessage;
-};
-
-// Tried in this order; at most one matches.
-constexpr FormatEntry kFormats[] = {
-    {".BMP", Decoder::Bmp, "Reading bmp file failed"},
-    {".THB", Decoder::Bmp, "Reading bmp file failed"},
-    {".THJ", Decoder::Jpeg, "Reading jpg file failed"},
-    {".RES", Decoder::Resource, "Reading resource file failed"},
-    {".PNG", Decoder::Png, "Reading png file failed"},
-    {".GIF", Decoder::Gif, "Reading gif file failed"},
-    {".TIF", Decoder::Tiff, "Reading tif file failed"},
-    {".PCX", Decoder::Pcx, "Reading pcx file failed"},
-    {".JPG", Decoder::Jpeg, "Reading jpg file failed"},
-};
 
 const char* const kModuleMissing = "The imaging module CVIMG32.DLL cannot be loaded.";
 
@@ -190,9 +161,13 @@ std::string TPictureView::ImageName() {
     return LoadImage();
 }
 
-int TPictureView::DepthFromDisplay() const {
-    WindowDc dc(HandleAllocated() ? Handle() : nullptr);
+int DepthCodeFor(HWND window) {
+    WindowDc dc(window);
     return DisplayDepthCode(GetDeviceCaps(dc.Get(), BITSPIXEL) * GetDeviceCaps(dc.Get(), PLANES));
+}
+
+int TPictureView::DepthFromDisplay() const {
+    return DepthCodeFor(HandleAllocated() ? Handle() : nullptr);
 }
 
 std::string TPictureView::LoadImage() {
@@ -233,19 +208,13 @@ std::string TPictureView::LoadImage() {
         return loadStatus_;
     }
 
-    const FormatEntry* entry = nullptr;
-    for (const FormatEntry& candidate : kFormats)
-        if (key == candidate.key) {
-            entry = &candidate;
-            break;
-        }
-    if (entry) {
+    if (const FormatEntry* entry = FindFormat(imageName_)) {
         try {
             ClearImage();
             BitmapHandle bitmap;
             PaletteHandle palette;
             bool decoded = false;
-            if (entry->decoder == Decoder::Resource) {
+            if (entry->kind == ReadKind::Resource) {
                 ResourceBitmap resource =
                     LoadResourceBitmap(GetModuleHandleA(nullptr), ResourceNameOf(imageName_), Handle());
                 decoded = resource.bitmap.Valid();
@@ -256,37 +225,11 @@ std::string TPictureView::LoadImage() {
                 if (!library.Loaded()) {
                     ShowError(kModuleMissing, MB_ICONHAND, "Error");
                 } else {
-                    HBITMAP bitmapOut = nullptr;
-                    HPALETTE paletteOut = nullptr;
-                    const char* name = imageName_.c_str();
-                    int16_t code = 0;
-                    switch (entry->decoder) {
-                    case Decoder::Bmp:
-                        code = library.LibReadBMP(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
-                        break;
-                    case Decoder::Jpeg:
-                        code = library.LibReadJPEG(name, depth, 1, dither, &bitmapOut, &paletteOut, 0, 0);
-                        break;
-                    case Decoder::Png:
-                        code = library.LibReadPNG(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
-                        break;
-                    case Decoder::Gif:
-                        code = library.LibReadGIF(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
-                        break;
-                    case Decoder::Tiff:
-                        code = library.LibReadTIFF(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
-                        break;
-                    case Decoder::Pcx:
-                        code = library.LibReadPCX(name, depth, dither, &bitmapOut, &paletteOut, 0, 0);
-                        break;
-                    case Decoder::Resource:
-                        break;
-                    }
-                    // The bitmap object owns whatever came back, success or not.
-                    bitmap.Reset(bitmapOut);
-                    palette.Reset(paletteOut);
-                    decoded = code >= 1;
-                    if (!decoded) ShowError(library.Message(code), MB_ICONHAND, "Error");
+                    DecodedPicture picture = DecodePicture(library, *entry, imageName_, depth, dither != 0);
+                    bitmap = std::move(picture.bitmap);
+                    palette = std::move(picture.palette);
+                    decoded = picture.code >= 1;
+                    if (!decoded) ShowError(library.Message(picture.code), MB_ICONHAND, "Error");
                 }
             }
             if (!decoded) {
@@ -334,21 +277,27 @@ bool TPictureView::ReadImageInfo(const std::string& fileName) {
         ShowError(kModuleMissing, MB_ICONHAND, "Error");
         return false;
     }
-    char type[cvimg::kTypeTextSize] = {};
-    char compression[cvimg::kCompressionTextSize] = {};
-    int16_t width = 0, height = 0, bits = 0, planes = 0, frames = 0;
-    const int16_t code = library.LibImageInfo(fileName.c_str(), type, &width, &height, &bits, &planes,
-                                              &frames, compression, 0);
-    type[sizeof type - 1] = compression[sizeof compression - 1] = '\0';
-    imageType_ = type;
-    imageCompression_ = compression;
-    imageWidth_ = width;
-    imageHeight_ = height;
-    imageBits_ = bits;
-    imagePlanes_ = planes;
-    imageFileSize_ = FileSizeOf(fileName);
-    if (code < 1) ShowError(library.Message(code), MB_ICONHAND, "Error");
-    return code >= 1;
+    const HeaderInfo header = ReadHeader(library, fileName);
+    SetHeader(header);
+    if (header.code < 1) ShowError(library.Message(header.code), MB_ICONHAND, "Error");
+    return header.code >= 1;
+}
+
+void TPictureView::SetHeader(const HeaderInfo& header) {
+    imageType_ = header.type;
+    imageCompression_ = header.compression;
+    imageWidth_ = header.width;
+    imageHeight_ = header.height;
+    imageBits_ = header.bits;
+    imagePlanes_ = header.planes;
+    imageFileSize_ = header.fileSize;
+}
+
+void TPictureView::ReportFailure(int16_t code, const std::string& fileName, bool decoding) const {
+    const CvImgLib& library = ImagingLibrary();
+    ShowError(library.Loaded() ? library.Message(code) : kModuleMissing, MB_ICONHAND, "Error");
+    if (const FormatEntry* entry = FindFormat(fileName); decoding && entry)
+        ShowError(entry->failureMessage, MB_ICONASTERISK, "Information");
 }
 
 void TPictureView::ClearImage() {

@@ -12,6 +12,7 @@
 namespace corv {
 
 class CvImgLib;
+struct HeaderInfo;
 
 enum TLoadResolution { lColorVga, lMonoChrome, lColor16, lColor256, lColorTrue, lAutoMatic };
 enum TSaveResolution { sColorVga, sMonoChrome, sColor16, sColor256, sColorTrue, sJpegGray, sAutoMatic };
@@ -23,6 +24,8 @@ CvImgLib& ImagingLibrary();
 
 // The depth code to decode to for a display of the given bits per pixel.
 int DisplayDepthCode(int displayBitsPerPixel);
+// The depth code for the display a window is on (the screen for nullptr).
+int DepthCodeFor(HWND window);
 
 class TPictureView : public ui::CustomControl {
   public:
@@ -45,6 +48,11 @@ class TPictureView : public ui::CustomControl {
 
     // Fills the information fields for the file without changing the picture; false when they are not valid.
     bool ReadImageInfo(const std::string& fileName);
+    // Takes header information read elsewhere (on a worker) as ReadImageInfo would have filled it.
+    void SetHeader(const HeaderInfo& header);
+    // Reports a failure of the library as this component's own header read or load would: the library's
+    // message for the code, and after a failed decode the format's message.
+    void ReportFailure(int16_t code, const std::string& fileName, bool decoding) const;
     void ClearImage();
     void CopyToClipboard();
     void CutToClipboard();

@@ -506,6 +506,8 @@ int Control::TabOrder() const {
 
 void Control::SetTabOrder(int order) {
     if (!parent_ || !InTabList()) return;
+    // Already there: nothing to reorder (a form that appends hundreds of controls stays linear).
+    if (order == TabOrder()) return;
     auto& list = parent_->tabList_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     order = std::clamp(order, 0, static_cast<int>(list.size()));

@@ -232,12 +232,14 @@ void Form::DecideScrollBars() {
     const int barHeight = GetSystemMetrics(SM_CYHSCROLL);
     const int fullWidth = client.right + (VertScrollVisible() ? barWidth : 0);
     const int fullHeight = client.bottom + (HorzScrollVisible() ? barHeight : 0);
-    int width = 0, height = 0;
-    for (Control* child : Children()) {
-        if (!child->Visible()) continue;
-        const Bounds b = child->Position();
-        width = std::max(width, b.left + b.width + hpos_);
-        height = std::max(height, b.top + b.height + vpos_);
+    int width = extentWidth_, height = extentHeight_;
+    if (width <= 0 && height <= 0) {
+        for (Control* child : Children()) {
+            if (!child->Visible()) continue;
+            const Bounds b = child->Position();
+            width = std::max(width, b.left + b.width + hpos_);
+            height = std::max(height, b.top + b.height + vpos_);
+        }
     }
     contentWidth_ = width;
     contentHeight_ = height;
@@ -247,22 +249,33 @@ void Form::DecideScrollBars() {
     if (h != hpos_ || v != vpos_) ScrollBy(hpos_ - h, vpos_ - v);
     hpos_ = h;
     vpos_ = v;
-    ShowScrollBar(Handle(), SB_HORZ, need.horizontal);
-    ShowScrollBar(Handle(), SB_VERT, need.vertical);
-    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
-    if (need.horizontal) {
-        info.nMax = width - 1;
-        info.nPage = static_cast<UINT>(need.clientWidth);
-        info.nPos = hpos_;
-        SetScrollInfo(Handle(), SB_HORZ, &info, TRUE);
-    }
-    if (need.vertical) {
-        info.nMax = height - 1;
-        info.nPage = static_cast<UINT>(need.clientHeight);
-        info.nPos = vpos_;
-        SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
-    }
+    SetBar(SB_HORZ, need.horizontal, width - 1, need.clientWidth, hpos_);
+    SetBar(SB_VERT, need.vertical, height - 1, need.clientHeight, vpos_);
     scrolling_ = false;
+}
+
+void Form::SetBar(int bar, bool visible, int max, int page, int pos) {
+    BarState& state = barState_[bar == SB_HORZ ? 0 : 1];
+    const bool shown = bar == SB_HORZ ? HorzScrollVisible() : VertScrollVisible();
+    if (shown != visible) ShowScrollBar(Handle(), bar, visible);
+    state.visible = visible;
+    if (!visible) {
+        state.max = state.page = state.pos = -1;
+        return;
+    }
+    if (shown == visible && state.max == max && state.page == page && state.pos == pos) return;
+    state.max = max;
+    state.page = page;
+    state.pos = pos;
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, max, static_cast<UINT>(page), pos, 0};
+    SetScrollInfo(Handle(), bar, &info, TRUE);
+}
+
+void Form::SetContentExtent(int width, int height) {
+    if (width == extentWidth_ && height == extentHeight_) return;
+    extentWidth_ = std::max(width, 0);
+    extentHeight_ = std::max(height, 0);
+    UpdateScrollBars();
 }
 
 void Form::ScrollBy(int dx, int dy) {
@@ -284,6 +297,8 @@ void Form::ScrollTo(int horizontal, int vertical) {
     vpos_ = v;
     if (HorzScrollVisible()) SetScrollPos(Handle(), SB_HORZ, hpos_, TRUE);
     if (VertScrollVisible()) SetScrollPos(Handle(), SB_VERT, vpos_, TRUE);
+    barState_[0].pos = hpos_;
+    barState_[1].pos = vpos_;
     scrolling_ = was;
 }
 

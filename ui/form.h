@@ -63,6 +63,10 @@ class Form : public Control {
     bool VertScrollVisible() const;
     void ScrollTo(int horizontal, int vertical);
     void UpdateScrollBars();
+    // Contents whose extent the form is told (a grid of many cells knows its own): the scroll range then
+    // comes from it instead of from every control, so moving one control costs the same however many
+    // there are. 0 x 0 goes back to the controls' extent.
+    void SetContentExtent(int width, int height);
 
     Control* ActiveControl() const { return activeControl_; }
     void SetActiveControl(Control* control);
@@ -92,13 +96,17 @@ class Form : public Control {
   protected:
     void GetCreateParams(CreateParams& params) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void ChildBoundsChanged() override { UpdateScrollBars(); }
+    // A told extent does not change when a control moves.
+    void ChildBoundsChanged() override {
+        if (extentWidth_ <= 0 && extentHeight_ <= 0) UpdateScrollBars();
+    }
 
   private:
     void DecideScrollBars();
     bool RealizeControlPalette(bool background);
     void Scroll(int bar, int request);
     void ScrollBy(int dx, int dy);
+    void SetBar(int bar, bool visible, int max, int page, int pos);
     void FocusFirst();
 
     FormStyle style_;
@@ -112,6 +120,13 @@ class Form : public Control {
     bool scrollsPending_ = false;
     int hpos_ = 0, vpos_ = 0;
     int contentWidth_ = 0, contentHeight_ = 0;
+    int extentWidth_ = 0, extentHeight_ = 0;
+    // What the bars were last given: the system is only told of a change (under Wine, showing a bar that
+    // shows already still redraws the whole window).
+    struct BarState {
+        bool visible = false;
+        int max = -1, page = -1, pos = -1;
+    } barState_[2];
     Control* activeControl_ = nullptr;
     Control* defaultButton_ = nullptr;
     Control* cancelButton_ = nullptr;

@@ -4,6 +4,7 @@
 #include "cvimg/decoder.h"
 #include "cvimg/info.h"
 #include "cvimg/reduce.h"
+#include "cvimg/scale.h"
 #include "cvimg/win/mappedfile.h"
 #include "cvimg/win/output.h"
 
@@ -37,9 +38,30 @@ std::unique_ptr<Decoder> MakeDecoder(Format format, Bytes file) {
     return nullptr;
 }
 
-Status ReadPicture(Format format, const char* name, int depth, bool dither, DibSection& dib,
-                   corv::PaletteHandle& palette) {
+// The picture as the caller asked for it: true colour straight into the section, fewer bits through a
+// palette of the picture's colours.
+Status Output(const Raster& raster, int depth, bool dither, DibSection& dib, corv::PaletteHandle& palette) {
+    Target target;
+    if (Status s = PlanTarget(raster, depth, target); Failed(s)) return s;
+    if (Status s = CreateDib(raster.Width(), raster.Height(), target.bits,
+                             target.bits <= 8 ? &target.palette : nullptr, dib);
+        Failed(s))
+        return s;
+    if (Status s = Render(raster, target, dither, dib.top, dib.step); Failed(s)) return s;
+    if (target.bits <= 8) {
+        if (Status s = CreateLogicalPalette(target.palette, palette); Failed(s)) return s;
+    }
+    return Status::Ok;
+}
+
+// Reads the picture of `width` x `height` (0 x 0: its own size) into a DIB section of that size.
+Status ReadPicture(Format format, const char* name, int depth, bool dither, int width, int height,
+                   DibSection& dib, corv::PaletteHandle& palette) {
     if (depth != 0 && depth != 1 && depth != 4 && depth != 8 && depth != 24) return Status::BadDepth;
+    const bool reduce = width > 0 || height > 0;
+    if (reduce) {
+        if (Status s = CheckPictureSize(width, height); Failed(s)) return Status::BadArgument;
+    }
     MappedFile file;
     if (Status s = file.Open(name); Failed(s)) return s;
     if (file.View().size == 0) return Status::Corrupt;
@@ -51,9 +73,13 @@ Status ReadPicture(Format format, const char* name, int depth, bool dither, DibS
     Layout layout;
     if (Status s = decoder->ReadHeader(layout); Failed(s)) return s;
     if (Status s = CheckPictureSize(layout.width, layout.height); Failed(s)) return s;
+    if (reduce) {
+        if (Status s = decoder->ReduceToCover(width, height, layout); Failed(s)) return s;
+    }
 
     Raster raster;
-    if (depth == 24 && layout.format == PixelFormat::Bgr24) {
+    const bool exact = !reduce || (layout.width == width && layout.height == height);
+    if (depth == 24 && layout.format == PixelFormat::Bgr24 && exact) {
         // True colour in, true colour out: the decoder writes straight into the section.
         if (Status s = CreateDib(layout.width, layout.height, 24, nullptr, dib); Failed(s)) return s;
         raster.Attach(layout.width, layout.height, layout.format, dib.top, dib.step);
@@ -62,22 +88,23 @@ Status ReadPicture(Format format, const char* name, int depth, bool dither, DibS
     if (Status s = raster.Allocate(layout.width, layout.height, layout.format); Failed(s)) return s;
     if (Status s = decoder->Decode(raster); Failed(s)) return s;
     decoder.reset();
-    Target target;
-    if (Status s = PlanTarget(raster, depth, target); Failed(s)) return s;
-    if (Status s = CreateDib(layout.width, layout.height, target.bits,
-                             target.bits <= 8 ? &target.palette : nullptr, dib);
-        Failed(s))
-        return s;
-    if (Status s = Render(raster, target, dither, dib.top, dib.step); Failed(s)) return s;
-    if (target.bits <= 8) {
-        if (Status s = CreateLogicalPalette(target.palette, palette); Failed(s)) return s;
+    if (exact) return Output(raster, depth, dither, dib, palette);
+
+    if (depth == 24) {
+        if (Status s = CreateDib(width, height, 24, nullptr, dib); Failed(s)) return s;
+        Raster small;
+        small.Attach(width, height, PixelFormat::Bgr24, dib.top, dib.step);
+        return ResizeArea(raster, small);
     }
-    return Status::Ok;
+    Raster small;
+    if (Status s = small.Allocate(width, height, PixelFormat::Bgr24); Failed(s)) return s;
+    if (Status s = ResizeArea(raster, small); Failed(s)) return s;
+    return Output(small, depth, dither, dib, palette);
 }
 
 // An incoming palette belongs to the caller: it is neither used nor freed, and the out value replaces it.
 int16_t Read(Format format, const char* name, int32_t depth, int32_t dither, HBITMAP* bitmap,
-             HPALETTE* palette) {
+             HPALETTE* palette, int32_t width = 0, int32_t height = 0) {
     if (bitmap) *bitmap = nullptr;
     if (palette) *palette = nullptr;
     if (!bitmap || !palette || !NameOk(name)) return static_cast<int16_t>(Status::BadArgument);
@@ -85,7 +112,7 @@ int16_t Read(Format format, const char* name, int32_t depth, int32_t dither, HBI
     DibSection dib;
     corv::PaletteHandle pal;
     try {
-        status = ReadPicture(format, name, depth, dither != 0, dib, pal);
+        status = ReadPicture(format, name, depth, dither != 0, width, height, dib, pal);
     } catch (const std::bad_alloc&) {
         status = Status::OutOfMemory;
     } catch (...) {
@@ -159,6 +186,42 @@ int16_t __stdcall LibReadTIFF(const char* fileName, int32_t depth, int32_t dithe
     return Read(Format::Tiff, fileName, depth, dither, bitmap, palette);
 }
 
+int16_t __stdcall LibReadScaled(const char* fileName, int32_t format, int32_t depth, int32_t dither,
+                                int32_t width, int32_t height, HBITMAP* bitmap, HPALETTE* palette) {
+    Format which;
+    switch (format) {
+    case kOrdReadJpeg:
+        which = Format::Jpeg;
+        break;
+    case kOrdReadGif:
+        which = Format::Gif;
+        break;
+    case kOrdReadPcx:
+        which = Format::Pcx;
+        break;
+    case kOrdReadBmp:
+        which = Format::Bmp;
+        break;
+    case kOrdReadPng:
+        which = Format::Png;
+        break;
+    case kOrdReadTiff:
+        which = Format::Tiff;
+        break;
+    default:
+        if (bitmap) *bitmap = nullptr;
+        if (palette) *palette = nullptr;
+        return static_cast<int16_t>(Status::BadArgument);
+    }
+    // A size of 0 would mean the picture's own: this operation always reduces.
+    if (width < 1 || height < 1) {
+        if (bitmap) *bitmap = nullptr;
+        if (palette) *palette = nullptr;
+        return static_cast<int16_t>(Status::BadArgument);
+    }
+    return Read(which, fileName, depth, dither, bitmap, palette, width, height);
+}
+
 } // extern "C"
 
 // The exports must keep the exact types the program binds.
@@ -166,3 +229,4 @@ static_assert(std::is_same_v<decltype(&LibImageInfo), LibImageInfoFn>);
 static_assert(std::is_same_v<decltype(&LibReadJPEG), LibReadJpegFn>);
 static_assert(std::is_same_v<decltype(&LibReadGIF), LibReadFn>);
 static_assert(std::is_same_v<decltype(&LibReadTIFF), LibReadFn>);
+static_assert(std::is_same_v<decltype(&LibReadScaled), LibReadScaledFn>);

@@ -690,5 +690,104 @@ TEST(Cvimg32Leaks, RepeatedLoadsKeepMemoryAndHandlesFlat) {
     EXPECT_EQ(LiveHandles(HandleKind::Palette), palettes);
 }
 
+// ------------------------------------------------------------------------------------- scaled read
+
+int OrdinalOf(const std::string& reader) {
+    if (reader == "JPEG") return cvimg::kOrdReadJpeg;
+    if (reader == "GIF") return cvimg::kOrdReadGif;
+    if (reader == "PCX") return cvimg::kOrdReadPcx;
+    if (reader == "BMP") return cvimg::kOrdReadBmp;
+    if (reader == "PNG") return cvimg::kOrdReadPng;
+    return cvimg::kOrdReadTiff;
+}
+
+TEST(Cvimg32Scaled, EveryFixtureComesBackAtExactlyTheSizeAskedWithItsColours) {
+    CvImgLib& lib = Lib();
+    ASSERT_NE(lib.LibReadScaled, nullptr);
+    const long bitmapsBefore = LiveHandles(HandleKind::Bitmap);
+    for (const Fixture& f : cvimg::test::LoadManifest()) {
+        SCOPED_TRACE(f.file);
+        for (int depth : {24, 8}) {
+            HBITMAP bitmap = nullptr;
+            HPALETTE palette = nullptr;
+            // 45 x 30 into 9 x 6: each output pixel is the mean of 5 x 5 pixels of one colour block.
+            const int16_t code = lib.LibReadScaled(FixturePath(f.file).c_str(), OrdinalOf(f.reader), depth, 0,
+                                                   9, 6, &bitmap, &palette);
+            ASSERT_GE(code, 1) << lib.Message(code);
+            BitmapHandle owned(bitmap);
+            PaletteHandle ownedPalette(palette);
+            const Pixels p = ReadPixels(bitmap);
+            ASSERT_EQ(p.width, 9);
+            ASSERT_EQ(p.height, 6);
+            EXPECT_EQ(p.bits, depth);
+            EXPECT_EQ(palette != nullptr, depth == 8);
+            if (depth != 24 || f.bpp == 1) continue; // reduced colours: the full decode's tests cover them
+            // A JPEG decoded at 1/4 takes each pixel's colour from 8 x 8 blocks that straddle the colour
+            // blocks, and its chroma from a plane subsampled by up to 4: neighbouring colours bleed in more.
+            const int slack = f.reader == "JPEG" ? 32 : 16;
+            for (int i = 0; i < 6; ++i) {
+                const Color got = p.At(1 + 3 * (i % 3), 1 + 3 * (i / 3));
+                EXPECT_LE(Diff(got, f.colors[i]), f.tolerance + slack)
+                    << "block " << i << ": " << Str(got) << " expected " << Str(f.colors[i]);
+            }
+        }
+    }
+    EXPECT_EQ(LiveHandles(HandleKind::Bitmap), bitmapsBefore);
+}
+
+TEST(Cvimg32Scaled, AveragesInsteadOfDroppingPixels) {
+    // One-pixel stripes of black and white in a BMP: averaged by two they are grey, sampled they would
+    // be black or white.
+    const int w = 64, h = 32, stride = w * 3;
+    std::string file(54 + static_cast<size_t>(stride) * h, '\0');
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&file[at], &v, 4); };
+    file[0] = 'B', file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    file[26] = 1, file[28] = 24;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            std::memset(&file[54 + static_cast<size_t>(y) * stride + 3 * x], x % 2 ? 255 : 0, 3);
+    test::TempFolder folder;
+    const std::string name = folder / "stripes.bmp";
+    test::WriteFileBytes(name, file);
+    HBITMAP bitmap = nullptr;
+    HPALETTE palette = nullptr;
+    ASSERT_GE(Lib().LibReadScaled(name.c_str(), cvimg::kOrdReadBmp, 24, 0, 32, 16, &bitmap, &palette), 1);
+    BitmapHandle owned(bitmap);
+    const Pixels p = ReadPixels(bitmap);
+    ASSERT_EQ(p.width, 32);
+    for (int x = 0; x < 32; ++x)
+        EXPECT_NEAR(p.At(x, 5).g, 128, 1) << x;
+}
+
+TEST(Cvimg32Scaled, RefusesUnknownFormatsEmptySizesAndMissingFiles) {
+    CvImgLib& lib = Lib();
+    const std::string jpeg = FixturePath("jpeg/baseline-420.jpg");
+    struct Case {
+        const char* name;
+        int format, width, height;
+        int16_t code;
+    } cases[] = {
+        {jpeg.c_str(), 99, 10, 10, kBadArgument},
+        {jpeg.c_str(), cvimg::kOrdReadJpeg, 0, 10, kBadArgument},
+        {jpeg.c_str(), cvimg::kOrdReadJpeg, 10, -1, kBadArgument},
+        {jpeg.c_str(), cvimg::kOrdReadJpeg, 40000, 10, kBadArgument},
+        {jpeg.c_str(), cvimg::kOrdReadGif, 10, 10, kNotThisType},
+        {"Z:\\no\\such\\file.jpg", cvimg::kOrdReadJpeg, 10, 10, kMissingFile},
+    };
+    for (const Case& c : cases) {
+        HBITMAP bitmap = reinterpret_cast<HBITMAP>(1);
+        HPALETTE palette = reinterpret_cast<HPALETTE>(1);
+        EXPECT_EQ(lib.LibReadScaled(c.name, c.format, 24, 0, c.width, c.height, &bitmap, &palette), c.code)
+            << c.name << " " << c.format << " " << c.width << "x" << c.height;
+        EXPECT_EQ(bitmap, nullptr);
+        EXPECT_EQ(palette, nullptr);
+    }
+}
+
 } // namespace
 } // namespace corv

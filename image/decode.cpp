@@ -1,0 +1,146 @@
+#include "image/decode.h"
+
+#include "image/extkey.h"
+
+namespace corv {
+
+namespace {
+
+// Tried in this order; at most one matches.
+constexpr FormatEntry kFormats[] = {
+    {".BMP", ReadKind::Bmp, "Reading bmp file failed"},
+    {".THB", ReadKind::Bmp, "Reading bmp file failed"},
+    {".THJ", ReadKind::Jpeg, "Reading jpg file failed"},
+    {".RES", ReadKind::Resource, "Reading resource file failed"},
+    {".PNG", ReadKind::Png, "Reading png file failed"},
+    {".GIF", ReadKind::Gif, "Reading gif file failed"},
+    {".TIF", ReadKind::Tiff, "Reading tif file failed"},
+    {".PCX", ReadKind::Pcx, "Reading pcx file failed"},
+    {".JPG", ReadKind::Jpeg, "Reading jpg file failed"},
+};
+
+int16_t ReadFull(const CvImgLib& library, ReadKind kind, const char* name, int depth, int dither,
+                 HBITMAP* bitmap, HPALETTE* palette) {
+    switch (kind) {
+    case ReadKind::Bmp:
+        return library.LibReadBMP(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Jpeg:
+        return library.LibReadJPEG(name, depth, 1, dither, bitmap, palette, 0, 0);
+    case ReadKind::Png:
+        return library.LibReadPNG(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Gif:
+        return library.LibReadGIF(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Tiff:
+        return library.LibReadTIFF(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Pcx:
+        return library.LibReadPCX(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Resource:
+        break;
+    }
+    return 0;
+}
+
+// A module without the scaled read: the full picture, shrunk by GDI's own averaging (HALFTONE) into a
+// true-colour section of the size asked for. Memory contexts only, so no window is involved.
+BitmapHandle Shrink(HBITMAP source, int width, int height) {
+    BITMAP info{};
+    if (!GetObjectA(source, sizeof info, &info)) return {};
+    BITMAPINFO header{};
+    header.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    BitmapHandle small(CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0));
+    MemoryDcHandle from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
+    if (!small || !from || !to) return {};
+    ScopedSelect selectFrom(from.Get(), source);
+    ScopedSelect selectTo(to.Get(), small.Get());
+    SetStretchBltMode(to.Get(), HALFTONE);
+    SetBrushOrgEx(to.Get(), 0, 0, nullptr);
+    StretchBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    return small;
+}
+
+} // namespace
+
+const FormatEntry* FindFormat(const std::string& fileName) {
+    const std::string key = ExtensionKey(fileName);
+    for (const FormatEntry& entry : kFormats)
+        if (key == entry.key) return &entry;
+    return nullptr;
+}
+
+int ReadOrdinal(ReadKind kind) {
+    switch (kind) {
+    case ReadKind::Bmp:
+        return cvimg::kOrdReadBmp;
+    case ReadKind::Jpeg:
+        return cvimg::kOrdReadJpeg;
+    case ReadKind::Png:
+        return cvimg::kOrdReadPng;
+    case ReadKind::Gif:
+        return cvimg::kOrdReadGif;
+    case ReadKind::Tiff:
+        return cvimg::kOrdReadTiff;
+    case ReadKind::Pcx:
+        return cvimg::kOrdReadPcx;
+    case ReadKind::Resource:
+        break;
+    }
+    return 0;
+}
+
+int FileSizeOf(const std::string& name) {
+    FileHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size)) return -1;
+    return size.QuadPart > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size.QuadPart);
+}
+
+HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName) {
+    HeaderInfo header;
+    char type[cvimg::kTypeTextSize] = {};
+    char compression[cvimg::kCompressionTextSize] = {};
+    int16_t width = 0, height = 0, bits = 0, planes = 0, frames = 0;
+    header.code = library.LibImageInfo(fileName.c_str(), type, &width, &height, &bits, &planes, &frames,
+                                       compression, 0);
+    type[sizeof type - 1] = compression[sizeof compression - 1] = '\0';
+    header.type = type;
+    header.compression = compression;
+    header.width = width;
+    header.height = height;
+    header.bits = bits;
+    header.planes = planes;
+    header.fileSize = FileSizeOf(fileName);
+    return header;
+}
+
+DecodedPicture DecodePicture(const CvImgLib& library, const FormatEntry& format, const std::string& fileName,
+                             int depth, bool dither, int width, int height) {
+    DecodedPicture result;
+    HBITMAP bitmap = nullptr;
+    HPALETTE palette = nullptr;
+    const char* name = fileName.c_str();
+    const bool reduce = width > 0 && height > 0;
+    if (reduce && library.LibReadScaled) {
+        result.code = library.LibReadScaled(name, ReadOrdinal(format.kind), depth, dither ? 1 : 0, width,
+                                            height, &bitmap, &palette);
+    } else {
+        result.code =
+            ReadFull(library, format.kind, name, reduce ? 24 : depth, dither ? 1 : 0, &bitmap, &palette);
+    }
+    // Whatever came back is ours, success or not.
+    result.bitmap.Reset(bitmap);
+    result.palette.Reset(palette);
+    if (result.code < 1) {
+        result.bitmap.Reset();
+        result.palette.Reset();
+        return result;
+    }
+    if (reduce && !library.LibReadScaled) {
+        result.bitmap = Shrink(result.bitmap.Get(), width, height);
+        result.palette.Reset();
+    }
+    return result;
+}
+
+} // namespace corv

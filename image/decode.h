@@ -1,0 +1,47 @@
+// Decoding away from the windows: header reads and picture decodes through CVIMG32.DLL that show no message,
+// touch no window and share no state, so that they can run on worker threads. What failed is told by the
+// library's code; the caller on the user-interface thread shows the library's message for it.
+#pragma once
+#include "image/cvimglib.h"
+#include "base/handles.h"
+
+#include <cstdint>
+#include <string>
+
+namespace corv {
+
+// How a picture type is read, by extension key, in the order the picture view tries them.
+enum class ReadKind { Bmp, Jpeg, Resource, Png, Gif, Tiff, Pcx };
+struct FormatEntry {
+    const char* key;
+    ReadKind kind;
+    const char* failureMessage; // shown after a failed decode, after the library's own message
+};
+// The entry for a file's extension key, or nullptr.
+const FormatEntry* FindFormat(const std::string& fileName);
+// The ordinal of the library's read operation for the kind; 0 for pictures the library does not read.
+int ReadOrdinal(ReadKind kind);
+
+// The size of a file in bytes, -1 when it cannot be opened.
+int FileSizeOf(const std::string& name);
+
+struct HeaderInfo {
+    int16_t code = 0; // the library's result: 1 or more is success
+    std::string type, compression;
+    int width = 0, height = 0, bits = 0, planes = 0;
+    int fileSize = -1;
+};
+// The header through the library's information operation, and the file's size.
+HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName);
+
+struct DecodedPicture {
+    int16_t code = 0; // the library's result: 1 or more is success; on failure no handles
+    BitmapHandle bitmap;
+    PaletteHandle palette;
+};
+// Decodes one of the library's pictures by its extension key to the depth code: at its own size, or, with a
+// width and height, reduced to exactly that size (decoded small where the format allows, then averaged).
+DecodedPicture DecodePicture(const CvImgLib& library, const FormatEntry& format, const std::string& fileName,
+                             int depth, bool dither, int width = 0, int height = 0);
+
+} // namespace corv

@@ -1,0 +1,557 @@
+#include "thumbs/thmbfrm.h"
+
+#include "app/pictureinfo.h"
+#include "resources/thumbform_layout.h"
+#include "settings/pathtext.h"
+#include "settings/store.h"
+#include "settings/system.h"
+#include "ui/application.h"
+#include "ui/layout.h"
+
+#include <algorithm>
+
+namespace corv {
+
+using namespace ui;
+
+namespace {
+
+constexpr COLORREF kLabelText = RGB(255, 255, 255);
+constexpr int kLabelHeight = 13;
+// Decodes asked for ahead of the cell being built, per worker: enough to keep every core busy while the
+// user-interface thread makes cells, few enough that memory stays bounded by the workers, not the folder.
+constexpr std::size_t kAheadPerWorker = 3;
+
+constexpr int kScanStepsPerPump = 64;
+
+const char* const kProgress = "Creating Thumbnails. Please wait...    ";
+
+// The file's last-write time in the user's short date and long time formats; the time is left out at
+// exactly midnight. Nothing when the file cannot be read.
+std::optional<std::string> FileDateText(const std::string& name) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    FILETIME local{};
+    SYSTEMTIME time{};
+    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &time))
+        return std::nullopt;
+    char date[128] = "", clock[128] = "";
+    if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date))
+        return std::nullopt;
+    std::string text = date;
+    if (time.wHour != 0 || time.wMinute != 0 || time.wSecond != 0) {
+        if (GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock))
+            text += std::string(" ") + clock;
+    }
+    return text;
+}
+
+bool LessByLocale(const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
+                          b.c_str(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
+}
+
+} // namespace
+
+ThumbSizes CurrentThumbSizes() {
+    return {ThumbCellWidth, ThumbCellHeight, ThumbImageWidth, ThumbImageHeight};
+}
+
+// ---- TThumbNail ----
+
+TThumbNail::TThumbNail(TCvThumbForm* owner) : Component(owner), form_(*owner) {}
+
+void TThumbNail::InitThumb(Control* parent, Component* owner, int row, int col) {
+    const ThumbSizes& sizes = form_.CellSizes();
+    const NotifyEvent click = [this](Control& s) { PanelClick(s); };
+    const NotifyEvent dblClick = [this](Control& s) { PanelDblClick(s); };
+    const MouseEvent mouseDown = [this](Control& s, MouseButton b, ShiftState sh, int x, int y) {
+        PanelMouseDown(s, b, sh, x, y);
+    };
+
+    Panel = new ui::Panel(owner);
+    Panel->SetVisible(false);
+    Panel->SetCursor(CursorKind::HourGlass);
+    Panel->OnClick = click;
+    Panel->OnDblClick = dblClick;
+    Panel->OnEnter = [this](Control& s) { PanelEnter(s); };
+    Panel->OnExit = [this](Control& s) { PanelExit(s); };
+    Panel->OnMouseDown = mouseDown;
+    const int index = row * form_.Cols + col;
+    const CellPlace place = CellPosition(index, form_.Cols, sizes);
+    // Placed before its window exists, so that it is created where it belongs; in a window the user has
+    // scrolled, the grid's place is off by the scroll position.
+    Panel->SetBounds(place.left - form_.HorzScrollPosition(), place.top - form_.VertScrollPosition(),
+                     sizes.cellWidth, sizes.cellHeight);
+    Panel->SetParent(parent);
+    Panel->SetCaption("");
+    Panel->SetColor(kThumbNavy);
+    Panel->SetBevels(Bevel::None, Bevel::Raised, 2, 0);
+    Panel->SetTabStop(true);
+    Panel->SetPopup(form_.PopupMenu);
+
+    FNLabel = new Label(owner);
+    FNLabel->OnClick = click;
+    FNLabel->OnDblClick = dblClick;
+    FNLabel->OnMouseDown = mouseDown;
+    FNLabel->SetBounds(4, sizes.cellHeight - 18, sizes.imageWidth - 4, kLabelHeight);
+    FNLabel->SetParent(Panel);
+    FNLabel->SetAutoSize(false);
+    // A file name is shown as it is: an "&" in it is no mnemonic.
+    FNLabel->SetShowAccelChar(false);
+    FNLabel->SetCaption("");
+    FontSpec font = Panel->Font();
+    font.color = kLabelText;
+    FNLabel->SetFont(font);
+
+    PMI = new TPictureView(owner);
+    PMI->SetVisible(false);
+    PMI->SetCursor(CursorKind::HourGlass);
+    PMI->OnClick = click;
+    PMI->OnDblClick = dblClick;
+    PMI->OnMouseDown = mouseDown;
+    PMI->SetParent(Panel);
+    PMI->SetStretch(true);
+    PMI->SetTabStop(false);
+    PMI->SetTabOrder(0);
+    PMI->SetPopup(form_.PopupMenu);
+
+    App().ProcessMessages();
+}
+
+void TThumbNail::PanelClick(Control&) {
+    if (!form_.Busy) Panel->SetFocus();
+}
+
+void TThumbNail::PanelDblClick(Control&) {
+    if (!form_.Busy) form_.PopupLoadImgClick(*Panel);
+}
+
+void TThumbNail::PanelMouseDown(Control&, MouseButton button, ShiftState, int, int) {
+    if (!form_.Busy && button == MouseButton::Right) Panel->SetFocus();
+}
+
+void TThumbNail::PanelEnter(Control&) {
+    Panel->SetColor(kThumbFocused);
+}
+
+void TThumbNail::PanelExit(Control&) {
+    Panel->SetColor(kThumbNavy);
+}
+
+// ---- TCvThumbForm ----
+
+struct TCvThumbForm::Job {
+    ThumbRequest request;
+    ThumbResult result;
+    std::shared_ptr<WorkerPool::Ticket> ticket;
+};
+
+TCvThumbForm::TCvThumbForm(Component* owner, ThumbHost host)
+    : Form(owner, FormStyle{.className = "TCvThumbForm", .minimizeBox = false}), host_(std::move(host)) {
+    TPictureView::RegisterKind();
+    BuildLayout(*this, ThumbFormDesign(), {});
+    PopupMenu = dynamic_cast<ui::PopupMenu*>(FindComponent("PopupMenu"));
+    PopupRefresh = PopupMenu->Find("PopupRefresh");
+    PopupLoadImg = PopupMenu->Find("PopupLoadImg");
+    PopupImageInfo = PopupMenu->Find("PopupImageInfo");
+    N1 = PopupMenu->Find("N1");
+    PopupClose = PopupMenu->Find("PopupClose");
+    N2 = PopupMenu->Find("N2");
+    SetPopup(PopupMenu);
+
+    OnCreate = [this](Control& s) { FormCreate(s); };
+    OnResize = [this](Control& s) { FormResize(s); };
+    OnClose = [this](Form& s, CloseAction& a) { FormClose(s, a); };
+    OnKeyDown = [this](Control& s, WORD& k, ShiftState sh) { FormKeyDown(s, k, sh); };
+    OnKeyPress = [this](Control& s, char& k) { FormKeyPress(s, k); };
+    PopupMenu->OnPopup = [this](Control& s) { PopupMenuPopup(s); };
+    PopupLoadImg->onClick = [this](Control& s) { PopupLoadImgClick(s); };
+    PopupImageInfo->onClick = [this](Control& s) { PopupImageInfoClick(s); };
+    PopupRefresh->onClick = [this](Control& s) { PopupRefreshClick(s); };
+    PopupClose->onClick = [this](Control& s) { PopupCloseClick(s); };
+    DoCreate();
+}
+
+TCvThumbForm::~TCvThumbForm() {
+    DropPending();
+    DestroyHandle();
+}
+
+void TCvThumbForm::FormCreate(Control&) {
+    Busy = false;
+    AbortRequested = false;
+    ThumbCount = 0;
+    ThumbDir = host_.directory ? host_.directory() : std::string();
+    cellSizes_ = CurrentThumbSizes();
+    Cols = std::max(1, ColumnsFor(ClientWidth(), cellSizes_));
+    SetAutoScroll(true);
+    // The design size only gave the first column count: the window opens at a size of the system's kind,
+    // three quarters of the work area, where it has room for a good number of cells.
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    SetBounds(Left(), Top(), (work.right - work.left) * 3 / 4, (work.bottom - work.top) * 3 / 4);
+}
+
+bool TCvThumbForm::MustStop() const {
+    return closePending_ || App().Terminated();
+}
+
+void TCvThumbForm::DestroyCells() {
+    // The focus must not stay with a panel that is going away.
+    if (Control* active = ActiveControl(); active && active != this) {
+        ::SetFocus(Handle());
+        SetActiveControl(nullptr);
+    }
+    for (int i = ThumbCount; i >= 1; --i) {
+        delete Thumbs[static_cast<std::size_t>(i)];
+        Thumbs[static_cast<std::size_t>(i)] = nullptr;
+    }
+    gridWidth_ = gridHeight_ = 0;
+    SetContentExtent(0, 0);
+}
+
+void TCvThumbForm::SubmitAhead(std::size_t upTo) {
+    upTo = std::min(upTo, FileNames->size());
+    const CvImgLib& library = ImagingLibrary();
+    WorkerPool& workers = DecodeWorkers();
+    for (; submitted_ < upTo; ++submitted_) {
+        auto job = std::make_shared<Job>();
+        job->request = {ThumbDir + "\\" + (*FileNames)[submitted_], cellSizes_, depth_, true};
+        job->ticket = workers.Submit([job, &library] { job->result = DecodeThumb(library, job->request); });
+        jobs_[submitted_] = job;
+    }
+}
+
+void TCvThumbForm::DropPending() {
+    std::vector<std::shared_ptr<WorkerPool::Ticket>> tickets;
+    for (auto& [index, job] : jobs_)
+        tickets.push_back(job->ticket);
+    if (!tickets.empty()) DecodeWorkers().Drop(tickets);
+    // Running decodes finish on their own; their results go with the last reference.
+    jobs_.clear();
+    submitted_ = 0;
+}
+
+void TCvThumbForm::UpdateExtent() {
+    if (ThumbCount == 0) {
+        gridWidth_ = gridHeight_ = 0;
+        SetContentExtent(0, 0);
+        return;
+    }
+    // The rightmost cell of the first row and the last cell bound the grid.
+    const Bounds right = Thumbs[static_cast<std::size_t>(std::min(ThumbCount, Cols))]->Panel->Position();
+    const Bounds bottom = Thumbs[static_cast<std::size_t>(ThumbCount)]->Panel->Position();
+    gridWidth_ = right.left + right.width + HorzScrollPosition();
+    gridHeight_ = bottom.top + bottom.height + VertScrollPosition();
+    SetContentExtent(gridWidth_, gridHeight_);
+}
+
+void TCvThumbForm::BuildThumbnails() {
+    Busy = true;
+    FileNames.emplace();
+    DestroyCells();
+    App().ProcessMessages();
+    ThumbCount = 0;
+    SetCaption("Initializing. Please wait...");
+
+    // Ordinary, read-only, hidden and system files; no directories. At most 500, in the file system's order.
+    int count = 0;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((ThumbDir + "\\*.*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        int seen = 0;
+        do {
+            // A folder of thousands of files takes a while: the window goes on answering meanwhile.
+            if (++seen % kScanStepsPerPump == 0) {
+                App().ProcessMessages();
+                if (MustStop()) break;
+            }
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            if (!IsPictureFile(found.cFileName)) continue;
+            ++count;
+            FileNames->push_back(found.cFileName);
+        } while (count < kMaxThumbs && FindNextFileA(search, &found));
+        FindClose(search);
+    }
+
+    if (count == 0) {
+        SetCaption("Thumbnails");
+        FileNames.reset();
+        BeepMessageBox(Handle(), MB_ICONASTERISK, MB_OK, "No Images found in this Directory !",
+                       "Information");
+        Busy = false;
+        if (closePending_) {
+            closePending_ = false;
+            Close();
+        }
+        return;
+    }
+
+    const double step = 100.0 / count;
+    SetCursor(CursorKind::HourGlass);
+    std::stable_sort(FileNames->begin(), FileNames->end(), LessByLocale);
+    double progress = 0;
+    SetCaption(std::string(kProgress) + "0 %");
+
+    cellSizes_ = CurrentThumbSizes();
+    depth_ = DepthCodeFor(Handle());
+    const std::size_t ahead = kAheadPerWorker * static_cast<std::size_t>(DecodeWorkers().Threads());
+    for (std::size_t i = 0; i < FileNames->size(); ++i) {
+        if (MustStop()) break;
+        SubmitAhead(i + 1 + ahead);
+        ++ThumbCount;
+        progress += step;
+        auto* cell = new TThumbNail(this);
+        Thumbs[static_cast<std::size_t>(ThumbCount)] = cell;
+        cell->InitThumb(this, cell, (ThumbCount - 1) / Cols, (ThumbCount - 1) % Cols);
+        UpdateExtent();
+        LoadThumb(ThumbDir + "\\" + (*FileNames)[i], *cell);
+        // The same text again would only cost a redraw of the frame.
+        if (const std::string text = kProgress + std::to_string(static_cast<int>(progress)) + " %";
+            text != Caption())
+            SetCaption(text);
+        if (ThumbCount == kMaxThumbs) {
+            BeepMessageBox(Handle(), MB_ICONEXCLAMATION, MB_OK,
+                           "The maximum loadable amount of 500 Thumbnails has reached !\r"
+                           "Further Imagefiles are ignored by Corvane.",
+                           "Warning");
+            break;
+        }
+        // A close that waits for the build stops it without asking.
+        if (MustStop()) break;
+        if (AbortRequested) {
+            AbortRequested = false;
+            if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Abort Creating Thumbnails ?",
+                               "Question") == IDYES)
+                break;
+        }
+    }
+    DropPending();
+
+    for (int i = 1; i <= ThumbCount; ++i) {
+        Thumbs[static_cast<std::size_t>(i)]->Panel->SetCursor(CursorKind::Arrow);
+        Thumbs[static_cast<std::size_t>(i)]->PMI->SetCursor(CursorKind::Arrow);
+    }
+    SetCaption(std::to_string(count) + " Thumbnails in " + ThumbDir);
+    FileNames.reset();
+    if (ThumbCount > 0 && !App().Terminated()) Thumbs[1]->Panel->SetFocus();
+    Busy = false;
+    AbortRequested = false;
+    SetCursor(CursorKind::Default);
+    if (closePending_) {
+        closePending_ = false;
+        Close();
+    }
+}
+
+void TCvThumbForm::LoadThumb(const std::string& fileName, TThumbNail& cell) {
+    // The decode asked for ahead, or, for a cell outside a build, one made here and now.
+    std::shared_ptr<Job> job;
+    const std::size_t index = static_cast<std::size_t>(ThumbCount - 1);
+    if (auto found = jobs_.find(index); found != jobs_.end() && found->second->request.fileName == fileName) {
+        job = found->second;
+        jobs_.erase(found);
+        DecodeWorkers().Wait(*job->ticket, [] { App().ProcessMessages(); });
+    } else {
+        job = std::make_shared<Job>();
+        job->request = {fileName, cellSizes_, DepthCodeFor(Handle()), true};
+        job->result = DecodeThumb(ImagingLibrary(), job->request);
+    }
+    ThumbResult& result = job->result;
+
+    if (result.header.code >= 1) {
+        cell.PMI->SetHeader(result.header);
+        if (result.picture.code < 1) cell.PMI->ReportFailure(result.picture.code, fileName, true);
+        App().ProcessMessages();
+        const ThumbBox& box = result.box;
+        cell.PMI->SetBounds(box.left, box.top, box.width, box.height);
+        cell.PMI->SetVisible(true);
+        // The picture arrives at exactly the box's size: nothing bigger is ever kept.
+        cell.PMI->Picture().SetBitmap(std::move(result.picture.bitmap), std::move(result.picture.palette));
+        cell.ImgWidth = result.header.width;
+        cell.ImgHeight = result.header.height;
+        cell.FileSize = result.header.fileSize;
+        cell.Compression = result.header.compression;
+        cell.Colors = ColorCountText(result.header.bits * result.header.planes);
+    } else {
+        // The library's own message, as the component's probe would show it.
+        cell.PMI->ReportFailure(result.header.code, fileName, false);
+        cell.ImgWidth = 0;
+        cell.ImgHeight = 0;
+        cell.Colors = "N/A";
+        cell.FileSize = 0;
+        cell.Compression = "N/A";
+    }
+    cell.FileName = fileName;
+    cell.FNLabel->SetCaption(ExtractFileName(fileName));
+    cell.Panel->SetTabOrder(ThumbCount - 1);
+    cell.Panel->SetVisible(true);
+}
+
+int TCvThumbForm::FocusedThumb() const {
+    if (!ActiveControl() || ThumbCount == 0) return 0;
+    const HWND focus = GetFocus();
+    for (int i = 1; i <= ThumbCount; ++i)
+        if (Thumbs[static_cast<std::size_t>(i)]->Panel->Handle() == focus) return i;
+    return 0;
+}
+
+void TCvThumbForm::FormResize(Control&) {
+    if (IsIconic(Handle())) return;
+    const ClientMinimum minimum = MinimumClient(CurrentThumbSizes());
+    if (ClientWidth() < minimum.width || ClientHeight() < minimum.height) {
+        // The client area inside the scroll bars the cells still need at that size, whatever bars the
+        // window shows now. The resize this causes lays the cells out.
+        const int barWidth = VertScrollVisible() ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+        const int barHeight = HorzScrollVisible() ? GetSystemMetrics(SM_CYHSCROLL) : 0;
+        const int width = std::max(ClientWidth(), minimum.width),
+                  height = std::max(ClientHeight(), minimum.height);
+        const int frameWidth = Width() - ClientWidth() - barWidth,
+                  frameHeight = Height() - ClientHeight() - barHeight;
+        SetBounds(Left(), Top(),
+                  width + frameWidth + (gridHeight_ > height ? GetSystemMetrics(SM_CXVSCROLL) : 0),
+                  height + frameHeight + (gridWidth_ > width ? GetSystemMetrics(SM_CYHSCROLL) : 0));
+        return;
+    }
+    if (Busy) return;
+    SetCursor(CursorKind::HourGlass);
+    ScrollTo(0, 0);
+    const ThumbSizes sizes = CurrentThumbSizes();
+    Cols = std::max(1, ColumnsFor(ClientWidth(), sizes));
+    for (int i = 1; i <= ThumbCount; ++i) {
+        ui::Panel* panel = Thumbs[static_cast<std::size_t>(i)]->Panel;
+        const CellPlace place = CellPosition(i - 1, Cols, sizes);
+        panel->SetBounds(place.left, place.top, panel->Width(), panel->Height());
+    }
+    UpdateExtent();
+    SetCursor(CursorKind::Default);
+}
+
+void TCvThumbForm::FormClose(Form&, CloseAction& action) {
+    if (Busy) {
+        // Never freed under a running build: the build stops after its current cell and closes then.
+        AbortRequested = true;
+        closePending_ = true;
+        action = CloseAction::None;
+        return;
+    }
+    if (host_.window) host_.window->SetEnabled(false);
+    const bool allowed = (host_.closing && host_.closing()) ||
+                         BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Close the Thumbnail-Window ?",
+                                        "Question") == IDYES;
+    if (allowed) {
+        if (host_.thumbsClosed) host_.thumbsClosed();
+        action = CloseAction::Free;
+    } else {
+        action = CloseAction::None;
+    }
+    if (host_.window) host_.window->SetEnabled(true);
+}
+
+void TCvThumbForm::FormKeyDown(Control&, WORD& key, ShiftState shift) {
+    if (key == VK_ESCAPE) {
+        key = 0;
+        if (Busy)
+            AbortRequested = true;
+        else
+            Close();
+        return;
+    }
+    // The menu's shortcuts; the commands check Busy and the focus themselves.
+    if ((shift & ssCtrl) && !(shift & ssAlt)) {
+        if (key == 'L' || key == 'I' || key == 'R') {
+            const WORD command = key;
+            key = 0;
+            if (command == 'L') PopupLoadImgClick(*this);
+            if (command == 'I') PopupImageInfoClick(*this);
+            if (command == 'R') PopupRefreshClick(*this);
+            return;
+        }
+    }
+    if (Busy) return;
+    const int a = FocusedThumb();
+    if (a == 0) return;
+    int target = 0;
+    switch (key) {
+    case VK_F5:
+        key = 0;
+        PopupRefreshClick(*this);
+        return;
+    case VK_PRIOR:
+        target = PageUpTarget(a, ThumbCount, Cols);
+        break;
+    case VK_NEXT:
+        target = PageDownTarget(a, ThumbCount, Cols);
+        break;
+    case VK_END:
+        target = ThumbCount;
+        break;
+    case VK_HOME:
+        target = 1;
+        break;
+    default:
+        return;
+    }
+    key = 0;
+    Thumbs[static_cast<std::size_t>(target)]->Panel->SetFocus();
+}
+
+void TCvThumbForm::FormKeyPress(Control&, char& key) {
+    if (key == '\r' && !Busy) {
+        key = 0;
+        PopupLoadImgClick(*this);
+    }
+}
+
+void TCvThumbForm::PopupMenuPopup(Control&) {
+    if (Busy) {
+        PopupClose->caption = "Abort";
+        PopupRefresh->enabled = PopupLoadImg->enabled = PopupImageInfo->enabled = false;
+        return;
+    }
+    PopupClose->caption = "&Close";
+    PopupRefresh->enabled = true;
+    PopupLoadImg->enabled = PopupImageInfo->enabled = FocusedThumb() > 0;
+}
+
+void TCvThumbForm::PopupLoadImgClick(Control&) {
+    if (Busy) return;
+    const int a = FocusedThumb();
+    if (a == 0) return;
+    // A copy: loading runs the event loop, and nothing of this cell may be needed after it.
+    const std::string fileName = Thumbs[static_cast<std::size_t>(a)]->FileName;
+    if (host_.loadPicture) host_.loadPicture(fileName);
+}
+
+std::string TCvThumbForm::ImageInformation(const TThumbNail& cell) const {
+    const std::optional<std::string> date = FileDateText(cell.FileName);
+    return "Filename: " + cell.FileName + "\r" + "Resolution: " + std::to_string(cell.ImgWidth) + "x" +
+           std::to_string(cell.ImgHeight) + "x" + cell.Colors + "\r" + "Compression: " + cell.Compression +
+           "\r" + "Filesize: " + GroupDigits(std::to_string(cell.FileSize), '.', 3, true) + " Bytes" + "\r" +
+           "Filedate: " + date.value_or("N/A");
+}
+
+void TCvThumbForm::PopupImageInfoClick(Control&) {
+    if (Busy) return;
+    const int a = FocusedThumb();
+    if (a == 0) return;
+    BeepMessageBox(Handle(), MB_ICONASTERISK, MB_OK, ImageInformation(*Thumbs[static_cast<std::size_t>(a)]),
+                   "Image Information");
+}
+
+void TCvThumbForm::PopupRefreshClick(Control&) {
+    if (Busy) return;
+    if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Reload the Thumbnails of " + ThumbDir + " ?",
+                       "Question") == IDYES)
+        BuildThumbnails();
+}
+
+void TCvThumbForm::PopupCloseClick(Control&) {
+    if (Busy)
+        AbortRequested = true;
+    else
+        Close();
+}
+
+} // namespace corv
