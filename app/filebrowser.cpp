@@ -1,7 +1,7 @@
 // The file browser panel of the main window: the drive selector, the file list with its keys, mouse,
 // dragging and context menu, and files dropped from the shell.
 #include "app/mainfrm.h"
-#include "app/pictureinfo.h"
+#include "image/pictureinfo.h"
 #include "base/files.h"
 #include "base/handles.h"
 #include "base/shellhandles.h"

@@ -2,7 +2,7 @@
 #pragma once
 #include "browse/folderdlg.h"
 #include "fileops/shellfileop.h"
-#include "app/pictureinfo.h"
+#include "image/pictureinfo.h"
 #include "fullview/fviewfrm.h"
 #include "image/picview.h"
 #include "ui/filelist.h"
@@ -62,7 +62,7 @@ class TMainForm : public ui::Form {
     bool ThumbsOpen = false;
     bool Closing = false;
     TCvThumbForm* ThumbForm = nullptr; // while ThumbsOpen
-    HMENU SystemMenu = nullptr; // the system's menu of this window, not ours to free
+    HMENU SystemMenu = nullptr;        // the system's menu of this window, not ours to free
 
     void FormCreate(ui::Control& sender);
     void FormResize(ui::Control& sender);

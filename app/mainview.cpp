@@ -2,7 +2,7 @@
 // panel to the picture, and the Stretch, Fullview, Copy and Thumbnails buttons.
 #include "app/mainfrm.h"
 
-#include "app/pictureinfo.h"
+#include "image/pictureinfo.h"
 #include "base/files.h"
 #include "resources/mainform_layout.h"
 #include "settings/pathtext.h"

@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include "app/mainfrm.h"
-#include "app/pictureinfo.h"
+#include "image/pictureinfo.h"
 #include "app/registration.h"
 #include "base/files.h"
 #include "base/handles.h"

@@ -6,7 +6,7 @@
 // own thread, summed over every run, follows: what the paging itself costs, whatever the machine's load.
 // Usage: page_bench FOLDER [rounds]
 #include "app/mainfrm.h"
-#include "app/pictureinfo.h"
+#include "image/pictureinfo.h"
 #include "bench/jpegdecode.h"
 #include "bench/timing.h"
 #include "fullview/fviewfrm.h"

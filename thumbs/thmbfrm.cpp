@@ -1,6 +1,6 @@
 #include "thumbs/thmbfrm.h"
 
-#include "app/pictureinfo.h"
+#include "image/pictureinfo.h"
 #include "resources/thumbform_layout.h"
 #include "settings/pathtext.h"
 #include "settings/store.h"

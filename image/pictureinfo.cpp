@@ -1,4 +1,4 @@
-#include "app/pictureinfo.h"
+#include "image/pictureinfo.h"
 
 #include "image/extkey.h"
 

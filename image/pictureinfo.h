@@ -1,4 +1,5 @@
-// What the main window decides about pictures without touching a window. Portable.
+// What the windows decide about pictures without touching one: picture files, colour-count words, the
+// main window's picture panel. Portable.
 #pragma once
 #include <string>
 
