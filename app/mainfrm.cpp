@@ -247,12 +247,7 @@ LRESULT TMainForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return Form::WndProc(message, wParam, lParam);
 }
 
-TAboutBox::TAboutBox(Component* owner)
-    : Form(owner, FormStyle{.className = "TAboutBox",
-                            .border = FormBorder::Dialog,
-                            .minimizeBox = false,
-                            .maximizeBox = false,
-                            .position = FormPosition::ScreenCenter}) {
+TAboutBox::TAboutBox(Component* owner) : Form(owner, DialogStyle("TAboutBox")) {
     BuildLayout(*this, AboutBoxDesign());
 }
 

@@ -12,12 +12,7 @@ namespace corv {
 
 using namespace ui;
 
-TFileOpForm::TFileOpForm(Component* owner)
-    : Form(owner, FormStyle{.className = "TFileOpForm",
-                            .border = FormBorder::Dialog,
-                            .minimizeBox = false,
-                            .maximizeBox = false,
-                            .position = FormPosition::ScreenCenter}) {
+TFileOpForm::TFileOpForm(Component* owner) : Form(owner, DialogStyle("TFileOpForm")) {
     BuildLayout(*this, FileOpFormDesign());
     LabelFrom = &ControlAs<Label>(*this, "LabelFrom");
     EditFrom = &ControlAs<Edit>(*this, "EditFrom");

@@ -24,12 +24,7 @@ int AssocStateFor(CheckState state) {
 
 } // namespace
 
-TOptionsForm::TOptionsForm(Component* owner)
-    : Form(owner, FormStyle{.className = "TOptionsForm",
-                            .border = FormBorder::Dialog,
-                            .minimizeBox = false,
-                            .maximizeBox = false,
-                            .position = FormPosition::ScreenCenter}) {
+TOptionsForm::TOptionsForm(Component* owner) : Form(owner, DialogStyle("TOptionsForm")) {
     BuildLayout(*this, OptionsFormDesign());
     GroupBoxGeneral = &ControlAs<GroupBox>(*this, "GroupBoxGeneral");
     LabelBgColor = &ControlAs<Label>(*this, "LabelBgColor");

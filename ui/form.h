@@ -25,6 +25,15 @@ struct FormStyle {
     FormPosition position = FormPosition::Default;
 };
 
+// A dialog's style: a fixed frame without minimize and maximize boxes, centred on the screen.
+inline FormStyle DialogStyle(const char* className) {
+    return FormStyle{.className = className,
+                     .border = FormBorder::Dialog,
+                     .minimizeBox = false,
+                     .maximizeBox = false,
+                     .position = FormPosition::ScreenCenter};
+}
+
 class Form : public Control {
   public:
     Form(Component* owner, const FormStyle& style);
