@@ -150,14 +150,14 @@ struct TCvThumbForm::Job {
 TCvThumbForm::TCvThumbForm(Component* owner, ThumbHost host)
     : Form(owner, FormStyle{.className = "TCvThumbForm", .minimizeBox = false}), host_(std::move(host)) {
     TPictureView::RegisterKind();
-    BuildLayout(*this, ThumbFormDesign(), {});
-    PopupMenu = dynamic_cast<ui::PopupMenu*>(FindComponent("PopupMenu"));
-    PopupRefresh = PopupMenu->Find("PopupRefresh");
-    PopupLoadImg = PopupMenu->Find("PopupLoadImg");
-    PopupImageInfo = PopupMenu->Find("PopupImageInfo");
-    N1 = PopupMenu->Find("N1");
-    PopupClose = PopupMenu->Find("PopupClose");
-    N2 = PopupMenu->Find("N2");
+    BuildLayout(*this, ThumbFormDesign());
+    PopupMenu = &ComponentAs<ui::PopupMenu>(*this, "PopupMenu");
+    PopupRefresh = &PopupMenu->Item("PopupRefresh");
+    PopupLoadImg = &PopupMenu->Item("PopupLoadImg");
+    PopupImageInfo = &PopupMenu->Item("PopupImageInfo");
+    N1 = &PopupMenu->Item("N1");
+    PopupClose = &PopupMenu->Item("PopupClose");
+    N2 = &PopupMenu->Item("N2");
     SetPopup(PopupMenu);
 
     OnCreate = [this](Control& s) { FormCreate(s); };
