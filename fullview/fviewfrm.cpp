@@ -20,6 +20,14 @@ namespace {
 constexpr char kCharEnter = '\r';
 constexpr char kCharEscape = '\x1B';
 constexpr char kCharSpace = ' ';
+
+// Moves a window only when it is not there yet (paging runs this for every picture); true when it moved.
+bool Place(Control& control, int left, int top, int width, int height) {
+    const Bounds now = control.Position();
+    if (now.left == left && now.top == top && now.width == width && now.height == height) return false;
+    control.SetBounds(left, top, width, height);
+    return true;
+}
 } // namespace
 
 TFullViewForm::TFullViewForm(Component* owner)
@@ -60,16 +68,6 @@ void TFullViewForm::FormShow() {
     FullViewActive = true;
     SizeToScreen();
 }
-
-namespace {
-// Moves a window only when it is not there yet (paging runs this for every picture); true when it moved.
-bool Place(Control& control, int left, int top, int width, int height) {
-    const Bounds now = control.Position();
-    if (now.left == left && now.top == top && now.width == width && now.height == height) return false;
-    control.SetBounds(left, top, width, height);
-    return true;
-}
-} // namespace
 
 void TFullViewForm::SizeToScreen() {
     if (PMI->Visible()) {
