@@ -209,5 +209,4 @@ class ScopedPalette {
     HPALETTE previous_;
 };
 
-
 } // namespace corv

@@ -722,6 +722,8 @@ TEST(Cvimg32Scaled, EveryFixtureComesBackAtExactlyTheSizeAskedWithItsColours) {
             EXPECT_EQ(p.bits, depth);
             EXPECT_EQ(palette != nullptr, depth == 8);
             if (depth != 24 || f.bpp == 1) continue; // reduced colours: the full decode's tests cover them
+            // Only the 45 x 30 pictures are all blocks; a larger one keeps its blocks in a corner of noise.
+            if (f.width != 45 || f.height != 30) continue;
             // A JPEG decoded at 1/4 takes each pixel's colour from 8 x 8 blocks that straddle the colour
             // blocks, and its chroma from a plane subsampled by up to 4: neighbouring colours bleed in more.
             const int slack = f.reader == "JPEG" ? 32 : 16;
