@@ -298,8 +298,8 @@ class TiffDecoder final : public Decoder {
         return h != 1 || v != 1;
     }
 
-    // YCbCr to RGB as the TIFF specification has it, on the samples taken to 8 bits: the reference black
-    // and white are scaled alike (libtiff's default for a file without them is already in 8 bits).
+    // YCbCr to RGB with the file's reference black and white, on the samples taken to 8 bits: the reference
+    // values are scaled alike (libtiff's default for a file without them is already in 8 bits).
     void PrepareYCbCr(int bits) {
         float* luma = nullptr;
         TIFFGetFieldDefaulted(tif_, TIFFTAG_YCBCRCOEFFICIENTS, &luma);
