@@ -38,7 +38,8 @@ constexpr COLORREF kLedOn = RGB(255, 0, 0);
 
 } // namespace
 
-TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMainForm"}) {
+TMainForm::TMainForm(Component* owner)
+    : Form(owner, FormStyle{.className = "TMainForm"}), PicturesAhead([] { App().ProcessMessages(); }) {
     TPictureView::RegisterKind();
     BuildLayout(*this, MainFormDesign());
     OnCreate = [this](Control& s) { FormCreate(s); };
@@ -79,6 +80,9 @@ TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMa
     BtnExit->OnClick = [this](Control& s) { BtnExitClick(s); };
     PanelImage = &ControlAs<Panel>(*this, "PanelImage");
     PMI = &ControlAs<TPictureView>(*this, "PMI");
+    PMI->SetDecodeAhead(&PicturesAhead);
+    // Pictures decoded ahead belong to the folder they were decoded in.
+    FLB->OnDirectoryChange = [this](Control&) { PicturesAhead.Clear(); };
     PopupMenu = &ComponentAs<ui::PopupMenu>(*this, "PopupMenu");
     PopupMenu->OnPopup = [this](Control& s) { PopupMenuPopup(s); };
     PopupMenu->Item("PopupItemSelDir").onClick = [this](Control& s) { PopupItemSelDirClick(s); };

@@ -2,8 +2,9 @@
 #pragma once
 #include "browse/folderdlg.h"
 #include "fileops/shellfileop.h"
-#include "image/pictureinfo.h"
 #include "fullview/fviewfrm.h"
+#include "image/decodeahead.h"
+#include "image/pictureinfo.h"
 #include "image/picview.h"
 #include "ui/filelist.h"
 #include "ui/form.h"
@@ -63,6 +64,8 @@ class TMainForm : public ui::Form {
     bool Closing = false;
     TCvThumbForm* ThumbForm = nullptr; // while ThumbsOpen
     HMENU SystemMenu = nullptr;        // the system's menu of this window, not ours to free
+    // The next picture in the direction of the last move, decoded while the shown one is looked at.
+    DecodeAhead PicturesAhead;
 
     void FormCreate(ui::Control& sender);
     void FormResize(ui::Control& sender);
@@ -102,6 +105,8 @@ class TMainForm : public ui::Form {
 
     // Picture viewing (app/mainview.cpp).
     void LoadPicture(const std::string& fileName);
+    // Starts decoding the picture after the shown one in the list, in the direction from the previous one.
+    void DecodeNextAhead(const std::string& previousFile);
     void ShowPicture(bool visible);
     void RunWithShell(const std::string& fileName);
     void ButtonVollbildClick(ui::Control& sender);

@@ -48,6 +48,7 @@ void ConnectFullView(TMainForm& form, TFullViewForm& view) {
 
 void TMainForm::LoadPicture(const std::string& fileName) {
     if (fileName == CurrentFile) return;
+    const std::string previousFile = CurrentFile;
     CurrentFile = fileName;
     App().SetTitle("Corvane - [" + UpperCaseAnsi(ExtractFileName(fileName)) + "]");
     // Under the full-screen view the caption is out of sight, and redrawing the frame costs each page
@@ -69,6 +70,8 @@ void TMainForm::LoadPicture(const std::string& fileName) {
         if (raised && !FullViewActive)
             BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Not a valid graphic image", "Error");
         WriteFailureOnFullView(fileName);
+        PicturesAhead.SetShownPicture(nullptr);
+        DecodeNextAhead(previousFile);
         return;
     }
 
@@ -103,6 +106,32 @@ void TMainForm::LoadPicture(const std::string& fileName) {
         button->SetEnabled(true);
     SetEnabled(true);
     if (showCursor) App().SetScreenCursor(ScreenCursor::Default);
+    PicturesAhead.SetShownPicture(PMI->Picture().Bitmap());
+    DecodeNextAhead(previousFile);
+}
+
+namespace {
+// The index of a full file name in the list, -1 when the list does not show it.
+int ListIndexOf(const FileListBox& list, const std::string& fileName) {
+    const std::string name = ExtractFileName(fileName);
+    if (UpperCaseAnsi(JoinEntry(list.Directory(), name)) != UpperCaseAnsi(fileName)) return -1;
+    for (int i = 0; i < list.Count(); ++i)
+        if (!list.IsDirectoryItem(i) && UpperCaseAnsi(list.Item(i)) == UpperCaseAnsi(name)) return i;
+    return -1;
+}
+} // namespace
+
+void TMainForm::DecodeNextAhead(const std::string& previousFile) {
+    const int shown = ListIndexOf(*FLB, CurrentFile);
+    if (shown < 0) return;
+    const int previous = previousFile.empty() ? -1 : ListIndexOf(*FLB, previousFile);
+    const int step = previous > shown ? -1 : 1;
+    for (int i = shown + step; i >= 0 && i < FLB->Count(); i += step) {
+        if (FLB->IsDirectoryItem(i) || !corv::IsPictureFile(FLB->Item(i))) continue;
+        PicturesAhead.Prefetch(ImagingLibrary(), JoinEntry(FLB->Directory(), FLB->Item(i)),
+                               PMI->DecodeDepth(), PMI->ImageDither());
+        return;
+    }
 }
 
 void TMainForm::ShowPicture(bool visible) {

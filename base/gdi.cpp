@@ -1,5 +1,7 @@
 #include "base/gdi.h"
 
+#include "base/dibstride.h"
+
 #include <cstring>
 #include <vector>
 
@@ -14,6 +16,17 @@ PaletteHandle CreateLogicalPalette(const PALETTEENTRY* entries, std::size_t coun
     palette->palNumEntries = static_cast<WORD>(count);
     if (count > 0) std::memcpy(palette->palPalEntry, entries, sizeof(PALETTEENTRY) * count);
     return PaletteHandle(CreatePalette(palette));
+}
+
+std::size_t DibSizeOf(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return 0;
+    const unsigned bits = static_cast<unsigned>(info.bmBitsPixel * info.bmPlanes);
+    const std::uint64_t colors = bits <= 8 ? (std::uint64_t{1} << bits) : 0;
+    const std::uint64_t size = sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD) +
+                               DibRowStride(static_cast<std::uint64_t>(info.bmWidth), bits) *
+                                   static_cast<std::uint64_t>(info.bmHeight);
+    return static_cast<std::size_t>(size);
 }
 
 } // namespace corv

@@ -12,4 +12,7 @@ inline constexpr WORD kLogPaletteVersion = 0x300;
 // A logical palette of up to 256 entries; an empty owner for more than 256 or when the system refuses.
 PaletteHandle CreateLogicalPalette(const PALETTEENTRY* entries, std::size_t count);
 
+// The bytes a bitmap takes as a device-independent bitmap: header, colour table and pixels; 0 for none.
+std::size_t DibSizeOf(HBITMAP bitmap);
+
 } // namespace corv

@@ -1,9 +1,10 @@
 #include "image/picview.h"
 
-#include "base/dibstride.h"
 #include "base/files.h"
+#include "base/gdi.h"
 #include "image/cvimglib.h"
 #include "image/decode.h"
+#include "image/decodeahead.h"
 #include "image/extkey.h"
 #include "image/placement.h"
 #include "image/resbitmap.h"
@@ -11,23 +12,12 @@
 #include "ui/form.h"
 #include "ui/layout.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace corv {
 
 namespace {
-
-// The size of a bitmap stored as a device-independent bitmap: header, colour table, pixels.
-int DibSizeOf(HBITMAP bitmap) {
-    BITMAP info{};
-    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return 0;
-    const int bits = info.bmBitsPixel * info.bmPlanes;
-    const long long colors = bits <= 8 ? (1LL << bits) : 0;
-    const long long stride =
-        static_cast<long long>(DibRowStride(static_cast<std::uint64_t>(info.bmWidth), bits));
-    const long long size = sizeof(BITMAPINFOHEADER) + colors * 4 + stride * info.bmHeight;
-    return size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
-}
 
 const char* const kModuleMissing = "The imaging module CVIMG32.DLL cannot be loaded.";
 
@@ -170,6 +160,24 @@ int TPictureView::DepthFromDisplay() const {
     return DepthCodeFor(HandleAllocated() ? Handle() : nullptr);
 }
 
+int TPictureView::DecodeDepth() const {
+    switch (imageReadRes_) {
+    case lColorVga:
+        return 0;
+    case lMonoChrome:
+        return 1;
+    case lColor16:
+        return 4;
+    case lColor256:
+        return 8;
+    case lColorTrue:
+        return 24;
+    case lAutoMatic:
+        return DepthFromDisplay();
+    }
+    return 24;
+}
+
 std::string TPictureView::LoadImage() {
     const std::string key = ExtensionKey(imageName_);
     if (key != ".RES" && !FileExists(imageName_)) {
@@ -177,27 +185,7 @@ std::string TPictureView::LoadImage() {
         loadStatus_ = "file not found";
         return loadStatus_;
     }
-    int depth = 0;
-    switch (imageReadRes_) {
-    case lColorVga:
-        depth = 0;
-        break;
-    case lMonoChrome:
-        depth = 1;
-        break;
-    case lColor16:
-        depth = 4;
-        break;
-    case lColor256:
-        depth = 8;
-        break;
-    case lColorTrue:
-        depth = 24;
-        break;
-    case lAutoMatic:
-        depth = DepthFromDisplay();
-        break;
-    }
+    const int depth = DecodeDepth();
     const int dither = imageDither_ ? 1 : 0;
 
     if (key == ".WMF" || key == ".ICO") {
@@ -225,7 +213,11 @@ std::string TPictureView::LoadImage() {
                 if (!library.Loaded()) {
                     ShowError(kModuleMissing, MB_ICONHAND, "Error");
                 } else {
-                    DecodedPicture picture = DecodePicture(library, *entry, imageName_, depth, dither != 0);
+                    std::optional<DecodedPicture> ahead;
+                    if (decodeAhead_) ahead = decodeAhead_->Take(imageName_, depth, dither != 0);
+                    DecodedPicture picture =
+                        ahead ? std::move(*ahead)
+                              : DecodePicture(library, *entry, imageName_, depth, dither != 0);
                     bitmap = std::move(picture.bitmap);
                     palette = std::move(picture.palette);
                     decoded = picture.code >= 1;
@@ -256,7 +248,7 @@ bool TPictureView::ReadImageInfo(const std::string& fileName) {
         imageHeight_ = picture_.Height();
         imageBits_ = imagePlanes_ = 0;
         imageCompression_ = "BMP";
-        imageFileSize_ = DibSizeOf(picture_.Bitmap());
+        imageFileSize_ = static_cast<int>(std::min<std::size_t>(DibSizeOf(picture_.Bitmap()), 0x7FFFFFFF));
         return true;
     }
     if (key == ".WMF" || key == ".ICO") {

@@ -12,6 +12,7 @@
 namespace corv {
 
 class CvImgLib;
+class DecodeAhead;
 struct HeaderInfo;
 
 enum TLoadResolution { lColorVga, lMonoChrome, lColor16, lColor256, lColorTrue, lAutoMatic };
@@ -125,6 +126,10 @@ class TPictureView : public ui::CustomControl {
 
     // The depth code used for lAutoMatic on this control's display.
     int DepthFromDisplay() const;
+    // The depth code pictures are decoded to, by ImageReadRes.
+    int DecodeDepth() const;
+    // Where pictures decoded ahead are taken from instead of decoding them again; none by default.
+    void SetDecodeAhead(DecodeAhead* ahead) { decodeAhead_ = ahead; }
 
     // While set, failures are not reported with message boxes (the full-screen view reports them on
     // its own surface instead of covering it with boxes).
@@ -173,6 +178,7 @@ class TPictureView : public ui::CustomControl {
     int imageWidth_ = 0, imageHeight_ = 0, imageBits_ = 0, imagePlanes_ = 0, imageFileSize_ = 0;
     std::string imageCompression_;
     bool quietErrors_ = false;
+    DecodeAhead* decodeAhead_ = nullptr;
 };
 
 } // namespace corv

@@ -74,8 +74,10 @@ bool FileListBox::EnterPath(const std::string& text) {
     if (!SetCurrentDirectoryA(target.c_str())) return false;
     char current[MAX_PATH + 1] = "";
     GetCurrentDirectoryA(sizeof current, current);
+    const std::string previous = directory_;
     directory_ = NormalizeDirectory(current);
     Update();
+    if (directory_ != previous && OnDirectoryChange) OnDirectoryChange(*this);
     return true;
 }
 

@@ -17,6 +17,8 @@ class FileListBox : public Control {
     // directory) or a bracketed entry text relative to the shown directory. Also makes it the process's
     // current directory. False (and nothing changes) when the text names no directory; "" does nothing.
     bool EnterPath(const std::string& text);
+    // Runs after EnterPath has changed the shown directory.
+    NotifyEvent OnDirectoryChange;
     // Reads the directory again.
     void Update();
 

@@ -1,0 +1,84 @@
+// Pictures decoded ahead of the user: while one picture is looked at, the next one in the direction of the
+// last move is decoded on a worker thread of its own, so that the next page shows at once. What is held
+// ahead is tied to the file as it was on disk (name, size, last write) and to the depth and dither it was
+// decoded for; anything else is decoded again as usual. A decode that failed is thrown away, so the normal
+// load reports the failure as it always does.
+#pragma once
+#include "image/decode.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corv {
+
+class WorkerPool;
+
+// What identifies a file's contents without reading them.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t lastWrite = 0;
+    bool operator==(const FileStamp& other) const {
+        return size == other.size && lastWrite == other.lastWrite;
+    }
+};
+std::optional<FileStamp> StampOf(const std::string& fileName);
+
+// The bytes a picture of this size takes when decoded to the depth code.
+std::uint64_t DecodedBytes(int width, int height, int depth);
+
+class DecodeAhead {
+  public:
+    // The shown picture and the pictures held ahead together stay within this: 256 MB leave most of a
+    // 32-bit process's 2 GB for the program, the thumbnails and address-space fragmentation, and hold the
+    // shown picture and two ahead for photos of up to 30 megapixels.
+    static constexpr std::uint64_t kBudgetBytes = 256ull << 20;
+    static constexpr std::size_t kMaxHeld = 2;
+
+    // pump handles the user-interface thread's messages while it waits for a decode.
+    explicit DecodeAhead(std::function<void()> pump);
+    ~DecodeAhead();
+    DecodeAhead(const DecodeAhead&) = delete;
+    DecodeAhead& operator=(const DecodeAhead&) = delete;
+
+    // Off, nothing is decoded ahead and nothing is held (for measuring).
+    void SetEnabled(bool enabled);
+    bool Enabled() const { return enabled_; }
+
+    // The picture now shown, which counts against the budget.
+    void SetShownPicture(HBITMAP bitmap);
+
+    // Starts decoding the file ahead, unless it is held already for that depth and dither or is not a
+    // picture the imaging module decodes. The oldest held picture makes room when kMaxHeld are held.
+    void Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither);
+    // The picture decoded ahead for the file as it is on disk now, at that depth and dither; waits for
+    // a decode still running. Nothing when there is none, it failed, or the file changed.
+    std::optional<DecodedPicture> Take(const std::string& fileName, int depth, bool dither);
+    // Lets go of everything held ahead; a running decode is thrown away when it ends.
+    void Clear();
+
+    // The files held or being decoded ahead, oldest first.
+    std::vector<std::string> HeldFiles() const;
+    // The decode ahead of the file has ended, well or not.
+    bool Ready(const std::string& fileName) const;
+    // How many pictures were taken from ahead instead of being decoded when asked for.
+    int Hits() const { return hits_; }
+
+  private:
+    struct Budget;
+    struct Job;
+    void Release(std::shared_ptr<Job> job);
+
+    std::function<void()> pump_;
+    bool enabled_ = true;
+    int hits_ = 0;
+    std::shared_ptr<Budget> budget_;
+    std::vector<std::shared_ptr<Job>> held_;
+    std::unique_ptr<WorkerPool> worker_; // started with the first decode ahead
+};
+
+} // namespace corv
