@@ -47,7 +47,9 @@ void ConnectFullView(TMainForm& form, TFullViewForm& view) {
 }
 
 void TMainForm::LoadPicture(const std::string& fileName) {
-    if (fileName == CurrentFile) return;
+    // A request that comes while a picture loads (a thumbnail clicked while the load waits for a decode
+    // ahead, handling messages) would load inside the load: it is dropped, as the view drops its keys.
+    if (fileName == CurrentFile || Loading) return;
     const std::string previousFile = CurrentFile;
     CurrentFile = fileName;
     App().SetTitle("Corvane - [" + UpperCaseAnsi(ExtractFileName(fileName)) + "]");

@@ -4,7 +4,11 @@
 // times; each picture's line gives the fastest of its decodes and of its pages (on a shared machine the
 // fastest run is the one least disturbed), then the sums of those. The processor time of the program's
 // own thread, summed over every run, follows: what the paging itself costs, whatever the machine's load.
-// Usage: page_bench FOLDER [rounds]
+// With --ahead it measures decoding ahead instead: the same walk, with a pause after each page longer than
+// the slowest decode (a person looking at the picture), once with decoding ahead on and once off in each
+// round; the median time from the key to the painted view of each, leaving out each walk's first page,
+// which nothing was decoded ahead for.
+// Usage: page_bench FOLDER [rounds] [--ahead]
 #include "app/mainfrm.h"
 #include "image/pictureinfo.h"
 #include "bench/jpegdecode.h"
@@ -34,14 +38,67 @@ double ThreadTime() {
     };
     return ms(kernel) + ms(user);
 }
+
+// Handles the messages that come for the milliseconds given, as an idle program would.
+void Idle(double milliseconds) {
+    const double end = Now() + milliseconds;
+    while (Now() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        corv::ui::App().ProcessMessages();
+    }
+}
+
+template <typename PageTo>
+int PageAhead(corv::TMainForm& form, corv::ui::FileListBox& list, const std::vector<int>& pictures,
+              int rounds, PageTo pageTo) {
+    corv::CvImgLib& library = corv::ImagingLibrary();
+    const int depth = form.PMI->DecodeDepth();
+    double slowest = 0;
+    for (int picture : pictures) {
+        std::string error;
+        const std::string file = corv::JoinEntry(list.Directory(), list.Item(picture));
+        const double decode = corv::bench::TimeJpegDecode(library, file.c_str(), depth, 1, error);
+        if (decode < 0) {
+            std::fprintf(stderr, "decode of %s failed: %s\n", file.c_str(), error.c_str());
+            return 1;
+        }
+        slowest = std::max(slowest, decode);
+    }
+    const double pause = 1.25 * slowest;
+    std::vector<double> times[2]; // off, on
+    for (int round = 0; round < rounds; ++round)
+        for (int pass = 0; pass < 2; ++pass) {
+            // Alternating which goes first, so that neither always meets the machine in the same state.
+            const bool on = (pass + round) % 2 == 0;
+            form.PicturesAhead.SetEnabled(on);
+            list.SetItemIndex(pictures.front() - 1);
+            const int hits = form.PicturesAhead.Hits();
+            for (std::size_t i = 0; i < pictures.size(); ++i) {
+                const double page = pageTo(corv::JoinEntry(list.Directory(), list.Item(pictures[i])));
+                if (page < 0) return 1;
+                if (i > 0) times[on].push_back(page);
+                Idle(pause);
+            }
+            std::printf("round %d ahead %-3s median %7.1f ms, %d of %zu pages taken from ahead\n", round,
+                        on ? "on" : "off",
+                        Median({times[on].end() - static_cast<long>(pictures.size() - 1), times[on].end()}),
+                        form.PicturesAhead.Hits() - hits, pictures.size());
+        }
+    std::printf("pictures %zu rounds %d pause %.0f ms (1.25 x the slowest decode %.0f ms)\n", pictures.size(),
+                rounds, pause, slowest);
+    std::printf("ahead off %.1f\nahead on %.1f\n", Median(times[0]), Median(times[1]));
+    std::printf("on / off %.3f\n", Median(times[1]) / Median(times[0]));
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: page_bench FOLDER [rounds]\n");
+        std::fprintf(stderr, "usage: page_bench FOLDER [rounds] [--ahead]\n");
         return 2;
     }
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const bool ahead = argc > 3 && std::string(argv[3]) == "--ahead";
     corv::CvImgLib& library = corv::ImagingLibrary();
     if (!library.Loaded()) {
         std::fprintf(stderr, "CVIMG32.DLL not found beside the program\n");
@@ -72,6 +129,23 @@ int main(int argc, char** argv) {
         paintedCpu = ThreadTime();
         ++paints;
     };
+    // Presses "+" and waits until the view has painted the file; the milliseconds, negative on failure.
+    auto pageTo = [&](const std::string& file) {
+        const int before = paints;
+        const double start = Now();
+        PostMessageA(view.Handle(), WM_KEYDOWN, VK_ADD, 1);
+        PostMessageA(view.Handle(), WM_KEYUP, VK_ADD, static_cast<LPARAM>(0xC0000001));
+        while (paints == before)
+            if (!corv::ui::App().HandleMessage()) return -1.0;
+        if (form.CurrentFile != file || !view.PMI->Visible()) {
+            std::fprintf(stderr, "paging did not show %s\n", file.c_str());
+            return -1.0;
+        }
+        return paintedAt - start;
+    };
+    if (ahead) return PageAhead(form, list, pictures, rounds, pageTo);
+    // The load itself is measured here: nothing is decoded ahead.
+    form.PicturesAhead.SetEnabled(false);
     double decodeCpu = 0, pageCpu = 0;
     const int depth = view.PMI->DepthFromDisplay();
     const std::size_t count = pictures.size();
@@ -90,19 +164,10 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "decode of %s failed: %s\n", file.c_str(), error.c_str());
                 return 1;
             }
-            const int before = paints;
             const double startCpu = ThreadTime();
-            const double start = Now();
-            PostMessageA(view.Handle(), WM_KEYDOWN, VK_ADD, 1);
-            PostMessageA(view.Handle(), WM_KEYUP, VK_ADD, static_cast<LPARAM>(0xC0000001));
-            while (paints == before)
-                if (!corv::ui::App().HandleMessage()) return 1;
-            const double page = paintedAt - start;
+            const double page = pageTo(file);
+            if (page < 0) return 1;
             pageCpu += paintedCpu - startCpu;
-            if (form.CurrentFile != file || !view.PMI->Visible()) {
-                std::fprintf(stderr, "paging did not show %s\n", file.c_str());
-                return 1;
-            }
             sizes[i] = std::to_string(view.PMI->Picture().Width()) + "x" +
                        std::to_string(view.PMI->Picture().Height());
             decodes[i] = std::min(decodes[i], decode);
