@@ -55,26 +55,28 @@ ProgramRun::ProgramRun(const std::string& commandLine, const std::string& folder
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showCommand;
     std::string line = commandLine;
+    PROCESS_INFORMATION started{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process_)) {
+                        &started)) {
         ADD_FAILURE() << "cannot start " << commandLine;
-        process_ = {};
+        return;
     }
+    process_.Reset(started.hProcess);
+    KernelHandle thread(started.hThread); // not needed: closed at once
+    processId_ = started.dwProcessId;
 }
 
 ProgramRun::~ProgramRun() {
     if (!Started()) return;
-    if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0 && !Close()) {
+    if (WaitForSingleObject(process_.Get(), 0) != WAIT_OBJECT_0 && !Close()) {
         ADD_FAILURE() << "the program did not end";
-        TerminateProcess(process_.hProcess, 1);
+        TerminateProcess(process_.Get(), 1);
     }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
 }
 
 HWND ProgramRun::WaitForWindow(const char* className, const char* caption, bool visible, DWORD timeoutMs) {
     if (!Started()) return nullptr;
-    Search search{process_.dwProcessId, className, caption, visible};
+    Search search{processId_, className, caption, visible};
     const DWORD start = GetTickCount();
     for (;;) {
         EnumWindows(&Match, reinterpret_cast<LPARAM>(&search));
@@ -90,7 +92,7 @@ bool ProgramRun::Close(DWORD timeoutMs) {
 }
 
 bool ProgramRun::WaitForExit(DWORD timeoutMs) {
-    return Started() && WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    return Started() && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 } // namespace corv::test

@@ -1,6 +1,8 @@
 // CORV32.EXE as a child process: started with a command line and a show command, its windows found,
 // closed as a user would close it.
 #pragma once
+#include "base/handles.h"
+
 #include <windows.h>
 
 #include <string>
@@ -19,7 +21,7 @@ class ProgramRun {
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
 
-    bool Started() const { return process_.hProcess != nullptr; }
+    bool Started() const { return process_.Valid(); }
     // A top-level window of the process of that class (nullptr: any) and caption (nullptr: any), waited
     // for up to the timeout; nullptr when none came.
     HWND WaitForWindow(const char* className, const char* caption, bool visible = true,
@@ -31,7 +33,8 @@ class ProgramRun {
     bool WaitForExit(DWORD timeoutMs);
 
   private:
-    PROCESS_INFORMATION process_{};
+    KernelHandle process_;
+    DWORD processId_ = 0;
 };
 
 // The text of a window, also of another process.

@@ -191,10 +191,9 @@ TEST_F(RegisteredCommandTest, TheShellOpensAnAssociatedPictureWithTheProgram) {
     ASSERT_NE(found.second, nullptr) << "the shell ran the registered command";
     DWORD processId = 0;
     GetWindowThreadProcessId(found.second, &processId);
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
     PostMessageA(found.second, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
-    CloseHandle(process);
+    EXPECT_EQ(WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
 }
 
 } // namespace

@@ -115,9 +115,8 @@ Pixels ReadPixels(HBITMAP bitmap) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     p.data.resize(static_cast<size_t>(p.width) * p.height);
-    HDC dc = GetDC(nullptr);
-    const int lines = GetDIBits(dc, bitmap, 0, p.height, p.data.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
+    const WindowDc screen(nullptr);
+    const int lines = GetDIBits(screen.Get(), bitmap, 0, p.height, p.data.data(), &bi, DIB_RGB_COLORS);
     if (lines != p.height) p.data.clear();
     return p;
 }

@@ -1,3 +1,4 @@
+#include "base/handles.h"
 #include "image/picture.h"
 
 #include "tests/support/pictures.h"
@@ -36,15 +37,14 @@ class Surface {
 // A small Windows metafile drawn with a red filled rectangle, written to a file.
 void WriteMetafile(const std::string& name, bool placeable) {
     HDC recorder = CreateMetaFileA(nullptr);
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    const BrushHandle red(CreateSolidBrush(RGB(255, 0, 0)));
     RECT box{0, 0, 200, 100};
-    FillRect(recorder, &box, red);
-    HMETAFILE metafile = CloseMetaFile(recorder);
-    DeleteObject(red);
-    const UINT size = GetMetaFileBitsEx(metafile, 0, nullptr);
+    FillRect(recorder, &box, red.Get());
+    // Closing the recorder turns it into the metafile.
+    const MetafileHandle metafile(CloseMetaFile(recorder));
+    const UINT size = GetMetaFileBitsEx(metafile.Get(), 0, nullptr);
     std::string bytes(size, '\0');
-    GetMetaFileBitsEx(metafile, size, bytes.data());
-    DeleteMetaFile(metafile);
+    GetMetaFileBitsEx(metafile.Get(), size, bytes.data());
     if (placeable) {
         // Key, handle, bounding box 0,0-200,100, 96 units an inch, reserved, checksum.
         std::int16_t header[11] = {};

@@ -1,5 +1,6 @@
 // The picture extensions' keys under HKEY_CLASSES_ROOT, in the real registry: every key the tests touch
 // is put back as it was.
+#include "base/handles.h"
 #include "settings/associations.h"
 #include "settings/registry.h"
 
@@ -33,11 +34,8 @@ class AssociationsTest : public ::testing::Test {
         return RegReadString(HKEY_CLASSES_ROOT, extension, "");
     }
     static bool KeyExists(const std::string& key) {
-        HKEY handle = nullptr;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(handle);
-        return true;
+        RegKeyHandle handle;
+        return RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, OutParam(handle)) == ERROR_SUCCESS;
     }
     static void SetAll(int state) {
         for (int& s : AssocState)

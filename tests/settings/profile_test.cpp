@@ -1,3 +1,4 @@
+#include "base/handles.h"
 #include "settings/profile.h"
 #include "settings/system.h"
 
@@ -60,10 +61,12 @@ TEST(IniRemoveKey, FailedReplacementKeepsTheProfile) {
     const std::string ini = folder / "locked.ini";
     WriteFileBytes(ini, kProfile);
     // Held open without delete sharing, the profile cannot be replaced.
-    HANDLE lock = CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(IniRemoveKey(ini, "Files", "CORV32.HLP"));
-    CloseHandle(lock);
+    {
+        const FileHandle lock(
+            CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock.Valid());
+        EXPECT_FALSE(IniRemoveKey(ini, "Files", "CORV32.HLP"));
+    }
     EXPECT_EQ(ReadFileBytes(ini), kProfile);
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"locked.ini"}) << "temporary file cleaned up";
 }

@@ -1,3 +1,4 @@
+#include "base/handles.h"
 #include "settings/system.h"
 
 #include "tests/support/winsupport.h"
@@ -47,13 +48,12 @@ DWORD WINAPI AnswerRealBox(void*) {
 } // namespace
 
 TEST(BeepMessageBox, ShowsARealBoxWithTheGivenButtons) {
-    HANDLE watcher = CreateThread(nullptr, 0, AnswerRealBox, nullptr, 0, nullptr);
-    ASSERT_NE(watcher, nullptr);
+    const KernelHandle watcher(CreateThread(nullptr, 0, AnswerRealBox, nullptr, 0, nullptr));
+    ASSERT_TRUE(watcher.Valid());
     EXPECT_EQ(BeepMessageBox(nullptr, MB_ICONQUESTION, MB_YESNO, "Really ?", "Corvane box test"), IDNO);
-    WaitForSingleObject(watcher, 10000);
+    WaitForSingleObject(watcher.Get(), 10000);
     DWORD found = 0;
-    GetExitCodeThread(watcher, &found);
-    CloseHandle(watcher);
+    GetExitCodeThread(watcher.Get(), &found);
     EXPECT_EQ(found, 1u);
 }
 

@@ -1,5 +1,7 @@
 #include "tests/support/winsupport.h"
 
+#include "base/handles.h"
+
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -12,20 +14,16 @@ namespace corv::test {
 namespace {
 
 void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string full = path + "\\" + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    for (FileSearch search(path + "\\*"); search.Valid(); search.Next()) {
+        const WIN32_FIND_DATAA& found = search.Found();
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string full = path + "\\" + name;
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(full);
+        else
+            DeleteFileA(full.c_str());
     }
     RemoveDirectoryA(path.c_str());
 }
@@ -53,13 +51,9 @@ TempFolder::~TempFolder() {
 
 std::vector<std::string> TempFolder::Files() const {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    for (FileSearch search(path_ + "\\*"); search.Valid(); search.Next())
+        if (!(search.Found().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(search.Found().cFileName);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -91,26 +85,26 @@ ScratchKey::~ScratchKey() {
 
 void SetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type, const void* data,
                  DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    RegKeyHandle key;
+    const LONG created =
+        RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, OutParam(key), nullptr);
+    ASSERT_EQ(created, ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 bool GetRawValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type,
                  std::string& data) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegKeyHandle key;
+    const LONG opened = RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, OutParam(key));
+    if (opened != ERROR_SUCCESS) return false;
     DWORD size = 0;
-    bool ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    bool ok = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
     if (ok) {
         data.assign(size, '\0');
-        ok = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+        ok = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                               &size) == ERROR_SUCCESS;
     }
-    RegCloseKey(key);
     return ok;
 }
 
@@ -136,28 +130,29 @@ bool ReadTree(HKEY key, SavedKey::Tree& tree) {
         DWORD nameLength = sizeof name;
         if (RegEnumKeyExA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        HKEY child = nullptr;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) != ERROR_SUCCESS) return false;
+        RegKeyHandle child;
+        const LONG opened = RegOpenKeyExA(key, name, 0, KEY_READ, OutParam(child));
+        if (opened != ERROR_SUCCESS) return false;
         tree.subkeys.emplace_back(std::string(name, nameLength), SavedKey::Tree{});
-        const bool read = ReadTree(child, tree.subkeys.back().second);
-        RegCloseKey(child);
-        if (!read) return false;
+        if (!ReadTree(child.Get(), tree.subkeys.back().second)) return false;
     }
     return true;
 }
 
 void WriteTree(HKEY root, const std::string& subkey, const SavedKey::Tree& tree) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        ADD_FAILURE() << "cannot put back " << subkey;
-        return;
+    {
+        RegKeyHandle key;
+        const LONG created = RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                             OutParam(key), nullptr);
+        if (created != ERROR_SUCCESS) {
+            ADD_FAILURE() << "cannot put back " << subkey;
+            return;
+        }
+        for (const SavedKey::Value& value : tree.values)
+            RegSetValueExA(key.Get(), value.name.c_str(), 0, value.type,
+                           reinterpret_cast<const BYTE*>(value.data.data()),
+                           static_cast<DWORD>(value.data.size()));
     }
-    for (const SavedKey::Value& value : tree.values)
-        RegSetValueExA(key, value.name.c_str(), 0, value.type,
-                       reinterpret_cast<const BYTE*>(value.data.data()),
-                       static_cast<DWORD>(value.data.size()));
-    RegCloseKey(key);
     for (const auto& [name, child] : tree.subkeys)
         WriteTree(root, subkey + "\\" + name, child);
 }
@@ -165,11 +160,11 @@ void WriteTree(HKEY root, const std::string& subkey, const SavedKey::Tree& tree)
 } // namespace
 
 SavedKey::SavedKey(HKEY root, std::string subkey) : root_(root), subkey_(std::move(subkey)) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root_, subkey_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    RegKeyHandle key;
+    const LONG opened = RegOpenKeyExA(root_, subkey_.c_str(), 0, KEY_READ, OutParam(key));
+    if (opened != ERROR_SUCCESS) return;
     existed_ = true;
-    if (!ReadTree(key, tree_)) ADD_FAILURE() << "cannot read " << subkey_;
-    RegCloseKey(key);
+    if (!ReadTree(key.Get(), tree_)) ADD_FAILURE() << "cannot read " << subkey_;
 }
 
 SavedKey::~SavedKey() {

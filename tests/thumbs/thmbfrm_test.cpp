@@ -1,5 +1,6 @@
 // The thumbnail window with the real main window, real files in temporary folders and the real imaging
 // module: the build, its order and captions, the cells, the keys, the menu, closing and the limits.
+#include "base/handles.h"
 #include "app/mainfrm.h"
 #include "app/programpaths.h"
 #include "fullview/fviewfrm.h"
@@ -241,11 +242,13 @@ TEST_F(ThumbFormTest, ImageInformationGroupsTheSizeAndGivesTheFilesDateNow) {
     FILETIME local, utc;
     SystemTimeToFileTime(&midnight, &local);
     LocalFileTimeToFileTime(&local, &utc);
-    HANDLE file = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &utc));
-    CloseHandle(file);
+    const auto setWriteTime = [&name](const FILETIME& time) {
+        const FileHandle file(CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                          nullptr));
+        return file.Valid() && SetFileTime(file.Get(), nullptr, nullptr, &time);
+    };
+    ASSERT_TRUE(setWriteTime(utc));
     char date[64];
     GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &midnight, nullptr, date, sizeof date);
     ScriptedMessageBoxes boxes({IDOK});
@@ -261,10 +264,7 @@ TEST_F(ThumbFormTest, ImageInformationGroupsTheSizeAndGivesTheFilesDateNow) {
     afternoon.wHour = 13, afternoon.wMinute = 45, afternoon.wSecond = 10;
     SystemTimeToFileTime(&afternoon, &local);
     LocalFileTimeToFileTime(&local, &utc);
-    file = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, 0, nullptr);
-    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &utc));
-    CloseHandle(file);
+    ASSERT_TRUE(setWriteTime(utc));
     char clock[64];
     GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &afternoon, nullptr, clock, sizeof clock);
     EXPECT_NE(form.ImageInformation(cell).find(std::string("\rFiledate: ") + date + " " + clock),

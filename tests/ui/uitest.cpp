@@ -1,5 +1,7 @@
 #include "tests/ui/uitest.h"
 
+#include "base/handles.h"
+
 #include "ui/application.h"
 
 #include <vector>
@@ -141,15 +143,14 @@ HelpViewer WaitForHelpViewer(const std::string& expected, DWORD timeoutMs) {
 }
 
 bool HelpViewerEnds(DWORD process, DWORD timeoutMs) {
-    HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+    const KernelHandle handle(OpenProcess(SYNCHRONIZE, FALSE, process));
     if (!handle) return true; // gone already
     const DWORD end = GetTickCount() + timeoutMs;
     bool ended = false;
     do {
-        ended = WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        ended = WaitForSingleObject(handle.Get(), 0) == WAIT_OBJECT_0;
         if (!ended) Pump(100);
     } while (!ended && GetTickCount() < end);
-    CloseHandle(handle);
     return ended;
 }
 
