@@ -64,6 +64,12 @@ void TPictureView::GetCreateParams(CreateParams& params) {
     if (borderStyle_ == TBorderStyle::bsSingle) params.style |= WS_BORDER;
 }
 
+void TPictureView::BoundsChanged() {
+    // A stretched or centred picture depends on the size, and the system keeps what the window showed
+    // where it still covers: without this a shrunk window shows a piece of the larger picture.
+    if (stretch_ || center_) Invalidate();
+}
+
 void TPictureView::SetBorderStyle(TBorderStyle value) {
     if (value == borderStyle_) return;
     borderStyle_ = value;

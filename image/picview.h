@@ -138,6 +138,7 @@ class TPictureView : public ui::CustomControl {
 
   protected:
     void GetCreateParams(CreateParams& params) override;
+    void BoundsChanged() override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC canvas, const RECT& client) override;
 

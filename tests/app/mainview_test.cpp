@@ -1,5 +1,6 @@
 // Picture viewing in the main window: LoadPicture, the panel layout, the buttons, the shell.
 #include "tests/app/mainwindowtest.h"
+#include "resources/mainform_layout.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
@@ -137,6 +138,34 @@ TEST_F(MainViewTest, StretchedPictureFitsTheFreeArea) {
     EXPECT_EQ(form->PanelLED->GetColor(), RGB(128, 0, 0));
     EXPECT_EQ(form->PMI->Width(), 100);
     EXPECT_EQ(form->PanelImage->Width(), 108);
+}
+
+TEST_F(MainViewTest, StretchedPictureIsDrawnAnewWhenTheWindowShrinks) {
+    // Four upright bands: red, green, blue, white.
+    std::string bands = test::SolidBmpFile(100, 50, RGB(255, 0, 0));
+    const COLORREF colors[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 255)};
+    const std::size_t stride = DibRowStride(100, 24);
+    for (std::size_t y = 0; y < 50; ++y)
+        for (std::size_t x = 0; x < 100; ++x) {
+            char* pixel = &bands[54 + y * stride + x * 3];
+            pixel[0] = static_cast<char>(GetBValue(colors[x / 25]));
+            pixel[1] = static_cast<char>(GetGValue(colors[x / 25]));
+            pixel[2] = static_cast<char>(GetRValue(colors[x / 25]));
+        }
+    test::WriteFileBytes(folder / "bands.bmp", bands);
+    form->SetClientSize(848, 516);
+    form->BtnStretchClick(*form->BtnStretch);
+    form->LoadPicture(folder / "bands.bmp");
+    Pump();
+    ASSERT_EQ(form->PMI->Width(), 600);
+    const ui::FormDesign& design = MainFormDesign();
+    form->SetBounds(form->Left(), form->Top(), design.width, design.height);
+    Pump();
+    const int width = form->PMI->Width();
+    ASSERT_LT(width, 450) << "shrunk far enough that the old picture's blue band would show at the edge";
+    WindowDc dc(form->PMI->Handle());
+    EXPECT_EQ(GetPixel(dc.Get(), width - 3, form->PMI->Height() / 2), RGB(255, 255, 255))
+        << "the right edge shows the picture's last band, not what the larger picture left there";
 }
 
 TEST_F(MainViewTest, BigPictureUnstretchedMakesTheWindowScroll) {
