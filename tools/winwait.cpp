@@ -4,6 +4,8 @@
 //   winwait f1    CAPTION-PREFIX [SECONDS]
 //   winwait close CAPTION-PREFIX [SECONDS]
 //   winwait syscommand CAPTION-PREFIX ID   (a command of the window's system menu, as if chosen there)
+//   winwait click CAPTION-PREFIX BUTTON-TEXT [SECONDS]   (waits for an enabled button of that text in
+//                 such a window, a dialog or a message box, and presses it)
 #include <windows.h>
 
 #include <cstdio>
@@ -43,6 +45,34 @@ BOOL CALLBACK MatchViewer(HWND window, LPARAM param) {
         return FALSE;
     }
     return TRUE;
+}
+
+struct ButtonSearch {
+    const char* prefix;
+    const char* text;
+    HWND found;
+};
+
+BOOL CALLBACK MatchButton(HWND control, LPARAM param) {
+    auto* search = reinterpret_cast<ButtonSearch*>(param);
+    char name[32], text[256];
+    if (GetClassNameA(control, name, sizeof name) && lstrcmpiA(name, "Button") == 0 &&
+        GetWindowTextA(control, text, sizeof text) && std::strcmp(text, search->text) == 0 &&
+        IsWindowVisible(control) && IsWindowEnabled(control)) {
+        search->found = control;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Several windows may share the caption (a setup program and its message boxes): each is searched.
+BOOL CALLBACK MatchButtonWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ButtonSearch*>(param);
+    char caption[512];
+    if (GetWindowTextA(window, caption, sizeof caption) > 0 &&
+        std::strncmp(caption, search->prefix, std::strlen(search->prefix)) == 0 && IsWindowVisible(window))
+        EnumChildWindows(window, MatchButton, param);
+    return search->found ? FALSE : TRUE;
 }
 
 // Waits until the window answers, then makes every pending paint happen.
@@ -110,6 +140,24 @@ int main(int argc, char** argv) {
             Sleep(100);
         }
         return 0;
+    }
+    if (verb == "click" && argc > 3) {
+        const DWORD clickDeadline = GetTickCount() + (argc > 4 ? std::atoi(argv[4]) : 60) * 1000u;
+        for (;;) {
+            ButtonSearch search{prefix, argv[3], nullptr};
+            EnumWindows(MatchButtonWindow, reinterpret_cast<LPARAM>(&search));
+            if (search.found) {
+                // As the button tells its dialog when it is pressed; BM_CLICK would need the dialog active.
+                PostMessageA(GetParent(search.found), WM_COMMAND,
+                             MAKEWPARAM(GetDlgCtrlID(search.found), BN_CLICKED),
+                             reinterpret_cast<LPARAM>(search.found));
+                return 0;
+            }
+            if (GetTickCount() > clickDeadline) break;
+            Sleep(100);
+        }
+        std::fprintf(stderr, "winwait: no button \"%s\" in \"%s\"\n", argv[3], prefix);
+        return 1;
     }
     if (verb == "syscommand" && argc > 3) {
         HWND window = Find(prefix);
