@@ -42,6 +42,7 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ManifestSupportedOS all
+BrandingText "${PRODUCT} ${VERSION}"
 
 VIProductVersion "${VERSION_MAJOR}.${VERSION_MINOR}.${VERSION_PATCH}.0"
 VIFileVersion "${VERSION_MAJOR}.${VERSION_MINOR}.${VERSION_PATCH}.0"
@@ -176,7 +177,7 @@ Section "Uninstall"
   DeleteRegValue HKCU "${SETTINGS_KEY}" "EXEPath"
   DeleteRegKey HKCU "${SETTINGS_KEY}\Version"
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-    "Remove your Corvane settings too ?$\r$\nKept, they are used again when Corvane is installed again." \
+    "Remove your Corvane settings too ?$\r$\nKept, they are used again when Corvane is installed later." \
     /SD IDNO IDNO settings_done
     DeleteRegKey HKCU "${SETTINGS_KEY}"
   settings_done:

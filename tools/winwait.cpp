@@ -4,8 +4,12 @@
 //   winwait f1    CAPTION-PREFIX [SECONDS]
 //   winwait close CAPTION-PREFIX [SECONDS]
 //   winwait syscommand CAPTION-PREFIX ID   (a command of the window's system menu, as if chosen there)
+//   winwait run COMMAND-LINE   (starts a program with exactly that command line, as the shell would
+//                 start an uninstall command, waits for it and exits with its exit code)
 //   winwait click CAPTION-PREFIX BUTTON-TEXT [SECONDS]   (waits for an enabled button of that text in
 //                 such a window, a dialog or a message box, and presses it)
+#include "base/handles.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -94,6 +98,22 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string verb = argv[1];
+    if (verb == "run") {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::string commandLine = argv[2];
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            std::fprintf(stderr, "winwait: cannot start %s\n", argv[2]);
+            return 255;
+        }
+        const corv::KernelHandle thread(process.hThread), child(process.hProcess);
+        WaitForSingleObject(child.Get(), INFINITE);
+        DWORD exitCode = 255;
+        GetExitCodeProcess(child.Get(), &exitCode);
+        return static_cast<int>(exitCode);
+    }
     const char* prefix = argv[2];
     const DWORD deadline = GetTickCount() + (argc > 3 ? std::atoi(argv[3]) : 60) * 1000u;
 
