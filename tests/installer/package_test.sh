@@ -110,6 +110,17 @@ version_info_of() { # exe
   grep -A1 -x ProductVersion <<<"$strings" | grep -qx "$version" &&
     grep -A1 -x CompanyName <<<"$strings" | grep -qx Pellworth
 }
+# Every picture of the program's icon is among the file's resources.
+carries_icon() { # exe
+  python3 - "$ROOT/resources/corv32.ico" "$1" <<'PY'
+import struct, sys
+icon, exe = (open(name, "rb").read() for name in sys.argv[1:3])
+for entry in range(struct.unpack_from("<H", icon, 4)[0]):
+    size, offset = struct.unpack_from("<II", icon, 6 + 16 * entry + 8)
+    if icon[offset:offset + size] not in exe:
+        sys.exit(1)
+PY
+}
 gone_from() { # folder
   [ ! -e "$(unix_path "$1")" ] || { echo "    left: $(ls "$(unix_path "$1")")"; return 1; }
 }
@@ -149,6 +160,7 @@ check "uninstall entry" listed_in "$program_files"
 check "the setup's registration" registered_in "$program_files"
 for exe in "$setup" "$(unix_path "$program_files")/UNINSTALL.EXE"; do
   check "version information of $(basename "$exe")" version_info_of "$exe"
+  check "the program's icon in $(basename "$exe")" carries_icon "$exe"
 done
 # What the setup wrote is taken away: the program must write it from where it runs.
 wine reg delete 'HKCR\Corvane' /f >/dev/null 2>&1
