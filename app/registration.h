@@ -1,11 +1,13 @@
 // The program's entries in the system, written at every start: its path for its own use and the
 // shell's, its help file for the help system, and the picture file type that opens with it.
 #pragma once
+#include "base/version.h"
+
 #include <string>
 
 namespace corv {
 
-inline constexpr const char* ProgramVersion = "1.2";
+inline constexpr const char* ProgramVersion = CORV_VERSION_TEXT;
 inline constexpr const char* AppPathsKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CORV32.EXE";
 

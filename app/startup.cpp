@@ -51,6 +51,7 @@ void OpenStartTarget(TMainForm& form, const std::vector<std::string>& arguments)
 }
 
 int RunProgram(int showCommand) {
+    const KernelHandle running(CreateMutexA(nullptr, FALSE, RunningMutexName));
     RegisterWithSystem();
     ui::App().SetCmdShow(showCommand);
     auto mainForm = std::make_unique<TMainForm>(nullptr);

@@ -7,6 +7,10 @@ namespace corv {
 
 class TMainForm;
 
+// Held while the program runs. The setup program and its uninstaller read this name from here and
+// refuse to replace or remove the files of a running program.
+inline constexpr const char* RunningMutexName = "Pellworth.Corvane.Running";
+
 // Runs the program with the show command its entry received; returns the exit code.
 int RunProgram(int showCommand);
 

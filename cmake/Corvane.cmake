@@ -1,6 +1,16 @@
 # Shared build settings and helpers for every target of the project.
 include(GoogleTest)
 
+# base/version.h, generated: the version for the code and the resources.
+foreach(part MAJOR MINOR PATCH)
+  set(CORV_VERSION_${part} ${PROJECT_VERSION_${part}})
+  if(NOT CORV_VERSION_${part})
+    set(CORV_VERSION_${part} 0)
+  endif()
+endforeach()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${PROJECT_BINARY_DIR}/generated/base/version.h @ONLY)
+include_directories(${PROJECT_BINARY_DIR}/generated)
+
 if(WIN32)
   add_compile_definitions(STRICT NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0600 WINVER=0x0600)
   # Both files of the installation carry their runtimes: nothing else needs to be installed.

@@ -2,6 +2,8 @@
 // start state and resizing, and the file list's context menu.
 #include "resources/mainform_layout.h"
 
+#include "base/version.h"
+
 namespace corv {
 
 using namespace ui;
@@ -202,7 +204,11 @@ constexpr ControlDesign kAboutControls[] = {
      .top = 16,
      .caption = "Corvane",
      .font = &kAboutTitleFont},
-    {.name = "LabelVersion", .kind = "TLabel", .left = 64, .top = 40, .caption = "Version 1.2"},
+    {.name = "LabelVersion",
+     .kind = "TLabel",
+     .left = 64,
+     .top = 40,
+     .caption = "Version " CORV_VERSION_TEXT},
     {.name = "BtnOk",
      .kind = "TButton",
      .left = 96,
