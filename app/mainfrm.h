@@ -105,7 +105,8 @@ class TMainForm : public ui::Form {
 
     // Picture viewing (app/mainview.cpp).
     void LoadPicture(const std::string& fileName);
-    // Starts decoding the picture after the shown one in the list, in the direction from the previous one.
+    // Starts decoding the picture after the shown one in the list, in the direction from the previous one
+    // (the other way at the end of the list).
     void DecodeNextAhead(const std::string& previousFile);
     void ShowPicture(bool visible);
     void RunWithShell(const std::string& fileName);

@@ -128,12 +128,14 @@ void TMainForm::DecodeNextAhead(const std::string& previousFile) {
     if (shown < 0) return;
     const int previous = previousFile.empty() ? -1 : ListIndexOf(*FLB, previousFile);
     const int step = previous > shown ? -1 : 1;
-    for (int i = shown + step; i >= 0 && i < FLB->Count(); i += step) {
-        if (FLB->IsDirectoryItem(i) || !corv::IsPictureFile(FLB->Item(i))) continue;
-        PicturesAhead.Prefetch(ImagingLibrary(), JoinEntry(FLB->Directory(), FLB->Item(i)),
-                               PMI->DecodeDepth(), PMI->ImageDither());
-        return;
-    }
+    // At the end of the list in the direction of the move, the only way on is back.
+    for (int direction : {step, -step})
+        for (int i = shown + direction; i >= 0 && i < FLB->Count(); i += direction) {
+            if (FLB->IsDirectoryItem(i) || !corv::IsPictureFile(FLB->Item(i))) continue;
+            PicturesAhead.Prefetch(ImagingLibrary(), JoinEntry(FLB->Directory(), FLB->Item(i)),
+                                   PMI->DecodeDepth(), PMI->ImageDither());
+            return;
+        }
 }
 
 void TMainForm::ShowPicture(bool visible) {

@@ -145,6 +145,7 @@ TEST_F(DecodeAheadTest, TheNeighbourFollowsTheLastMove) {
     ASSERT_TRUE(WaitReady(folder / "a.bmp"));
     form->LoadPicture(folder / "a.bmp");
     EXPECT_EQ(form->PicturesAhead.Hits(), 2);
+    EXPECT_EQ(Held(), (Names{"d.bmp", "b.bmp"})) << "at the top of the list the way on is down";
     EXPECT_EQ(PixelsOf(form->PMI->Picture().Bitmap()).substr(0, 3), std::string("\0\0\0", 3));
 }
 
