@@ -39,9 +39,16 @@ unix_path() { # C:\a\b -> $drive/a/b
 # A registry value as reg.exe prints it; "(Default)" is the key's default value; empty when absent
 # (reg.exe says "(value not set)" of an absent default value).
 reg_value() { # key name
-  local option=(/v "$2")
+  local option=(/v "$2") out try
   [ "$2" = "(Default)" ] && option=(/ve)
-  wine reg query "$1" "${option[@]}" 2>/dev/null | tr -d '\r' |
+  # Once in a while reg.exe printed nothing for a value that was there (seen right after a setup had
+  # ended): an empty answer is asked for again before it counts.
+  for try in 1 2 3; do
+    out=$(wine reg query "$1" "${option[@]}" 2>/dev/null | tr -d '\r')
+    [ -n "$out" ] && break
+    sleep 0.5
+  done
+  printf '%s\n' "$out" |
     awk -v name="$2" 'index($0, "    " name "    REG_") == 1 { sub(/^    [^\t]*    REG_[A-Z_]+    /, ""); if ($0 != "(value not set)") print }'
 }
 has_key() { wine reg query "$1" >/dev/null 2>&1; }
