@@ -116,10 +116,9 @@ namespace {
 // The index of a full file name in the list, -1 when the list does not show it.
 int ListIndexOf(const FileListBox& list, const std::string& fileName) {
     const std::string name = ExtractFileName(fileName);
-    if (UpperCaseAnsi(JoinEntry(list.Directory(), name)) != UpperCaseAnsi(fileName)) return -1;
-    for (int i = 0; i < list.Count(); ++i)
-        if (!list.IsDirectoryItem(i) && UpperCaseAnsi(list.Item(i)) == UpperCaseAnsi(name)) return i;
-    return -1;
+    if (CompareNoCase(JoinEntry(list.Directory(), name), fileName) != 0) return -1;
+    // Directory entries are bracketed, so a file's name finds the file.
+    return list.IndexOf(name);
 }
 } // namespace
 
