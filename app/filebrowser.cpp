@@ -54,7 +54,7 @@ bool ProbePath(const std::string& path, bool isDirectory, std::string& foundName
     const DWORD excluded = kVolumeLabelAttribute | (isDirectory ? 0 : FILE_ATTRIBUTE_DIRECTORY);
     for (FileSearch search(pattern); search.Valid(); search.Next()) {
         if (!(search.Found().dwFileAttributes & excluded)) {
-            foundName = search.Found().cFileName;
+            foundName = search.Name();
             return true;
         }
     }

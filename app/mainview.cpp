@@ -52,7 +52,7 @@ void TMainForm::LoadPicture(const std::string& fileName) {
     if (fileName == CurrentFile || Loading) return;
     const std::string previousFile = CurrentFile;
     CurrentFile = fileName;
-    App().SetTitle("Corvane - [" + UpperCaseAnsi(ExtractFileName(fileName)) + "]");
+    App().SetTitle("Corvane - [" + UpperCase(ExtractFileName(fileName)) + "]");
     // Under the full-screen view the caption is out of sight, and redrawing the frame costs each page
     // of the view: it is written when the view closes.
     if (!FullViewActive) SetCaption(App().Title());

@@ -1,5 +1,7 @@
 #include "base/files.h"
 
+#include "base/wide.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -8,7 +10,7 @@ namespace corv {
 
 namespace {
 DWORD Attributes(const std::string& path) {
-    return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(FileSystemPath(path).c_str());
 }
 } // namespace
 
@@ -22,18 +24,25 @@ bool DirectoryExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string UpperCaseAnsi(std::string text) {
-    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
+std::string UpperCase(const std::string& text) {
+    std::wstring wide = Wide(text);
+    if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Utf8(wide);
+}
+
+std::string LowerCase(const std::string& text) {
+    std::wstring wide = Wide(text);
+    if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Utf8(wide);
 }
 
 std::string ProgramFileName() {
     // A name that fills the buffer may have been cut: try again with a bigger one.
-    std::vector<char> name(MAX_PATH + 1);
+    std::vector<wchar_t> name(MAX_PATH + 1);
     for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
         if (length == 0) return {};
-        if (length < name.size() - 1) return std::string(name.data(), length);
+        if (length < name.size() - 1) return Utf8(std::wstring_view(name.data(), length));
         if (name.size() > 32768) return {};
         name.resize(name.size() * 2);
     }

@@ -1,4 +1,5 @@
-// Small questions to the file system and the code page that every layer asks.
+// Small questions to the file system that every layer asks. Names are UTF-8 and reach the file system
+// exactly (see FileSystemPath).
 #pragma once
 #include <string>
 
@@ -11,8 +12,9 @@ inline constexpr unsigned long kVolumeLabelAttribute = 0x8;
 bool FileExists(const std::string& name);
 // True when the path is an existing directory (a trailing backslash is allowed).
 bool DirectoryExists(const std::string& path);
-// Upper case in the system's code page, as the system compares file names.
-std::string UpperCaseAnsi(std::string text);
+// Upper and lower case as the system makes them, for every character of the UTF-8 text.
+std::string UpperCase(const std::string& text);
+std::string LowerCase(const std::string& text);
 // The running program's full file name, as the system reports it; "" when it does not say.
 std::string ProgramFileName();
 

@@ -2,6 +2,8 @@
 // Each kind counts the handles its owners hold, so tests can see leaks that Wine's GetGuiResources
 // (always 0 there) would hide.
 #pragma once
+#include "base/wide.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -124,7 +126,7 @@ using KernelHandle = UniqueHandle<handle_traits::Traits<HANDLE, HandleKind::Kern
 using LibraryHandle = UniqueHandle<handle_traits::Traits<HMODULE, HandleKind::Library, FreeLibrary>>;
 
 // Receives a handle from a call that writes it through a pointer, and gives it to the owner afterwards:
-// RegOpenKeyExA(root, name, 0, access, OutParam(key)). The owner has it once the whole expression has
+// RegOpenKeyExW(root, name, 0, access, OutParam(key)). The owner has it once the whole expression has
 // been evaluated, so test the owner in the next statement, not in the same condition.
 template <typename Owner> class OutParam {
   public:
@@ -139,20 +141,25 @@ template <typename Owner> class OutParam {
     typename Owner::Handle handle_ = Owner().Get();
 };
 
-// A file search: the first match is read at once; Next moves on. Valid() while a match is there.
+// A file search: the first match is read at once; Next moves on. Valid() while a match is there. The
+// pattern is UTF-8 and is searched exactly (see FileSystemPath); names come back exactly as the file
+// system has them.
 class FileSearch {
   public:
-    explicit FileSearch(const std::string& pattern) : search_(FindFirstFileA(pattern.c_str(), &found_)) {}
+    explicit FileSearch(const std::string& pattern)
+        : search_(FindFirstFileW(FileSystemPath(pattern).c_str(), &found_)) {}
     bool Valid() const { return search_.Valid() && !done_; }
-    const WIN32_FIND_DATAA& Found() const { return found_; }
+    const WIN32_FIND_DATAW& Found() const { return found_; }
+    std::string Name() const { return Utf8(found_.cFileName); }
+    bool IsDirectory() const { return (found_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool Next() {
         if (!Valid()) return false;
-        done_ = !FindNextFileA(search_.Get(), &found_);
+        done_ = !FindNextFileW(search_.Get(), &found_);
         return !done_;
     }
 
   private:
-    WIN32_FIND_DATAA found_{};
+    WIN32_FIND_DATAW found_{};
     SearchHandle search_;
     bool done_ = false;
 };

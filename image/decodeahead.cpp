@@ -90,7 +90,7 @@ struct DecodeAhead::Job {
 
 namespace {
 bool SameFile(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && UpperCaseAnsi(a) == UpperCaseAnsi(b);
+    return a.size() == b.size() && UpperCase(a) == UpperCase(b);
 }
 } // namespace
 

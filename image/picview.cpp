@@ -242,7 +242,7 @@ std::string TPictureView::LoadImage() {
             picture_.Clear();
         }
     }
-    loadStatus_ = UpperCaseAnsi(imageName_);
+    loadStatus_ = UpperCase(imageName_);
     return loadStatus_;
 }
 

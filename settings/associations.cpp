@@ -14,7 +14,7 @@ int AssocState[AssocCount] = {asNone, asNone, asNone, asNone, asNone};
 
 namespace {
 bool NamesUs(const std::string& fileType) {
-    return UpperCaseAnsi(fileType) == UpperCaseAnsi(FileTypeName);
+    return UpperCase(fileType) == UpperCase(FileTypeName);
 }
 } // namespace
 

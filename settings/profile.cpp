@@ -41,14 +41,14 @@ bool WriteWholeFile(const std::string& name, const std::string& content) {
 
 bool IniWriteString(const std::string& fileName, const std::string& section, const std::string& key,
                     const std::string& value) {
-    const std::string upperName = UpperCaseAnsi(fileName);
+    const std::string upperName = UpperCase(fileName);
     if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), upperName.c_str()))
         throw ProfileWriteError("Kann nicht nach " + upperName + " schreiben");
     return true;
 }
 
 bool IniRemoveKey(const std::string& fileName, const std::string& section, const std::string& key) {
-    std::string name = UpperCaseAnsi(fileName);
+    std::string name = UpperCase(fileName);
     if (name.find_first_of(":\\") == std::string::npos) name = GetWindowsDir() + "\\" + name;
 
     const DWORD attributes = GetFileAttributesA(name.c_str());
@@ -60,7 +60,7 @@ bool IniRemoveKey(const std::string& fileName, const std::string& section, const
     std::string dir = name.substr(0, name.find_last_of(":\\") + 1);
     const FileSearch search(name);
     if (!search.Valid()) return false;
-    name = dir + search.Found().cFileName;
+    name = dir + search.Name();
 
     std::string content;
     if (!ReadWholeFile(name, content)) return false;

@@ -84,10 +84,9 @@ bool FileListBox::EnterPath(const std::string& text) {
 void FileListBox::Update() {
     std::vector<DirEntry> entries;
     for (FileSearch search(JoinEntry(directory_, "*.*")); search.Valid(); search.Next()) {
-        const WIN32_FIND_DATAA& found = search.Found();
         // System files and the volume label stay out of the list.
-        if (found.dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute)) continue;
-        entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        if (search.Found().dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute)) continue;
+        entries.push_back({search.Name(), search.IsDirectory()});
     }
     model_.Assign(std::move(entries));
     Fill();

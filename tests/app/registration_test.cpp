@@ -21,7 +21,7 @@ namespace corv {
 namespace {
 
 std::string Upper(std::string text) {
-    return UpperCaseAnsi(std::move(text));
+    return UpperCase(std::move(text));
 }
 
 std::string OpenCommandStored() {

@@ -15,17 +15,16 @@ namespace {
 
 void RemoveTree(const std::string& path) {
     for (FileSearch search(path + "\\*"); search.Valid(); search.Next()) {
-        const WIN32_FIND_DATAA& found = search.Found();
-        const std::string name = found.cFileName;
+        const std::string name = search.Name();
         if (name == "." || name == "..") continue;
         const std::string full = path + "\\" + name;
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        SetFileAttributesW(FileSystemPath(full).c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (search.IsDirectory())
             RemoveTree(full);
         else
-            DeleteFileA(full.c_str());
+            DeleteFileW(FileSystemPath(full).c_str());
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(FileSystemPath(path).c_str());
 }
 
 } // namespace
@@ -52,8 +51,7 @@ TempFolder::~TempFolder() {
 std::vector<std::string> TempFolder::Files() const {
     std::vector<std::string> names;
     for (FileSearch search(path_ + "\\*"); search.Valid(); search.Next())
-        if (!(search.Found().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(search.Found().cFileName);
+        if (!search.IsDirectory()) names.push_back(search.Name());
     std::sort(names.begin(), names.end());
     return names;
 }
