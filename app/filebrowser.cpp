@@ -5,6 +5,7 @@
 #include "base/files.h"
 #include "base/handles.h"
 #include "base/shellhandles.h"
+#include "base/wide.h"
 #include "fileops/fopfrm.h"
 #include "fileops/shellfileop.h"
 #include "settings/pathtext.h"
@@ -26,11 +27,6 @@ namespace {
 // The index that asks a drop for the number of its files instead of a name.
 constexpr UINT kDropFileCount = 0xFFFFFFFF;
 
-// Directories, and names that are gone (their attributes cannot be read), count as directory entries.
-bool IsDirectoryEntryName(const std::string& fileName) {
-    return !FileExists(fileName);
-}
-
 // The characters up to and including the last "\" or ":".
 std::string DirectoryPartOf(const std::string& path) {
     const auto slash = path.find_last_of("\\:");
@@ -49,6 +45,8 @@ void SelectFirst(FileListBox& list) {
 // Looks for the path as a directory search would, with the attribute set of the probe: a directory
 // probe finds everything but volume labels, a file probe leaves directories out too.
 bool ProbePath(const std::string& path, bool isDirectory, std::string& foundName) {
+    // Wildcards would probe other names than the one asked for.
+    if (path.find_first_of("*?") != std::string::npos) return false;
     if (path.empty()) return false;
     const std::string pattern = isDirectory && path.back() == '\\' ? path + "*.*" : path;
     const DWORD excluded = kVolumeLabelAttribute | (isDirectory ? 0 : FILE_ATTRIBUTE_DIRECTORY);
@@ -89,7 +87,7 @@ void GoToPath(TMainForm& form, const std::string& path, bool isDirectory) {
     if (isDirectory) {
         SelectFirst(list);
     } else {
-        const int index = list.IndexOf(foundName);
+        const int index = list.IndexOfEntry(foundName, false);
         if (index >= 0)
             list.SetItemIndex(index);
         else
@@ -113,19 +111,22 @@ void TMainForm::SetUpFileBrowser() {
     fileOpList_ = std::make_unique<MainFileOpList>(*FLB);
 }
 
+// A file entry is a selected entry of a file that is still there; a directory entry, or a file that has
+// gone since the list was read, counts as a directory entry.
 bool TMainForm::FileEntrySelected() const {
-    return FLB->ItemIndex() >= 0 && !IsDirectoryEntryName(FLB->FileName());
+    return FLB->ItemIndex() >= 0 && !FLB->SelectedIsDirectory() && FileExists(FLB->SelectedPath());
 }
 
 void TMainForm::FLBChange(Control&) {
-    LabelFilename->SetCaption("Filename: " + ExtractFileName(FLB->FileName()));
-    if (FileEntrySelected() && ShowOnSel && IsPictureFile(FLB->FileName())) OpenSelectedEntry();
+    LabelFilename->SetCaption("Filename: " + SelectedText(*FLB));
+    if (FileEntrySelected() && ShowOnSel && IsPictureFile(FLB->SelectedPath())) OpenSelectedEntry();
 }
 
 void TMainForm::OpenSelectedEntry() {
-    const std::string fileName = FLB->FileName();
-    if (IsDirectoryEntryName(fileName)) {
-        FLB->EnterPath(ExtractFileName(fileName));
+    const std::string fileName = FLB->SelectedPath();
+    if (!FileEntrySelected()) {
+        // Entered by its exact name; a file that has gone enters nothing.
+        if (FLB->SelectedIsDirectory()) FLB->EnterEntry(FLB->ItemIndex());
         LabelPath->SetCaption(ShortenPath(FLB->Directory(), 30));
         SelectFirst(*FLB);
         FLBChange(*FLB);
@@ -142,7 +143,7 @@ void TMainForm::DriveComboBox1Change(Control&) {
     // An empty removable drive or a lost network drive must not bring up the system's own error box.
     const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     ULARGE_INTEGER total{};
-    const BOOL readable = GetDiskFreeSpaceExA(root.c_str(), nullptr, &total, nullptr);
+    const BOOL readable = GetDiskFreeSpaceExW(Wide(root).c_str(), nullptr, &total, nullptr);
     SetErrorMode(previousMode);
     if (!readable) {
         MessageBeep(MB_ICONEXCLAMATION);
@@ -173,7 +174,7 @@ void TMainForm::FLBKeyDown(Control&, WORD& key, ShiftState) {
     }
     if (key == VK_DELETE) {
         if (!FileEntrySelected()) return;
-        SourceFiles = FLB->FileName();
+        SourceFiles = FLB->SelectedPath();
         ShellFileOp(Handle(), foDelete);
         FLB->SetFocus();
         FLBChange(*FLB);
@@ -207,22 +208,19 @@ void TMainForm::FLBDragOver(Control&, Control& source, int x, int y, bool& accep
     const int target = FLB->ItemAtPos(x, y);
     const int dragged = FLB->ItemIndex();
     if (target < 0 || dragged < 0 || target == dragged) return;
-    const std::string draggedText = FLB->Item(dragged);
-    const std::string targetText = FLB->Item(target);
-    // Only a file, and only onto a directory other than the shown one.
-    accept = !draggedText.starts_with('[') && targetText.starts_with('[') && targetText != "[.]";
+    // Only a file, and only onto a directory other than the shown one: decided by the entries' kinds,
+    // never by their texts (a file may be named "[xy]").
+    accept = !FLB->IsDirectoryItem(dragged) && FLB->IsDirectoryItem(target) && FLB->Entry(target).name != ".";
 }
 
 void TMainForm::FLBDragDrop(Control&, Control&, int x, int y) {
     const int target = FLB->ItemAtPos(x, y);
     const int dragged = FLB->ItemIndex();
-    if (target < 0 || dragged < 0) return;
-    const std::string targetText = FLB->Item(target);
-    if (targetText.size() < 2) return;
-    const std::string directory = FLB->Directory();
-    const std::string targetName = targetText.substr(1, targetText.size() - 2);
-    SourceFiles = JoinEntry(directory, FLB->Item(dragged));
-    DestFiles = JoinEntry(directory, targetName);
+    if (target < 0 || dragged < 0 || target >= FLB->Count() || dragged >= FLB->Count()) return;
+    if (FLB->IsDirectoryItem(dragged) || !FLB->IsDirectoryItem(target) || FLB->Entry(target).name == ".")
+        return;
+    SourceFiles = FLB->EntryPath(dragged);
+    DestFiles = FLB->Entry(target).name == ".." ? ParentDirectory(FLB->Directory()) : FLB->EntryPath(target);
     ShellFileOp(Handle(), foMove);
 }
 
@@ -251,14 +249,17 @@ void TMainForm::PopupItemRefreshClick(Control&) {
 }
 
 void TMainForm::PopupItemDeleteClick(Control&) {
-    SourceFiles = FLB->FileName();
+    // Only a file entry: the menu item is off for the others, and a key or a stale menu must not
+    // delete what a directory entry's text happens to name.
+    if (!FileEntrySelected()) return;
+    SourceFiles = FLB->SelectedPath();
     ShellFileOp(Handle(), foDelete);
 }
 
 void TMainForm::PopupItemFOpClick(Control&) {
     {
         TFileOpForm dialog(nullptr);
-        const std::string names = FileEntrySelected() ? FLB->FileName() : FLB->Directory();
+        const std::string names = FileEntrySelected() ? FLB->SelectedPath() : FLB->Directory();
         dialog.EditFrom->SetText(names);
         dialog.EditTo->SetText(names);
         dialog.ShowModal();
@@ -268,13 +269,14 @@ void TMainForm::PopupItemFOpClick(Control&) {
 }
 
 void TMainForm::PopupItemExecuteClick(Control&) {
-    RunWithShell(FLB->FileName());
+    if (FLB->ItemIndex() < 0) return;
+    RunWithShell(FLB->SelectedIsDirectory() ? FLB->FileName() : FLB->SelectedPath());
 }
 
 void TMainForm::DropFiles(HDROP drop) {
     const DropHandle finish(drop); // the shell's drop is finished on every way out
     SetForegroundWindow(Handle());
-    const UINT count = DragQueryFileA(drop, kDropFileCount, nullptr, 0);
+    const UINT count = DragQueryFileW(drop, kDropFileCount, nullptr, 0);
     const int answer = BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNOCANCEL,
                                       "Move Files to " + FLB->Directory() + " ?" + "\r" +
                                           "Yes = Move, No = Copy, Cancel = Do Nothing",
@@ -282,11 +284,11 @@ void TMainForm::DropFiles(HDROP drop) {
     if (answer == IDYES || answer == IDNO) {
         // Each name at the length the shell reports: a long name is never cut.
         for (UINT i = 0; i < count; ++i) {
-            const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-            std::string name(length + 1, '\0');
-            const UINT copied = DragQueryFileA(drop, i, name.data(), length + 1);
+            const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+            std::wstring name(length + 1, L'\0');
+            const UINT copied = DragQueryFileW(drop, i, name.data(), length + 1);
             name.resize(copied);
-            if (!name.empty()) DropList.push_back(std::move(name));
+            if (!name.empty()) DropList.push_back(Utf8(name));
         }
         const std::string names = MakeShellFileList(DropList);
         const bool any = !DropList.empty();

@@ -104,10 +104,10 @@ TMainForm::~TMainForm() {
 
 void TMainForm::FormCreate(Control&) {
     SystemMenu = GetSystemMenu(Handle(), FALSE);
-    AppendMenuA(SystemMenu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(SystemMenu, MF_STRING, IDM_ABOUT, "&About Corvane ...");
-    AppendMenuA(SystemMenu, MF_STRING, IDM_HELP, "Corvane &Help");
-    AppendMenuA(SystemMenu, MF_STRING, IDM_OPTIONS, "&Options ...");
+    AppendMenuW(SystemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(SystemMenu, MF_STRING, IDM_ABOUT, L"&About Corvane ...");
+    AppendMenuW(SystemMenu, MF_STRING, IDM_HELP, L"Corvane &Help");
+    AppendMenuW(SystemMenu, MF_STRING, IDM_OPTIONS, L"&Options ...");
     DrawMenuBar(Handle());
 
     App().SetTitle("Corvane");
@@ -119,7 +119,7 @@ void TMainForm::FormCreate(Control&) {
 
     LabelPath->SetCaption(ShortenPath(FLB->Directory(), 30));
     if (FLB->Count() > 0) FLB->SetItemIndex(0);
-    LabelFilename->SetCaption("Filename: " + ExtractFileName(FLB->FileName()));
+    LabelFilename->SetCaption("Filename: " + (FLB->Count() > 0 ? FLB->Item(0) : std::string()));
 
     LastDrive = DriveComboBox1->Drive();
     ThumbsOpen = false;
@@ -149,7 +149,7 @@ void TMainForm::FormCreate(Control&) {
     int show = App().CmdShow();
     if (show == SW_SHOWDEFAULT) {
         StartupInfo.cb = sizeof StartupInfo;
-        GetStartupInfoA(&StartupInfo);
+        GetStartupInfoW(&StartupInfo);
         // wShowWindow means something only when the starter said so.
         show = (StartupInfo.dwFlags & STARTF_USESHOWWINDOW) ? StartupInfo.wShowWindow : SW_SHOWDEFAULT;
     }

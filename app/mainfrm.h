@@ -57,7 +57,7 @@ class TMainForm : public ui::Form {
     // State beyond the controls.
     bool Loading = false;
     std::vector<std::string> DropList; // the dropped names, only while a drop is handled
-    STARTUPINFOA StartupInfo{};
+    STARTUPINFOW StartupInfo{};
     std::string CurrentFile;
     char LastDrive = 0;
     bool ThumbsOpen = false;

@@ -113,12 +113,11 @@ void TMainForm::LoadPicture(const std::string& fileName) {
 }
 
 namespace {
-// The index of a full file name in the list, -1 when the list does not show it.
+// The index of a full file name's file entry in the list, -1 when the list does not show it.
 int ListIndexOf(const FileListBox& list, const std::string& fileName) {
     const std::string name = ExtractFileName(fileName);
-    if (CompareNoCase(JoinEntry(list.Directory(), name), fileName) != 0) return -1;
-    // Directory entries are bracketed, so a file's name finds the file.
-    return list.IndexOf(name);
+    if (SortKey(JoinEntry(list.Directory(), name)) != SortKey(fileName)) return -1;
+    return list.IndexOfEntry(name, false);
 }
 } // namespace
 
@@ -130,9 +129,9 @@ void TMainForm::DecodeNextAhead(const std::string& previousFile) {
     // At the end of the list in the direction of the move, the only way on is back.
     for (int direction : {step, -step})
         for (int i = shown + direction; i >= 0 && i < FLB->Count(); i += direction) {
-            if (FLB->IsDirectoryItem(i) || !corv::IsPictureFile(FLB->Item(i))) continue;
-            PicturesAhead.Prefetch(ImagingLibrary(), JoinEntry(FLB->Directory(), FLB->Item(i)),
-                                   PMI->DecodeDepth(), PMI->ImageDither());
+            if (FLB->IsDirectoryItem(i) || !corv::IsPictureFile(FLB->Entry(i).name)) continue;
+            PicturesAhead.Prefetch(ImagingLibrary(), FLB->EntryPath(i), PMI->DecodeDepth(),
+                                   PMI->ImageDither());
             return;
         }
 }
@@ -196,7 +195,8 @@ void TMainForm::FullViewClosed() {
         FitImagePanel();
         PMI->SetVisible(true);
     }
-    LabelFilename->SetCaption("Filename: " + ExtractFileName(FLB->FileName()));
+    const int selected = FLB->ItemIndex();
+    LabelFilename->SetCaption("Filename: " + (selected >= 0 ? FLB->Item(selected) : std::string()));
     FormResize(*this);
 }
 

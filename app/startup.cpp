@@ -5,6 +5,9 @@
 #include "app/registration.h"
 #include "base/files.h"
 #include "base/handles.h"
+#include "base/pathrules.h"
+#include "base/wide.h"
+#include "settings/system.h"
 #include "fullview/fviewfrm.h"
 #include "image/workerpool.h"
 #include "settings/store.h"
@@ -23,15 +26,7 @@ std::string FirstArgument() {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     const LocalMemoryHandle argumentsMemory(arguments);
-    std::string first;
-    if (arguments && count > 1) {
-        const int size = WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, nullptr, 0, nullptr, nullptr);
-        if (size > 1) {
-            first.resize(static_cast<std::size_t>(size - 1));
-            WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, first.data(), size, nullptr, nullptr);
-        }
-    }
-    return first;
+    return arguments && count > 1 ? Utf8(arguments[1]) : std::string();
 }
 
 } // namespace
@@ -39,6 +34,14 @@ std::string FirstArgument() {
 void OpenStartTarget(TMainForm& form, const std::vector<std::string>& arguments) {
     if (!arguments.empty()) {
         const std::string& argument = arguments.front();
+        // A relative name whose last blank or dot the system would drop names another file; no exact
+        // form of it can be made, so it is refused, in front of the window it would have changed.
+        if (PathRulesWouldChange(argument) && ExtendedLengthForm(argument) == argument) {
+            form.Show();
+            BeepMessageBox(form.Handle(), MB_ICONHAND, MB_OK,
+                           "Cannot open \"" + argument + "\" exactly: give its full path !", "Error");
+            return;
+        }
         GoToPath(form, argument, false);
         // Only an existing picture file is shown; other files are only selected.
         if (FileExists(argument) && IsPictureFile(argument)) form.LoadPicture(argument);
@@ -51,7 +54,7 @@ void OpenStartTarget(TMainForm& form, const std::vector<std::string>& arguments)
 }
 
 int RunProgram(int showCommand) {
-    const KernelHandle running(CreateMutexA(nullptr, FALSE, RunningMutexName));
+    const KernelHandle running(CreateMutexW(nullptr, FALSE, RunningMutexName));
     RegisterWithSystem();
     ui::App().SetCmdShow(showCommand);
     auto mainForm = std::make_unique<TMainForm>(nullptr);

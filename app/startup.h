@@ -9,7 +9,7 @@ class TMainForm;
 
 // Held while the program runs. The setup program and its uninstaller read this name from here and
 // refuse to replace or remove the files of a running program.
-inline constexpr const char* RunningMutexName = "Pellworth.Corvane.Running";
+inline constexpr const wchar_t* RunningMutexName = L"Pellworth.Corvane.Running";
 
 // Runs the program with the show command its entry received; returns the exit code.
 int RunProgram(int showCommand);

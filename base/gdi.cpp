@@ -20,13 +20,30 @@ PaletteHandle CreateLogicalPalette(const PALETTEENTRY* entries, std::size_t coun
 
 std::size_t DibSizeOf(HBITMAP bitmap) {
     BITMAP info{};
-    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return 0;
+    if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return 0;
     const unsigned bits = static_cast<unsigned>(info.bmBitsPixel * info.bmPlanes);
     const std::uint64_t colors = bits <= 8 ? (std::uint64_t{1} << bits) : 0;
     const std::uint64_t size = sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD) +
                                DibRowStride(static_cast<std::uint64_t>(info.bmWidth), bits) *
                                    static_cast<std::uint64_t>(info.bmHeight);
     return static_cast<std::size_t>(size);
+}
+
+int DrawUtf8Text(HDC dc, const std::string& text, RECT& rect, UINT format) {
+    const std::wstring wide = Wide(text);
+    return DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect, format);
+}
+
+BOOL TextOutUtf8(HDC dc, int x, int y, const std::string& text) {
+    const std::wstring wide = Wide(text);
+    return TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
+SIZE Utf8TextExtent(HDC dc, const std::string& text) {
+    const std::wstring wide = Wide(text);
+    SIZE size{0, 0};
+    if (!GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size)) size = {0, 0};
+    return size;
 }
 
 } // namespace corv

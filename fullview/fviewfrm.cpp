@@ -1,6 +1,8 @@
 #include "fullview/fviewfrm.h"
 
 #include "fullview/viewgeometry.h"
+#include "base/gdi.h"
+#include "base/wide.h"
 #include "resources/fullview_layout.h"
 #include "settings/pathtext.h"
 #include "settings/store.h"
@@ -105,18 +107,21 @@ void TFullViewForm::ShowSelectedFile() {
         WalkDone = true;
         return;
     }
-    const std::string name = host_->FileList().FileName();
+    FileListBox& list = host_->FileList();
+    const std::string name = list.SelectedPath();
     SelIsPicture = host_->IsPictureFile(name);
-    // Attributes that cannot be read count as every flag set: a directory entry's bracketed text names
-    // no file, and a file that has gone since the list was read ends the walk too.
-    auto isDirectory = [&name] {
-        const DWORD attributes = GetFileAttributesA(name.c_str());
-        return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    // A directory entry ends the walk, and so does a file that has gone since the list was read (its
+    // attributes cannot be read).
+    auto isDirectory = [&list, &name] {
+        if (list.ItemIndex() < 0 || list.SelectedIsDirectory()) return true;
+        const DWORD attributes = GetFileAttributesW(FileSystemPath(name).c_str());
+        return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     };
     if (!isDirectory() && SelIsPicture) {
         host_->LoadPicture(name);
         SizeToScreen();
         LastShown = name;
+        lastShownEntry_ = list.ItemIndex();
         WalkDone = true;
     }
     if (isDirectory()) WalkDone = true;
@@ -139,7 +144,8 @@ void TFullViewForm::FormKeyPress(Control&, char& key) {
     if (!host_) return;
     FileListBox& list = host_->FileList();
     WalkDone = false;
-    LastShown = list.FileName();
+    LastShown = list.SelectedPath();
+    lastShownEntry_ = list.ItemIndex();
     struct Walking {
         bool& flag;
         explicit Walking(bool& f) : flag(f) { flag = true; }
@@ -172,7 +178,7 @@ void TFullViewForm::FormKeyPress(Control&, char& key) {
     }
     }
     // The selection rests on the last picture shown, or returns to where it was.
-    list.SetItemIndex(list.IndexOf(ExtractFileName(LastShown)));
+    list.SetItemIndex(lastShownEntry_);
 }
 
 void TFullViewForm::FormKeyDown(Control&, WORD& key, ShiftState shift) {
@@ -253,7 +259,7 @@ void TFullViewForm::WriteLine(const std::string& text) {
     ScopedSelect font(dc.Get(), FontHandle());
     SetTextColor(dc.Get(), ToRgb(Font().color));
     SetBkColor(dc.Get(), ToRgb(GetColor()));
-    TextOutA(dc.Get(), 0, 0, text.c_str(), static_cast<int>(text.size()));
+    TextOutUtf8(dc.Get(), 0, 0, text);
 }
 
 } // namespace corv

@@ -57,6 +57,7 @@ class TFullViewForm : public ui::Form {
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    int lastShownEntry_ = -1; // the list entry of LastShown
     // The window's size for its picture: at least the screen's.
     SIZE WindowSize() const;
     // Moves the window by a step along one axis, as far as the screen's edges allow.

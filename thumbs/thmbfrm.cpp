@@ -1,6 +1,9 @@
 #include "thumbs/thmbfrm.h"
 
 #include "image/pictureinfo.h"
+#include "base/handles.h"
+#include "base/wide.h"
+#include "ui/filelistmodel.h"
 #include "resources/thumbform_layout.h"
 #include "settings/pathtext.h"
 #include "settings/store.h"
@@ -30,25 +33,25 @@ const char* const kProgress = "Creating Thumbnails. Please wait...    ";
 // exactly midnight. Nothing when the file cannot be read.
 std::optional<std::string> FileDateText(const std::string& name) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (!GetFileAttributesExW(FileSystemPath(name).c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
     FILETIME local{};
     SYSTEMTIME time{};
     if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &time))
         return std::nullopt;
-    char date[128] = "", clock[128] = "";
-    if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, sizeof date))
-        return std::nullopt;
-    std::string text = date;
+    wchar_t date[128] = L"", clock[128] = L"";
+    if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 128)) return std::nullopt;
+    std::string text = Utf8(date);
     if (time.wHour != 0 || time.wMinute != 0 || time.wSecond != 0) {
-        if (GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, sizeof clock))
-            text += std::string(" ") + clock;
+        if (GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, 128)) text += " " + Utf8(clock);
     }
     return text;
 }
 
 bool LessByLocale(const std::string& a, const std::string& b) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
-                          b.c_str(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
+    const std::wstring wa = Wide(a), wb = Wide(b);
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(), static_cast<int>(wa.size()),
+                          wb.c_str(), static_cast<int>(wb.size())) == CSTR_LESS_THAN;
 }
 
 } // namespace
@@ -189,7 +192,7 @@ void TCvThumbForm::FormCreate(Control&) {
     // The design size only gave the first column count: the window opens at a size of the system's kind,
     // three quarters of the work area, where it has room for a good number of cells.
     RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     SetBounds(Left(), Top(), (work.right - work.left) * 3 / 4, (work.bottom - work.top) * 3 / 4);
 }
 
@@ -217,7 +220,7 @@ void TCvThumbForm::SubmitAhead(std::size_t upTo) {
     WorkerPool& workers = DecodeWorkers();
     for (; submitted_ < upTo; ++submitted_) {
         auto job = std::make_shared<Job>();
-        job->request = {ThumbDir + "\\" + (*FileNames)[submitted_], cellSizes_, depth_, true};
+        job->request = {JoinEntry(ThumbDir, (*FileNames)[submitted_]), cellSizes_, depth_, true};
         job->ticket = workers.Submit([job, &library] { job->result = DecodeThumb(library, job->request); });
         jobs_[submitted_] = job;
     }
@@ -257,22 +260,19 @@ void TCvThumbForm::BuildThumbnails() {
 
     // Ordinary, read-only, hidden and system files; no directories. At most 500, in the file system's order.
     int count = 0;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((ThumbDir + "\\*.*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        int seen = 0;
-        do {
-            // A folder of thousands of files takes a while: the window goes on answering meanwhile.
-            if (++seen % kScanStepsPerPump == 0) {
-                App().ProcessMessages();
-                if (MustStop()) break;
-            }
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            if (!IsPictureFile(found.cFileName)) continue;
-            ++count;
-            FileNames->push_back(found.cFileName);
-        } while (count < kMaxThumbs && FindNextFileA(search, &found));
-        FindClose(search);
+    int seen = 0;
+    for (FileSearch search(JoinEntry(ThumbDir, "*")); search.Valid() && count < kMaxThumbs; search.Next()) {
+        // A folder of thousands of files takes a while: the window goes on answering meanwhile.
+        if (++seen % kScanStepsPerPump == 0) {
+            App().ProcessMessages();
+            if (MustStop()) break;
+        }
+        // By the entry's kind and its exact name: a folder named like a picture is no picture.
+        if (search.IsDirectory()) continue;
+        const std::string name = search.Name();
+        if (!IsPictureFile(name)) continue;
+        ++count;
+        FileNames->push_back(name);
     }
 
     if (count == 0) {
@@ -306,7 +306,7 @@ void TCvThumbForm::BuildThumbnails() {
         Thumbs[static_cast<std::size_t>(ThumbCount)] = cell;
         cell->InitThumb(this, cell, (ThumbCount - 1) / Cols, (ThumbCount - 1) % Cols);
         UpdateExtent();
-        LoadThumb(ThumbDir + "\\" + (*FileNames)[i], *cell);
+        LoadThumb(JoinEntry(ThumbDir, (*FileNames)[i]), *cell);
         // The same text again would only cost a redraw of the frame.
         if (const std::string text = kProgress + std::to_string(static_cast<int>(progress)) + " %";
             text != Caption())

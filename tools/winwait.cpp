@@ -82,9 +82,9 @@ BOOL CALLBACK MatchButtonWindow(HWND window, LPARAM param) {
 // Waits until the window answers, then makes every pending paint happen.
 bool Settle(HWND window) {
     DWORD_PTR ignored = 0;
-    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) return false;
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) return false;
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
     Sleep(300);
     return true;
 }
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     if (verb == "close") {
         HWND window = Find(prefix);
         if (!window) return 0;
-        PostMessageA(window, WM_CLOSE, 0, 0);
+        PostMessageW(window, WM_CLOSE, 0, 0);
         while (IsWindow(window)) {
             if (GetTickCount() > deadline) {
                 std::fprintf(stderr, "winwait: \"%s\" did not close\n", prefix);
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
             EnumWindows(MatchButtonWindow, reinterpret_cast<LPARAM>(&search));
             if (search.found) {
                 // As the button tells its dialog when it is pressed; BM_CLICK would need the dialog active.
-                PostMessageA(GetParent(search.found), WM_COMMAND,
+                PostMessageW(GetParent(search.found), WM_COMMAND,
                              MAKEWPARAM(GetDlgCtrlID(search.found), BN_CLICKED),
                              reinterpret_cast<LPARAM>(search.found));
                 return 0;
@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "winwait: no window \"%s\"\n", prefix);
             return 1;
         }
-        PostMessageA(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(argv[3], nullptr, 0)), 0);
+        PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(argv[3], nullptr, 0)), 0);
         return 0;
     }
     std::fprintf(stderr, "winwait: unknown verb %s\n", verb.c_str());

@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include "base/wide.h"
+
 #include "ui/control.h"
 #include "ui/form.h"
 
@@ -27,7 +29,7 @@ void Application::Run(Form& mainForm) {
 bool Application::HandleMessage() {
     if (terminated_) return false;
     MSG message;
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got <= 0) {
         terminated_ = true;
         return false;
@@ -38,7 +40,7 @@ bool Application::HandleMessage() {
 
 void Application::ProcessMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             terminated_ = true;
             // Leave it for the outer loop too, which ends on it.
@@ -77,7 +79,7 @@ void Application::Dispatch(MSG& message) {
         break;
     }
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
 }
 
 void Application::SetScreenCursor(ScreenCursor cursor) {
@@ -102,7 +104,7 @@ void Application::SetScreenCursor(ScreenCursor cursor) {
 
 bool Application::HelpCommand(UINT command, ULONG_PTR data) {
     if (helpFile_.empty()) return false;
-    return WinHelpA(MainWindowHandle(), helpFile_.c_str(), command, data) != FALSE;
+    return WinHelpW(MainWindowHandle(), Wide(helpFile_).c_str(), command, data) != FALSE;
 }
 
 bool Application::ContextHelp(int context) {

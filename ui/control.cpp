@@ -1,5 +1,6 @@
 #include "ui/control.h"
 
+#include "base/wide.h"
 #include "ui/application.h"
 #include "ui/form.h"
 #include "ui/menus.h"
@@ -44,7 +45,7 @@ HCURSOR CursorHandle(CursorKind kind) {
 namespace {
 // Our object travels with its window in a property: the user-data slot may belong to someone else
 // (windows of other libraries in this process).
-constexpr const char* kControlProperty = "Corvane.Control";
+constexpr const wchar_t* kControlProperty = L"Corvane.Control";
 } // namespace
 
 // ---- Component ----
@@ -88,12 +89,12 @@ Control::~Control() {
 
 Control* Control::FromHandle(HWND window) {
     if (!window) return nullptr;
-    return static_cast<Control*>(GetPropA(window, kControlProperty));
+    return static_cast<Control*>(GetPropW(window, kControlProperty));
 }
 
 Control* Control::FromHandleOrAncestor(HWND window) {
     // Up through the parents only: a top-level window's "parent" may be its owner, another window.
-    for (HWND w = window; w; w = (GetWindowLongA(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr) {
+    for (HWND w = window; w; w = (GetWindowLongW(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr) {
         // Only windows of this process carry our pointer.
         DWORD process = 0;
         GetWindowThreadProcessId(w, &process);
@@ -131,36 +132,37 @@ void Control::CreateHandle(HWND parentWindow, HMENU menuOrId) {
     if (visible_) style |= WS_VISIBLE;
     if (!enabled_) style |= WS_DISABLED;
     if (tabStop_) style |= WS_TABSTOP;
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     const int x = parentWindow ? stored_.left : CW_USEDEFAULT;
     const int y = parentWindow ? stored_.top : CW_USEDEFAULT;
     if (params.className) {
-        hwnd_ =
-            CreateWindowExA(params.exStyle, params.className, caption_.c_str(), style, x, y, stored_.width,
-                            WindowHeightFor(stored_.height), parentWindow, menuOrId, instance, nullptr);
+        hwnd_ = CreateWindowExW(params.exStyle, Wide(params.className).c_str(), Wide(caption_).c_str(), style,
+                                x, y, stored_.width, WindowHeightFor(stored_.height), parentWindow, menuOrId,
+                                instance, nullptr);
         if (!hwnd_) return;
         CountHandle(HandleKind::Window, +1);
-        SetPropA(hwnd_, kControlProperty, this);
+        SetPropW(hwnd_, kControlProperty, this);
         original_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc)));
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc)));
     } else {
         ownClass_ = true;
         static std::set<std::string> registered;
+        const std::wstring className = Wide(params.ownClassName);
         if (!registered.count(params.ownClassName)) {
-            WNDCLASSA windowClass{};
+            WNDCLASSW windowClass{};
             windowClass.style = params.classStyle;
             windowClass.lpfnWndProc = &Control::OwnWindowProc;
             windowClass.hInstance = instance;
             windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-            windowClass.hIcon = parentWindow ? nullptr : LoadIconA(instance, "MAINICON");
+            windowClass.hIcon = parentWindow ? nullptr : LoadIconW(instance, L"MAINICON");
             if (!parentWindow && !windowClass.hIcon) windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-            windowClass.lpszClassName = params.ownClassName.c_str();
-            RegisterClassA(&windowClass);
+            windowClass.lpszClassName = className.c_str();
+            RegisterClassW(&windowClass);
             registered.insert(params.ownClassName);
         }
-        CreateWindowExA(params.exStyle, params.ownClassName.c_str(), caption_.c_str(), style, x, y,
-                        stored_.width, WindowHeightFor(stored_.height), parentWindow,
-                        parentWindow ? menuOrId : nullptr, instance, this);
+        CreateWindowExW(params.exStyle, className.c_str(), Wide(caption_).c_str(), style, x, y, stored_.width,
+                        WindowHeightFor(stored_.height), parentWindow, parentWindow ? menuOrId : nullptr,
+                        instance, this);
         if (!hwnd_) return;
     }
     ApplyFontToWindow();
@@ -181,29 +183,29 @@ void Control::MarkDestroying() {
 LRESULT CALLBACK Control::OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Control* control = nullptr;
     if (message == WM_NCCREATE) {
-        control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        control = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         control->hwnd_ = window;
         // Counted from here: a creation that fails later still ends with WM_NCDESTROY.
         CountHandle(HandleKind::Window, +1);
-        SetPropA(window, kControlProperty, control);
+        SetPropW(window, kControlProperty, control);
     } else {
         control = FromHandle(window);
     }
-    if (!control) return DefWindowProcA(window, message, wParam, lParam);
+    if (!control) return DefWindowProcW(window, message, wParam, lParam);
     return control->Dispatch(message, wParam, lParam);
 }
 
 LRESULT CALLBACK Control::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Control* control = FromHandle(window);
-    if (!control) return DefWindowProcA(window, message, wParam, lParam);
+    if (!control) return DefWindowProcW(window, message, wParam, lParam);
     return control->Dispatch(message, wParam, lParam);
 }
 
 LRESULT Control::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCDESTROY) {
         const LRESULT result = DefaultProc(message, wParam, lParam);
-        RemovePropA(hwnd_, kControlProperty);
-        if (original_) SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+        RemovePropW(hwnd_, kControlProperty);
+        if (original_) SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
         hwnd_ = nullptr;
         original_ = nullptr;
         CountHandle(HandleKind::Window, -1);
@@ -215,8 +217,8 @@ LRESULT Control::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Control::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (original_) return CallWindowProcA(original_, hwnd_, message, wParam, lParam);
-    return DefWindowProcA(hwnd_, message, wParam, lParam);
+    if (original_) return CallWindowProcW(original_, hwnd_, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 Control* Control::ChildFromHandle(HWND window) const {
@@ -372,7 +374,7 @@ Bounds Control::Position() const {
     if (!hwnd_) return stored_;
     RECT rect;
     GetWindowRect(hwnd_, &rect);
-    if (HWND parentWindow = GetParent(hwnd_); parentWindow && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD))
+    if (HWND parentWindow = GetParent(hwnd_); parentWindow && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD))
         MapWindowPoints(HWND_DESKTOP, parentWindow, reinterpret_cast<POINT*>(&rect), 2);
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
@@ -405,7 +407,7 @@ std::string Control::Caption() const {
 void Control::SetCaption(const std::string& text) {
     caption_ = text;
     if (hwnd_) {
-        SetWindowTextA(hwnd_, text.c_str());
+        SetWindowTextW(hwnd_, Wide(text).c_str());
         if (ownClass_ && CaptionInClientArea()) Invalidate();
     }
 }
@@ -448,9 +450,10 @@ const FontSpec& Control::Font() const {
 HFONT Control::FontHandle() const {
     if (parentFont_ && parent_) return parent_->FontHandle();
     if (!fontHandle_) {
-        fontHandle_.Reset(CreateFontA(font_.height, 0, 0, 0, font_.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+        fontHandle_.Reset(CreateFontW(font_.height, 0, 0, 0, font_.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                                       FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font_.name.c_str()));
+                                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                      Wide(font_.name).c_str()));
     }
     return fontHandle_.Get();
 }
@@ -474,7 +477,7 @@ void Control::ParentFontChanged() {
 }
 
 void Control::ApplyFontToWindow() {
-    if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
+    if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
 }
 
 bool Control::Enabled() const {
@@ -524,9 +527,9 @@ void Control::SetTabOrder(int order) {
 void Control::SetTabStop(bool value) {
     tabStop_ = value;
     if (hwnd_) {
-        LONG style = GetWindowLongA(hwnd_, GWL_STYLE);
+        LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
         style = value ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
-        SetWindowLongA(hwnd_, GWL_STYLE, style);
+        SetWindowLongW(hwnd_, GWL_STYLE, style);
     }
 }
 
@@ -582,6 +585,9 @@ bool Control::PreProcessKey(MSG& message) {
         return false;
     }
     case WM_CHAR: {
+        // The handlers see the ASCII characters they act on; other characters go to the control as
+        // they are (typed into an edit field, say).
+        if (message.wParam >= 0x80) return false;
         char key = static_cast<char>(message.wParam);
         if (preview && form->OnKeyPress) {
             form->OnKeyPress(*form, key);
@@ -593,6 +599,7 @@ bool Control::PreProcessKey(MSG& message) {
         return form && form->DialogChar(*this, key, false);
     }
     case WM_SYSCHAR:
+        if (message.wParam >= 0x80) return false;
         return form && form->DialogChar(*this, static_cast<char>(message.wParam), true);
     }
     return false;

@@ -1,7 +1,10 @@
 #include "ui/filelist.h"
 
 #include "base/files.h"
+#include "base/gdi.h"
 #include "base/handles.h"
+#include "base/pathrules.h"
+#include "base/wide.h"
 #include "ui/layoutmath.h"
 
 #include <shellapi.h>
@@ -12,29 +15,48 @@ namespace corv::ui {
 
 namespace {
 // The small icon the shell shows for a kind of name; the name need not exist.
-IconHandle ShellIcon(const char* name, DWORD attributes) {
-    SHFILEINFOA info{};
-    if (!SHGetFileInfoA(name, attributes, &info, sizeof info,
+IconHandle ShellIcon(const wchar_t* name, DWORD attributes) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(name, attributes, &info, sizeof info,
                         SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES))
         return IconHandle();
     return IconHandle(info.hIcon);
 }
 
+// A path as the system resolves it: a drive letter with a colon is that drive's current directory,
+// a relative path is taken from the current one. "" when the system cannot say.
 std::string FullPath(const std::string& path) {
-    char buffer[MAX_PATH + 1];
-    char* namePart = nullptr;
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &namePart);
-    if (length == 0 || length > MAX_PATH) return {};
-    return buffer;
+    const std::wstring wide = Wide(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return {};
+    std::wstring buffer(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, buffer.data(), nullptr);
+    if (length == 0 || length >= needed) return {};
+    buffer.resize(length);
+    return Utf8(buffer);
+}
+
+std::string CurrentDirectory() {
+    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    if (needed == 0) return {};
+    std::wstring buffer(needed, L'\0');
+    const DWORD length = GetCurrentDirectoryW(needed, buffer.data());
+    if (length == 0 || length >= needed) return {};
+    buffer.resize(length);
+    return Utf8(buffer);
+}
+
+// Folding for the list's order and lookups: the system's own lower case.
+std::string SystemFold(const std::string& text) {
+    return LowerCase(text);
 }
 } // namespace
 
 FileListBox::FileListBox(Component* owner) : Control(owner) {
     SetTabStop(true);
     SetColor(clWindow);
-    char current[MAX_PATH + 1] = "";
-    GetCurrentDirectoryA(sizeof current, current);
-    directory_ = NormalizeDirectory(current);
+    SetCaseFold(&SystemFold);
+    directory_ = NormalizeDirectory(CurrentDirectory());
 }
 
 void FileListBox::GetCreateParams(CreateParams& params) {
@@ -56,10 +78,10 @@ void FileListBox::SetBounds(int left, int top, int width, int height) {
 }
 
 void FileListBox::HandleCreated() {
-    SendMessageA(Handle(), LB_SETITEMHEIGHT, 0, kItemHeight);
-    documentIcon_ = ShellIcon("document", FILE_ATTRIBUTE_NORMAL);
-    programIcon_ = ShellIcon("program.exe", FILE_ATTRIBUTE_NORMAL);
-    folderIcon_ = ShellIcon("folder", FILE_ATTRIBUTE_DIRECTORY);
+    SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, kItemHeight);
+    documentIcon_ = ShellIcon(L"document", FILE_ATTRIBUTE_NORMAL);
+    programIcon_ = ShellIcon(L"program.exe", FILE_ATTRIBUTE_NORMAL);
+    folderIcon_ = ShellIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY);
     Control::SetBounds(stored_.left, stored_.top, stored_.width,
                        WholeItemHeight(stored_.height, kItemHeight, Borders()));
     Update();
@@ -67,15 +89,38 @@ void FileListBox::HandleCreated() {
 
 bool FileListBox::EnterPath(const std::string& text) {
     if (text.empty()) return false;
-    std::string target = ResolveEnterPath(directory_, text);
-    // A drive letter with a colon means that drive's current directory.
-    target = FullPath(target);
-    if (target.empty() || !DirectoryExists(target)) return false;
-    if (!SetCurrentDirectoryA(target.c_str())) return false;
-    char current[MAX_PATH + 1] = "";
-    GetCurrentDirectoryA(sizeof current, current);
+    // A bracketed entry text or a full path names its directory exactly: the system's path rules must
+    // not touch it (they would drop a trailing blank or dot and reach another folder). Anything else,
+    // a drive letter with a colon or a relative path, is resolved by the system.
+    const bool entryText = text.size() >= 2 && text.front() == '[' && text.back() == ']';
+    const bool fullPath = ExtendedLengthForm(text) != text;
+    const std::string target = entryText  ? ResolveEnterPath(directory_, text)
+                               : fullPath ? text
+                                          : FullPath(text);
+    return ShowDirectory(target);
+}
+
+bool FileListBox::EnterEntry(int index) {
+    if (index < 0 || index >= Count() || !IsDirectoryItem(index)) return false;
+    const std::string& name = Entry(index).name;
+    if (name == ".") return ShowDirectory(directory_);
+    if (name == "..") return ShowDirectory(ParentDirectory(directory_));
+    return ShowDirectory(NormalizeDirectory(JoinEntry(directory_, name)));
+}
+
+bool FileListBox::ShowDirectory(const std::string& path) {
+    if (path.empty() || !DirectoryExists(path)) return false;
+    const std::string target = NormalizeDirectory(path);
     const std::string previous = directory_;
-    directory_ = NormalizeDirectory(current);
+    // The process follows the list where the system lets it; a folder it can only reach by the exact
+    // form of its name is still shown, read and acted on by that form.
+    if (SetCurrentDirectoryW(FileSystemPath(target).c_str()) && !PathRulesWouldChange(target) &&
+        !TooLongForOrdinaryCalls(target)) {
+        const std::string current = CurrentDirectory();
+        directory_ = current.empty() ? target : NormalizeDirectory(current);
+    } else {
+        directory_ = target;
+    }
     Update();
     if (directory_ != previous && OnDirectoryChange) OnDirectoryChange(*this);
     return true;
@@ -83,36 +128,43 @@ bool FileListBox::EnterPath(const std::string& text) {
 
 void FileListBox::Update() {
     std::vector<DirEntry> entries;
-    for (FileSearch search(JoinEntry(directory_, "*.*")); search.Valid(); search.Next()) {
+    bool readable = false;
+    for (FileSearch search(JoinEntry(directory_, "*")); search.Valid(); search.Next()) {
+        readable = true;
         // System files and the volume label stay out of the list.
         if (search.Found().dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute)) continue;
         entries.push_back({search.Name(), search.IsDirectory()});
     }
+    // A folder that cannot be read keeps a way out.
+    const bool root = NormalizeDirectory(directory_).size() == 3 && directory_[1] == ':';
+    if (!readable && !root) entries.push_back({"..", true});
     model_.Assign(std::move(entries));
     Fill();
+    if (!readable && !root && OnReadFailure) OnReadFailure(*this);
     if (ItemIndex() < 0 && OnChange) OnChange(*this);
 }
 
 void FileListBox::Fill() {
     if (!Handle()) return;
-    SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
-    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
+    SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+    SendMessageW(Handle(), LB_RESETCONTENT, 0, 0);
+    SendMessageW(Handle(), LB_INITSTORAGE, static_cast<WPARAM>(model_.Count()), 0);
     for (int i = 0; i < model_.Count(); ++i) {
-        const std::string text = model_.Text(i);
-        SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        const std::wstring text = Wide(model_.Text(i));
+        SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
-    SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
     Invalidate();
 }
 
 int FileListBox::ItemIndex() const {
     if (!Handle()) return -1;
-    const LRESULT index = SendMessageA(Handle(), LB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(Handle(), LB_GETCURSEL, 0, 0);
     return index == LB_ERR ? -1 : static_cast<int>(index);
 }
 
 void FileListBox::SetItemIndex(int index) {
-    if (Handle()) SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    if (Handle()) SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 std::string FileListBox::FileName() const {
@@ -121,9 +173,20 @@ std::string FileListBox::FileName() const {
     return JoinEntry(directory_, model_.Text(index));
 }
 
+std::string FileListBox::SelectedPath() const {
+    const int index = ItemIndex();
+    if (index < 0 || index >= model_.Count()) return {};
+    return EntryPath(index);
+}
+
+bool FileListBox::SelectedIsDirectory() const {
+    const int index = ItemIndex();
+    return index >= 0 && index < model_.Count() && model_.Entry(index).directory;
+}
+
 int FileListBox::ItemAtPos(int x, int y) const {
     if (!Handle()) return -1;
-    const LRESULT result = SendMessageA(Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+    const LRESULT result = SendMessageW(Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
     if (HIWORD(result)) return -1; // outside every item
     return static_cast<int>(LOWORD(result));
 }
@@ -237,8 +300,7 @@ bool FileListBox::DrawItem(const DRAWITEMSTRUCT& item) {
         SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ToRgb(Font().color));
         RECT textRect = rect;
         textRect.left += 22;
-        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
-                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawUtf8Text(dc, text, textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rect);
     return true;

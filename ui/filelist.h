@@ -17,21 +17,39 @@ class FileListBox : public Control {
     // directory) or a bracketed entry text relative to the shown directory. Also makes it the process's
     // current directory. False (and nothing changes) when the text names no directory; "" does nothing.
     bool EnterPath(const std::string& text);
+    // Enters the directory of a directory entry by its exact name ("." stays, ".." is the parent).
+    bool EnterEntry(int index);
     // Runs after EnterPath has changed the shown directory.
     NotifyEvent OnDirectoryChange;
     // Reads the directory again.
     void Update();
+    // Runs when a reading of the directory failed (the folder cannot be read); the list then holds
+    // "[..]" alone, so that the user can leave it.
+    NotifyEvent OnReadFailure;
 
     int Count() const { return model_.Count(); }
     std::string Item(int index) const { return model_.Text(index); }
     bool IsDirectoryItem(int index) const { return model_.Entry(index).directory; }
+    const DirEntry& Entry(int index) const { return model_.Entry(index); }
+    // Every entry in the list's order: what one reading of the directory found.
+    const std::vector<DirEntry>& Entries() const { return model_.Entries(); }
+    // Directory joined with an entry's exact name: the file or folder itself.
+    std::string EntryPath(int index) const { return JoinEntry(directory_, model_.Entry(index).name); }
+    // The entry of that kind and name (exact spelling first, then ignoring case); -1 when none.
+    int IndexOfEntry(const std::string& name, bool directory) const {
+        return model_.IndexOfEntry(name, directory);
+    }
     EntryIcon IconOf(int index) const { return IconFor(model_.Entry(index)); }
     int IndexOf(const std::string& text) const { return model_.IndexOf(text); }
     // The selected entry, -1 when none; setting it selects without running OnChange.
     int ItemIndex() const;
     void SetItemIndex(int index);
-    // Directory joined with the selected entry's text; "" when nothing is selected.
+    // Directory joined with the selected entry's text; "" when nothing is selected. For a directory
+    // entry that is the bracketed text: a text to show, not a name to act on.
     std::string FileName() const;
+    // The selected entry's own path (see EntryPath) and kind; "" and false when nothing is selected.
+    std::string SelectedPath() const;
+    bool SelectedIsDirectory() const;
     // The entry at a client point, -1 below the last one.
     int ItemAtPos(int x, int y) const;
     int ItemHeight() const { return kItemHeight; }
@@ -52,6 +70,7 @@ class FileListBox : public Control {
     // The control under a client point of this list and whether it takes the drop there.
     Control* DropTarget(POINT clientPoint, POINT& targetPoint, bool& accept);
     void Fill();
+    bool ShowDirectory(const std::string& path);
     int Borders() const;
 
     std::string directory_;

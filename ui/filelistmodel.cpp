@@ -10,6 +10,8 @@ unsigned char Fold(char c) {
     auto u = static_cast<unsigned char>(c);
     return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
 }
+CaseFold g_fold = nullptr;
+
 bool IsRoot(const std::string& path) {
     return path.size() == 3 && path[1] == ':' && path[2] == '\\';
 }
@@ -37,6 +39,21 @@ int CompareNoCase(const std::string& a, const std::string& b) {
         if (d != 0) return d;
     }
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+void SetCaseFold(CaseFold fold) {
+    g_fold = fold;
+}
+
+std::string SortKey(const std::string& text) {
+    bool ascii = true;
+    for (char c : text)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (!ascii && g_fold) return g_fold(text);
+    std::string key = text;
+    for (char& c : key)
+        c = static_cast<char>(Fold(c));
+    return key;
 }
 
 std::string JoinEntry(const std::string& directory, const std::string& text) {
@@ -73,15 +90,42 @@ std::string ResolveEnterPath(const std::string& directory, const std::string& te
 }
 
 void FileListModel::Assign(std::vector<DirEntry> entries) {
-    entries_ = std::move(entries);
-    std::stable_sort(entries_.begin(), entries_.end(), [](const DirEntry& a, const DirEntry& b) {
-        return CompareNoCase(EntryText(a), EntryText(b)) < 0;
-    });
+    // Each key is made once: a folder of thousands of names sorts without folding a name twice.
+    std::vector<std::size_t> order(entries.size());
+    std::vector<std::string> keys(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        order[i] = i;
+        keys[i] = SortKey(EntryText(entries[i]));
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    entries_.clear();
+    keys_.clear();
+    entries_.reserve(order.size());
+    keys_.reserve(order.size());
+    for (std::size_t i : order) {
+        entries_.push_back(std::move(entries[i]));
+        keys_.push_back(std::move(keys[i]));
+    }
 }
 
 int FileListModel::IndexOf(const std::string& text) const {
+    const std::string key = SortKey(text);
     for (int i = 0; i < Count(); ++i)
-        if (CompareNoCase(Text(i), text) == 0) return i;
+        if (keys_[static_cast<std::size_t>(i)] == key) return i;
+    return -1;
+}
+
+int FileListModel::IndexOfEntry(const std::string& name, bool directory) const {
+    for (int i = 0; i < Count(); ++i)
+        if (entries_[static_cast<std::size_t>(i)].directory == directory &&
+            entries_[static_cast<std::size_t>(i)].name == name)
+            return i;
+    const std::string key = SortKey(EntryText({name, directory}));
+    for (int i = 0; i < Count(); ++i)
+        if (entries_[static_cast<std::size_t>(i)].directory == directory &&
+            keys_[static_cast<std::size_t>(i)] == key)
+            return i;
     return -1;
 }
 

@@ -28,7 +28,7 @@ UINT DialogCode(Control& control, WORD key, UINT message) {
     if (!control.Handle()) return 0;
     MSG msg{control.Handle(), message, key, 0, 0, {0, 0}};
     return static_cast<UINT>(
-        SendMessageA(control.Handle(), WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)));
+        SendMessageW(control.Handle(), WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)));
 }
 struct Disabling {
     HWND self;
@@ -133,7 +133,7 @@ int Form::ShowModal() {
     modal_ = true;
     // Owned by the window that opens it: it stays above that window and shares its taskbar button.
     if (HWND opener = GetActiveWindow(); opener && opener != Handle())
-        SetWindowLongPtrA(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(opener));
+        SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(opener));
     Disabling disabling{Handle(), {}};
     EnumThreadWindows(GetCurrentThreadId(), &DisableOthers, reinterpret_cast<LPARAM>(&disabling));
     Show();
@@ -152,11 +152,11 @@ int Form::ShowModal() {
 }
 
 void Form::Close() {
-    if (Handle()) SendMessageA(Handle(), WM_CLOSE, 0, 0);
+    if (Handle()) SendMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
 void Form::Release() {
-    if (Handle()) PostMessageA(Handle(), kReleaseMessage, 0, 0);
+    if (Handle()) PostMessageW(Handle(), kReleaseMessage, 0, 0);
 }
 
 WindowState Form::GetWindowState() const {
@@ -203,10 +203,10 @@ void Form::SetAutoScroll(bool value) {
 }
 
 bool Form::HorzScrollVisible() const {
-    return (GetWindowLongA(Handle(), GWL_STYLE) & WS_HSCROLL) != 0;
+    return (GetWindowLongW(Handle(), GWL_STYLE) & WS_HSCROLL) != 0;
 }
 bool Form::VertScrollVisible() const {
-    return (GetWindowLongA(Handle(), GWL_STYLE) & WS_VSCROLL) != 0;
+    return (GetWindowLongW(Handle(), GWL_STYLE) & WS_VSCROLL) != 0;
 }
 
 void Form::UpdateScrollBars() {

@@ -1,5 +1,7 @@
 #include "ui/menus.h"
 
+#include "base/wide.h"
+
 namespace corv::ui {
 
 MenuItem& PopupMenu::Add(MenuItem item) {
@@ -27,11 +29,12 @@ void PopupMenu::Popup(int x, int y, Control* control) {
         const MenuItem& item = items_[i];
         if (!item.visible) continue;
         if (item.caption == "-") {
-            AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
         const std::string text = item.shortcut.empty() ? item.caption : item.caption + "\t" + item.shortcut;
-        AppendMenuA(menu.Get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), i + 1, text.c_str());
+        AppendMenuW(menu.Get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), i + 1,
+                    Wide(text).c_str());
         if (item.isDefault) SetMenuDefaultItem(menu.Get(), static_cast<UINT>(i + 1), FALSE);
     }
     HWND owner = control && control->Handle() ? GetAncestor(control->Handle(), GA_ROOT) : GetActiveWindow();

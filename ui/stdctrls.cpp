@@ -1,5 +1,7 @@
 #include "ui/stdctrls.h"
 
+#include "base/gdi.h"
+#include "base/wide.h"
 #include "ui/form.h"
 #include "ui/mnemonic.h"
 
@@ -61,8 +63,7 @@ void Panel::Paint(HDC canvas, const RECT& client) {
         ScopedSelect font(canvas, FontHandle());
         SetBkMode(canvas, TRANSPARENT);
         SetTextColor(canvas, ToRgb(Font().color));
-        DrawTextA(canvas, text.c_str(), static_cast<int>(text.size()), &rect,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawUtf8Text(canvas, text, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 }
 
@@ -88,7 +89,7 @@ void Label::GetCreateParams(CreateParams& params) {
 void Label::SetAlignment(Alignment alignment) {
     alignment_ = alignment;
     if (Handle()) {
-        SetWindowLongA(Handle(), GWL_STYLE, (GetWindowLongA(Handle(), GWL_STYLE) & ~0x1F) | TextStyle());
+        SetWindowLongW(Handle(), GWL_STYLE, (GetWindowLongW(Handle(), GWL_STYLE) & ~0x1F) | TextStyle());
         Invalidate();
     }
 }
@@ -96,8 +97,8 @@ void Label::SetAlignment(Alignment alignment) {
 void Label::SetShowAccelChar(bool value) {
     showAccelChar_ = value;
     if (Handle()) {
-        SetWindowLongA(Handle(), GWL_STYLE,
-                       (GetWindowLongA(Handle(), GWL_STYLE) & ~SS_NOPREFIX) | TextStyle());
+        SetWindowLongW(Handle(), GWL_STYLE,
+                       (GetWindowLongW(Handle(), GWL_STYLE) & ~SS_NOPREFIX) | TextStyle());
         Invalidate();
     }
     AdjustSize();
@@ -123,11 +124,10 @@ void Label::AdjustSize() {
     WindowDc dc(Handle());
     ScopedSelect font(dc.Get(), FontHandle());
     const std::string shown = showAccelChar_ ? StripMnemonic(Caption()) : Caption();
-    SIZE size{0, 0};
-    GetTextExtentPoint32A(dc.Get(), shown.c_str(), static_cast<int>(shown.size()), &size);
+    SIZE size = Utf8TextExtent(dc.Get(), shown);
     if (shown.empty()) {
-        TEXTMETRICA metrics;
-        GetTextMetricsA(dc.Get(), &metrics);
+        TEXTMETRICW metrics;
+        GetTextMetricsW(dc.Get(), &metrics);
         size.cy = metrics.tmHeight;
     }
     SetBounds(Left(), Top(), size.cx, size.cy);
@@ -160,7 +160,7 @@ void Button::SetDefault(bool value) {
         else if (form->DefaultButton() == this)
             form->SetDefaultButton(nullptr);
     }
-    if (Handle()) SendMessageA(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    if (Handle()) SendMessageW(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void Button::SetCancel(bool value) {
@@ -213,11 +213,11 @@ void Edit::GetCreateParams(CreateParams& params) {
 
 std::string Edit::Text() const {
     if (!Handle()) return Caption();
-    const int length = GetWindowTextLengthA(Handle());
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(Handle(), text.data(), length + 1);
+    const int length = GetWindowTextLengthW(Handle());
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(Handle(), text.data(), length + 1);
     text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return text;
+    return Utf8(text);
 }
 
 void Edit::SetText(const std::string& text) {
@@ -234,20 +234,20 @@ LRESULT Edit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Edit::SelectAll() {
-    if (Handle()) SendMessageA(Handle(), EM_SETSEL, 0, -1);
+    if (Handle()) SendMessageW(Handle(), EM_SETSEL, 0, -1);
 }
 
 int Edit::SelStart() const {
     DWORD start = 0, end = 0;
     if (Handle())
-        SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return static_cast<int>(start);
 }
 
 int Edit::SelLength() const {
     DWORD start = 0, end = 0;
     if (Handle())
-        SendMessageA(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return static_cast<int>(end - start);
 }
 
@@ -256,9 +256,9 @@ int Edit::SelLength() const {
 DriveComboBox::DriveComboBox(Component* owner) : Control(owner) {
     SetTabStop(true);
     SetColor(clWindow);
-    char directory[MAX_PATH + 1] = "";
-    GetCurrentDirectoryA(sizeof directory, directory);
-    if (directory[0] && directory[1] == ':') drive_ = directory[0];
+    wchar_t directory[MAX_PATH + 1] = L"";
+    GetCurrentDirectoryW(MAX_PATH + 1, directory);
+    if (directory[0] && directory[0] < 0x80 && directory[1] == L':') drive_ = static_cast<char>(directory[0]);
     if (drive_ >= 'a' && drive_ <= 'z') drive_ = static_cast<char>(drive_ - 'a' + 'A');
 }
 
@@ -269,22 +269,22 @@ void DriveComboBox::GetCreateParams(CreateParams& params) {
 
 void DriveComboBox::ReadDrives() {
     if (!Handle()) return;
-    SendMessageA(Handle(), CB_RESETCONTENT, 0, 0);
+    SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
     const DWORD drives = GetLogicalDrives();
     for (int i = 0; i < 26; ++i) {
         if (!(drives & (1u << i))) continue;
-        const std::string text{static_cast<char>('A' + i), ':'};
-        SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        const std::wstring text{static_cast<wchar_t>(L'A' + i), L':'};
+        SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
     SelectDrive();
     FitSelectionHeight();
 }
 
 void DriveComboBox::SelectDrive() {
-    const std::string text{drive_, ':'};
-    const LRESULT index = SendMessageA(Handle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+    const std::wstring text{static_cast<wchar_t>(drive_), L':'};
+    const LRESULT index = SendMessageW(Handle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageA(Handle(), CB_SETCURSEL,
+    SendMessageW(Handle(), CB_SETCURSEL,
                  index == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(index), 0);
 }
 
@@ -294,10 +294,10 @@ void DriveComboBox::FitSelectionHeight() {
     RECT window;
     GetWindowRect(Handle(), &window);
     const int selection =
-        static_cast<int>(SendMessageA(Handle(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        static_cast<int>(SendMessageW(Handle(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     const int frame = (window.bottom - window.top) - selection;
     if (selection > 0 && frame > 0 && window.bottom - window.top != stored_.height)
-        SendMessageA(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), stored_.height - frame);
+        SendMessageW(Handle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), stored_.height - frame);
 }
 
 void DriveComboBox::BoundsChanged() {
@@ -318,7 +318,7 @@ void DriveComboBox::SetDrive(char drive) {
 
 bool DriveComboBox::Notify(WORD code) {
     if (code != CBN_SELCHANGE) return false;
-    const LRESULT index = SendMessageA(Handle(), CB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(Handle(), CB_GETCURSEL, 0, 0);
     if (index == CB_ERR) return true;
     const std::string text = ItemText(static_cast<int>(index));
     if (!text.empty() && text[0] != drive_) {
@@ -329,17 +329,17 @@ bool DriveComboBox::Notify(WORD code) {
 }
 
 int DriveComboBox::ItemCount() const {
-    return Handle() ? static_cast<int>(SendMessageA(Handle(), CB_GETCOUNT, 0, 0)) : 0;
+    return Handle() ? static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)) : 0;
 }
 
 std::string DriveComboBox::ItemText(int index) const {
     if (!Handle()) return {};
-    const LRESULT length = SendMessageA(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = SendMessageW(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(length));
-    return text;
+    return Utf8(text);
 }
 
 // ---- GroupBox ----
@@ -355,8 +355,8 @@ void GroupBox::GetCreateParams(CreateParams& params) {
 
 void GroupBox::Paint(HDC canvas, const RECT& client) {
     ScopedSelect font(canvas, FontHandle());
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(canvas, &metrics);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(canvas, &metrics);
     // The frame runs through the middle of the caption's line.
     RECT frame = client;
     frame.top += metrics.tmHeight / 2;
@@ -364,7 +364,7 @@ void GroupBox::Paint(HDC canvas, const RECT& client) {
     const std::string text = Caption();
     if (text.empty()) return;
     RECT place{0, 0, 0, metrics.tmHeight};
-    DrawTextA(canvas, text.c_str(), static_cast<int>(text.size()), &place, DT_SINGLELINE | DT_CALCRECT);
+    DrawUtf8Text(canvas, text, place, DT_SINGLELINE | DT_CALCRECT);
     // Eight pixels in, or less where the box is too narrow for its caption.
     const LONG width = place.right;
     place.left = std::max<LONG>(2, std::min<LONG>(8, client.right - width - 4));
@@ -375,7 +375,7 @@ void GroupBox::Paint(HDC canvas, const RECT& client) {
     InflateRect(&place, -2, 0);
     SetBkMode(canvas, TRANSPARENT);
     SetTextColor(canvas, ToRgb(Font().color));
-    DrawTextA(canvas, text.c_str(), static_cast<int>(text.size()), &place, DT_SINGLELINE);
+    DrawUtf8Text(canvas, text, place, DT_SINGLELINE);
 }
 
 char GroupBox::Mnemonic() const {
@@ -410,10 +410,10 @@ void ComboBox::SetItems(const std::vector<std::string>& items) {
     if (&items != &items_) items_ = items;
     if (itemIndex_ >= ItemCount()) itemIndex_ = -1;
     if (!Handle()) return;
-    SendMessageA(Handle(), CB_RESETCONTENT, 0, 0);
+    SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
     for (const std::string& item : items_)
-        SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+        SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+    SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
     // The dropped-down list's height depends on the items' height, known now.
     SetBounds(stored_.left, stored_.top, stored_.width, stored_.height);
 }
@@ -424,7 +424,7 @@ int ComboBox::ItemIndex() const {
 
 void ComboBox::SetItemIndex(int index) {
     itemIndex_ = index >= 0 && index < ItemCount() ? index : -1;
-    if (Handle()) SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
+    if (Handle()) SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
 }
 
 void ComboBox::SetDropDownCount(int lines) {
@@ -433,19 +433,19 @@ void ComboBox::SetDropDownCount(int lines) {
 }
 
 bool ComboBox::DroppedDown() const {
-    return Handle() && SendMessageA(Handle(), CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+    return Handle() && SendMessageW(Handle(), CB_GETDROPPEDSTATE, 0, 0) != FALSE;
 }
 
 int ComboBox::WindowHeightFor(int height) const {
     // The window's height holds the dropped-down list too: that many lines and its border.
-    LRESULT line = Handle() ? SendMessageA(Handle(), CB_GETITEMHEIGHT, 0, 0) : CB_ERR;
+    LRESULT line = Handle() ? SendMessageW(Handle(), CB_GETITEMHEIGHT, 0, 0) : CB_ERR;
     if (line == CB_ERR || line <= 0) line = 13;
     return height + dropDownCount_ * static_cast<int>(line) + 2;
 }
 
 bool ComboBox::Notify(WORD code) {
     if (code != CBN_SELCHANGE) return false;
-    const LRESULT index = SendMessageA(Handle(), CB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(Handle(), CB_GETCURSEL, 0, 0);
     itemIndex_ = index == CB_ERR ? -1 : static_cast<int>(index);
     if (OnChange) OnChange(*this);
     return true;
@@ -473,18 +473,18 @@ void CheckBox::GetCreateParams(CreateParams& params) {
 }
 
 void CheckBox::HandleCreated() {
-    SendMessageA(Handle(), BM_SETCHECK, ButtonCheck(state_), 0);
+    SendMessageW(Handle(), BM_SETCHECK, ButtonCheck(state_), 0);
 }
 
 void CheckBox::SetState(CheckState state) {
     if (state == CheckState::Grayed && !allowGrayed_) state = CheckState::Unchecked;
     state_ = state;
-    if (Handle()) SendMessageA(Handle(), BM_SETCHECK, ButtonCheck(state_), 0);
+    if (Handle()) SendMessageW(Handle(), BM_SETCHECK, ButtonCheck(state_), 0);
 }
 
 void CheckBox::SetAllowGrayed(bool value) {
     allowGrayed_ = value;
-    if (Handle()) SendMessageA(Handle(), BM_SETSTYLE, value ? BS_3STATE : BS_CHECKBOX, TRUE);
+    if (Handle()) SendMessageW(Handle(), BM_SETSTYLE, value ? BS_3STATE : BS_CHECKBOX, TRUE);
     if (!value && state_ == CheckState::Grayed) SetState(CheckState::Unchecked);
 }
 
@@ -537,7 +537,7 @@ LRESULT CustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void IconView::Paint(HDC canvas, const RECT&) {
     // Icons from LoadIcon are shared by the system and never destroyed by us.
-    HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
     if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);
     DrawIcon(canvas, 0, 0, icon);
 }

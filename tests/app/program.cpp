@@ -1,5 +1,7 @@
 #include "tests/app/program.h"
 
+#include "base/wide.h"
+
 #include <gtest/gtest.h>
 
 namespace corv::test {
@@ -42,22 +44,22 @@ std::string ProgramCommandLine(const std::string& program, const std::string& ar
 }
 
 std::string TextOf(HWND window) {
-    char text[512] = "";
+    wchar_t text[512] = L"";
     // WM_GETTEXT reaches windows of other processes too (GetWindowText would not ask them).
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        5000, nullptr);
-    return text;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    return Utf8(text);
 }
 
 ProgramRun::ProgramRun(const std::string& commandLine, const std::string& folder, WORD showCommand) {
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showCommand;
-    std::string line = commandLine;
+    std::wstring line = Wide(commandLine);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &started)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(),
+                        &startup, &started)) {
         ADD_FAILURE() << "cannot start " << commandLine;
         return;
     }

@@ -48,6 +48,38 @@ TEST(FileListModel, BracketsDirectoriesAndSortsIgnoringCase) {
     EXPECT_EQ(model.IndexOf("missing"), -1);
 }
 
+std::string LowerGreek(const std::string& text) {
+    std::string folded = text;
+    for (std::size_t at; (at = folded.find("Ε")) != std::string::npos;)
+        folded.replace(at, 2, "ε");
+    return folded;
+}
+
+TEST(FileListModel, EntriesAreFoundByKindAndExactNameFirst) {
+    FileListModel model;
+    SetCaseFold(&LowerGreek);
+    model.Assign({{"xy.jpg", true},
+                  {"[xy.jpg]", false},
+                  {"Photo.jpg", false},
+                  {"photo.JPG", false},
+                  {"Εικόνα.jpg", false},
+                  {"εικόνα.bmp", false},
+                  {"abc", false}});
+    SetCaseFold(nullptr);
+    // A file "[xy.jpg]" and the folder "xy.jpg" share a text; each is found by its kind.
+    EXPECT_EQ(model.Entry(model.IndexOfEntry("xy.jpg", true)).directory, true);
+    EXPECT_EQ(model.Entry(model.IndexOfEntry("[xy.jpg]", false)).name, "[xy.jpg]");
+    EXPECT_EQ(model.IndexOfEntry("xy.jpg", false), -1);
+    // Names that differ only in case are found as spelt, else without case.
+    EXPECT_EQ(model.Entry(model.IndexOfEntry("photo.JPG", false)).name, "photo.JPG");
+    EXPECT_EQ(model.Entry(model.IndexOfEntry("Photo.jpg", false)).name, "Photo.jpg");
+    EXPECT_EQ(model.Entry(model.IndexOfEntry("PHOTO.jpg", false)).name, "Photo.jpg");
+    // Names outside ASCII sort by their folded text, after the ASCII letters.
+    EXPECT_EQ(model.Text(model.Count() - 2), "εικόνα.bmp");
+    EXPECT_EQ(model.Text(model.Count() - 1), "Εικόνα.jpg");
+    EXPECT_EQ(model.Text(0), "[xy.jpg]");
+}
+
 TEST(FileListModel, IconsByKind) {
     EXPECT_EQ(IconFor({"dir", true}), EntryIcon::Folder);
     EXPECT_EQ(IconFor({"run.exe", false}), EntryIcon::Program);

@@ -1,5 +1,7 @@
 #include "tests/ui/uitest.h"
 
+#include "base/wide.h"
+
 #include "base/handles.h"
 
 #include "ui/application.h"
@@ -35,9 +37,9 @@ void PostKey(HWND window, WORD key, UINT message) {
 }
 
 std::string WindowText(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[512] = L"";
+    GetWindowTextW(window, text, 512);
+    return Utf8(text);
 }
 
 void AfterMessages(std::function<void()> action, UINT delay) {
