@@ -83,6 +83,7 @@ TMainForm::TMainForm(Component* owner)
     PMI->SetDecodeAhead(&PicturesAhead);
     // Pictures decoded ahead belong to the folder they were decoded in.
     FLB->OnDirectoryChange = [this](Control&) { PicturesAhead.Clear(); };
+    FLB->OnReadFailure = [this](Control&) { FLBReadFailure(); };
     PopupMenu = &ComponentAs<ui::PopupMenu>(*this, "PopupMenu");
     PopupMenu->OnPopup = [this](Control& s) { PopupMenuPopup(s); };
     PopupMenu->Item("PopupItemSelDir").onClick = [this](Control& s) { PopupItemSelDirClick(s); };

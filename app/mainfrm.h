@@ -79,6 +79,7 @@ class TMainForm : public ui::Form {
     std::unique_ptr<TFolderBrowseDlg> FolderBrowseDlg;
     void DriveComboBox1Change(ui::Control& sender);
     void DriveComboBox1KeyPress(ui::Control& sender, char& key);
+    void FLBReadFailure();
     void FLBChange(ui::Control& sender);
     void FLBKeyDown(ui::Control& sender, WORD& key, ui::ShiftState shift);
     void FLBKeyPress(ui::Control& sender, char& key);
