@@ -1,6 +1,7 @@
 // CVIMG32.DLL through the program's binding, under Wine: header information and decoding of every
 // fixture at every depth code, broken files of every kind, arguments at their limits, and leaks.
 #include "image/cvimglib.h"
+#include "tests/cvimg/awkward.h"
 #include "tests/cvimg/fixtures.h"
 #include "tests/support/winsupport.h"
 #include "base/handles.h"
@@ -788,6 +789,84 @@ TEST(Cvimg32Scaled, RefusesUnknownFormatsEmptySizesAndMissingFiles) {
         EXPECT_EQ(bitmap, nullptr);
         EXPECT_EQ(palette, nullptr);
     }
+}
+
+// -------------------------------------------------------------------------------------- wide names
+
+Decoded ReadWide(const std::string& reader, const std::string& path, int depth) {
+    CvImgLib& lib = Lib();
+    const std::wstring name = Wide(path);
+    Decoded d;
+    HBITMAP bitmap = nullptr;
+    HPALETTE palette = nullptr;
+    const cvimg::LibReadWFn read = reader == "GIF"    ? lib.LibReadGIFW
+                                   : reader == "PCX"  ? lib.LibReadPCXW
+                                   : reader == "BMP"  ? lib.LibReadBMPW
+                                   : reader == "PNG"  ? lib.LibReadPNGW
+                                   : reader == "TIFF" ? lib.LibReadTIFFW
+                                                      : nullptr;
+    d.code = read ? read(name.c_str(), depth, 0, &bitmap, &palette, 0, 0)
+                  : lib.LibReadJPEGW(name.c_str(), depth, 1, 0, &bitmap, &palette, 0, 0);
+    d.bitmap.Reset(bitmap);
+    d.palette.Reset(palette);
+    return d;
+}
+
+bool SamePixels(HBITMAP a, HBITMAP b) {
+    const Pixels p = ReadPixels(a), q = ReadPixels(b);
+    return p.width == q.width && p.height == q.height && !p.data.empty() && p.data.size() == q.data.size() &&
+           std::memcmp(p.data.data(), q.data.data(), p.data.size() * sizeof(RGBQUAD)) == 0;
+}
+
+TEST(Cvimg32WideNames, HeaderAndDecodesReadTheFileOfExactlyThatName) {
+    test::AwkwardFolder folder(FixturePath);
+    CvImgLib& lib = Lib();
+    for (const test::AwkwardPicture& a : test::kAwkwardPictures) {
+        const std::string path = folder.PathOf(a);
+        SCOPED_TRACE(path);
+        Info i;
+        i.code = lib.LibImageInfoW(Wide(path).c_str(), i.type, &i.width, &i.height, &i.bits, &i.planes,
+                                   &i.frames, i.compression, 0);
+        ASSERT_EQ(i.code, 1) << lib.Message(i.code);
+        EXPECT_EQ(i.width, a.width);
+        EXPECT_EQ(i.height, a.height);
+        for (int depth : {24, 8}) {
+            const Decoded d = ReadWide(a.reader, path, depth);
+            ASSERT_EQ(d.code, 1) << lib.Message(d.code);
+            EXPECT_EQ(ReadPixels(d.bitmap.Get()).width, a.width);
+            if (!a.fixture) continue;
+            EXPECT_TRUE(
+                SamePixels(d.bitmap.Get(), Read(a.reader, FixturePath(a.fixture), depth, 0).bitmap.Get()));
+        }
+        HBITMAP small = nullptr, fromFixture = nullptr;
+        HPALETTE palette = nullptr;
+        ASSERT_GE(lib.LibReadScaledW(Wide(path).c_str(), OrdinalOf(a.reader), 24, 0, 9, 4, &small, &palette),
+                  1);
+        BitmapHandle owned(small);
+        if (!a.fixture) continue;
+        ASSERT_GE(lib.LibReadScaled(FixturePath(a.fixture).c_str(), OrdinalOf(a.reader), 24, 0, 9, 4,
+                                    &fromFixture, &palette),
+                  1);
+        BitmapHandle ownedFixture(fromFixture);
+        EXPECT_TRUE(SamePixels(small, fromFixture));
+    }
+}
+
+TEST(Cvimg32WideNames, AnsiFormsTakeTheSameRoadAndBadNamesAreRefused) {
+    test::AwkwardFolder folder(FixturePath);
+    // An ordinary name as before; a trailing blank now reaches its own file, not its twin without it.
+    EXPECT_EQ(GetInfo(folder / "Gdansk.gif").width, 45);
+    EXPECT_EQ(ReadPixels(Read("GIF", folder / "Gdansk.gif", 24, 0).bitmap.Get()).width, 45);
+    EXPECT_EQ(GetInfo(folder / "pic.tif ").width, 5);
+    EXPECT_EQ(GetInfo(folder / "pic.tif").width, 9);
+    HBITMAP bitmap = reinterpret_cast<HBITMAP>(1);
+    HPALETTE palette = nullptr;
+    const std::wstring tooLong(cvimg::kMaxWideName + 1, L'x');
+    for (const wchar_t* name : {static_cast<const wchar_t*>(nullptr), L"", tooLong.c_str()}) {
+        EXPECT_EQ(Lib().LibReadBMPW(name, 24, 0, &bitmap, &palette, 0, 0), kBadArgument);
+        EXPECT_EQ(bitmap, nullptr);
+    }
+    EXPECT_EQ(ReadWide("BMP", folder / "absent.bmp", 24).code, kMissingFile);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "image/picview.h"
 
 #include "image/cvimglib.h"
+#include "image/extkey.h"
+#include "base/files.h"
+#include "tests/cvimg/awkward.h"
 #include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
 #include "tests/ui/uitest.h"
@@ -436,4 +439,29 @@ TEST_F(PictureViewTest, HundredLoadsLeaveHandlesAndMemoryFlat) {
     PROCESS_MEMORY_COUNTERS after{};
     GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
     EXPECT_LT(after.PagefileUsage, before.PagefileUsage + 2 * 1024 * 1024);
+}
+
+TEST_F(PictureViewTest, ShowsThePictureOfExactlyTheNameGiven) {
+    AwkwardFolder folder(Fixture);
+    view_->SetImageReadRes(lColorTrue);
+    for (const AwkwardPicture& a : kAwkwardPictures) {
+        const std::string path = folder.PathOf(a);
+        SCOPED_TRACE(path);
+        ASSERT_TRUE(view_->ReadImageInfo(path));
+        EXPECT_EQ(view_->ImageWidth(), a.width);
+        EXPECT_EQ(view_->ImageFileSize(), static_cast<int>(ReadFileBytes(path).size()));
+        view_->SetImageName(path);
+        EXPECT_EQ(view_->Picture().Width(), a.width);
+        EXPECT_EQ(view_->Picture().Height(), a.height);
+        EXPECT_EQ(view_->LoadStatus(), UpperCase(path));
+    }
+}
+
+TEST(ExtensionKey, UpperCasesAndCutsByCharacters) {
+    const struct {
+        const char* name;
+        const char* key;
+    } cases[] = {{"a.ñjpg", ".ÑJP"}, {"x.日本語です", ".日本語"}, {"y.😀😀😀😀", ".😀😀😀"}, {"Gdańsk.Gif", ".GIF"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ExtensionKey(c.name), c.key) << c.name;
 }
