@@ -39,6 +39,41 @@ std::string ReadFileBytes(const std::string& name) {
     return bytes;
 }
 
+// An icon from the bytes of its file. The system's own loader takes a file by an ordinary name only, so the
+// picture is chosen from the file's directory as that loader chooses (the system's icon size) and made
+// from its bytes.
+IconHandle IconFromFileBytes(std::string bytes) {
+    const auto word = [&bytes](std::size_t at) {
+        std::uint16_t v = 0;
+        std::memcpy(&v, bytes.data() + at, 2);
+        return v;
+    };
+    const auto dword = [&bytes](std::size_t at) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, bytes.data() + at, 4);
+        return v;
+    };
+    if (bytes.size() < 6 || word(0) != 0 || word(2) != 1 || word(4) == 0) return {};
+    const std::size_t count = word(4);
+    if (bytes.size() < 6 + 16 * count) return {};
+    // The directory as a resource holds it (an id where the file has an offset), for the system's choice.
+    std::vector<BYTE> group(6 + 14 * count);
+    std::memcpy(group.data(), bytes.data(), 6);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::memcpy(group.data() + 6 + 14 * i, bytes.data() + 6 + 16 * i, 12);
+        const auto id = static_cast<std::uint16_t>(i + 1);
+        std::memcpy(group.data() + 6 + 14 * i + 12, &id, 2);
+    }
+    const int id = LookupIconIdFromDirectoryEx(group.data(), TRUE, 0, 0, LR_DEFAULTCOLOR);
+    if (id < 1 || static_cast<std::size_t>(id) > count) return {};
+    const std::size_t entry = 6 + 16 * static_cast<std::size_t>(id - 1);
+    const std::size_t size = dword(entry + 8), offset = dword(entry + 12);
+    if (offset > bytes.size() || size > bytes.size() - offset || size == 0) return {};
+    return IconHandle(CreateIconFromResourceEx(reinterpret_cast<BYTE*>(bytes.data() + offset),
+                                               static_cast<DWORD>(size), TRUE, 0x00030000, 0, 0,
+                                               LR_DEFAULTCOLOR));
+}
+
 int ScreenPixelsPerInch() {
     WindowDc screen(nullptr);
     return GetDeviceCaps(screen.Get(), LOGPIXELSY);
@@ -240,8 +275,7 @@ void TPicture::LoadFromFile(const std::string& fileName) {
     auto graphic = std::make_shared<Graphic>();
     if (key == ".ICO") {
         graphic->kind = GraphicKind::Icon;
-        graphic->icon.Reset(static_cast<HICON>(
-            LoadImageW(nullptr, FileSystemPath(fileName).c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
+        graphic->icon = IconFromFileBytes(ReadFileBytes(fileName));
         if (!graphic->icon) throw PictureLoadError("Invalid icon file " + fileName);
         ICONINFO info{};
         if (GetIconInfo(graphic->icon.Get(), &info)) {
