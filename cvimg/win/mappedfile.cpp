@@ -5,7 +5,8 @@
 namespace cvimg {
 
 Status MappedFile::Open(const wchar_t* fileName) {
-    // The exact form: the ordinary rules would open "pic.tif" for "pic .tif", and refuse a long name.
+    // The exact form: the ordinary rules would open "pic.tif" for "pic.tif ", and refuse a long name. A
+    // picture being read (ahead, on a worker) must not keep the user from deleting or moving it.
     const std::wstring exact = corv::FileSystemPath(corv::Utf8(fileName));
     file_ = corv::FileHandle(CreateFileW(exact.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
