@@ -1,5 +1,5 @@
-// The seven operations of CVIMG32.DLL as the program binds them, by ordinal. Shared by the module and
-// by the program's binding, so both sides agree on every argument.
+// The seven operations of CVIMG32.DLL as the program binds them, by ordinal, and their wide-name forms.
+// Shared by the module and by the program's binding, so both sides agree on every argument.
 #pragma once
 #include <windows.h>
 
@@ -18,7 +18,22 @@ enum Ordinal : int {
     kOrdReadTiff = 25,
     // Beyond the seven: a picture decoded straight to a small size (thumbnails).
     kOrdReadScaled = 40,
+    // The same operations with the file name as wide (UTF-16) text, each 100 above its ANSI form. The name
+    // reaches the file system exactly: names outside the ANSI code page, names the ordinary path rules
+    // would change (a trailing blank or dot) and names longer than MAX_PATH.
+    kOrdImageInfoW = 101,
+    kOrdReadJpegW = 105,
+    kOrdReadGifW = 107,
+    kOrdReadPcxW = 108,
+    kOrdReadBmpW = 115,
+    kOrdReadPngW = 117,
+    kOrdReadTiffW = 125,
+    kOrdReadScaledW = 140,
 };
+
+// The longest wide file name the module takes, in UTF-16 units without its NUL: the extended-length limit.
+// The ANSI forms keep their old limit of MAX_PATH - 1 characters.
+constexpr int kMaxWideName = 32767;
 
 // Sizes of the text buffers of LibImageInfo, terminating NUL included.
 constexpr int kTypeTextSize = 6;
@@ -44,5 +59,20 @@ using LibReadFn = int16_t(__stdcall*)(const char* fileName, int32_t depth, int32
 using LibReadScaledFn = int16_t(__stdcall*)(const char* fileName, int32_t format, int32_t depth,
                                             int32_t dither, int32_t width, int32_t height, HBITMAP* bitmap,
                                             HPALETTE* palette);
+
+// The wide-name counterparts: the same arguments and results, the file name as wide text. The scaled read
+// names its format by the ANSI read's ordinal, as LibReadScaled does.
+using LibImageInfoWFn = int16_t(__stdcall*)(const wchar_t* fileName, char* typeText, int16_t* width,
+                                            int16_t* height, int16_t* bits, int16_t* planes, int16_t* frames,
+                                            char* compressionText, int32_t reserved);
+using LibReadJpegWFn = int16_t(__stdcall*)(const wchar_t* fileName, int32_t depth, int32_t one,
+                                           int32_t dither, HBITMAP* bitmap, HPALETTE* palette,
+                                           int32_t reserved1, int32_t reserved2);
+using LibReadWFn = int16_t(__stdcall*)(const wchar_t* fileName, int32_t depth, int32_t dither,
+                                       HBITMAP* bitmap, HPALETTE* palette, int32_t reserved1,
+                                       int32_t reserved2);
+using LibReadScaledWFn = int16_t(__stdcall*)(const wchar_t* fileName, int32_t format, int32_t depth,
+                                             int32_t dither, int32_t width, int32_t height, HBITMAP* bitmap,
+                                             HPALETTE* palette);
 
 } // namespace cvimg

@@ -1,5 +1,9 @@
 #include "image/cvimglib.h"
 
+#include "base/wide.h"
+
+#include <iterator>
+
 namespace corv {
 
 namespace {
@@ -22,32 +26,49 @@ void CvImgLib::Unload() {
     LibReadJPEG = nullptr;
     LibReadGIF = LibReadPCX = LibReadBMP = LibReadPNG = LibReadTIFF = nullptr;
     LibReadScaled = nullptr;
+    LibImageInfoW = nullptr;
+    LibReadJPEGW = nullptr;
+    LibReadGIFW = LibReadPCXW = LibReadBMPW = LibReadPNGW = LibReadTIFFW = nullptr;
+    LibReadScaledW = nullptr;
     module_.Reset();
 }
 
-bool CvImgLib::Load(const char* moduleName) {
+bool CvImgLib::Load(const std::string& moduleName) {
     Unload();
-    module_.Reset(LoadLibraryA(moduleName));
+    // A bare name is searched for; a path is the module of exactly that name.
+    const bool bare = moduleName.find_first_of(":\\") == std::string::npos;
+    module_.Reset(LoadLibraryW((bare ? Wide(moduleName) : FileSystemPath(moduleName)).c_str()));
     if (!module_) return false;
     const HMODULE module = module_.Get();
     const bool all =
         Bind(module, cvimg::kOrdImageInfo, LibImageInfo) && Bind(module, cvimg::kOrdReadJpeg, LibReadJPEG) &&
         Bind(module, cvimg::kOrdReadGif, LibReadGIF) && Bind(module, cvimg::kOrdReadPcx, LibReadPCX) &&
         Bind(module, cvimg::kOrdReadBmp, LibReadBMP) && Bind(module, cvimg::kOrdReadPng, LibReadPNG) &&
-        Bind(module, cvimg::kOrdReadTiff, LibReadTIFF);
+        Bind(module, cvimg::kOrdReadTiff, LibReadTIFF) &&
+        Bind(module, cvimg::kOrdImageInfoW, LibImageInfoW) &&
+        Bind(module, cvimg::kOrdReadJpegW, LibReadJPEGW) && Bind(module, cvimg::kOrdReadGifW, LibReadGIFW) &&
+        Bind(module, cvimg::kOrdReadPcxW, LibReadPCXW) && Bind(module, cvimg::kOrdReadBmpW, LibReadBMPW) &&
+        Bind(module, cvimg::kOrdReadPngW, LibReadPNGW) && Bind(module, cvimg::kOrdReadTiffW, LibReadTIFFW);
     if (!all) {
         Unload();
         return false;
     }
-    Bind(module, cvimg::kOrdReadScaled, LibReadScaled);
+    // The scaled read is optional; its two forms come together or not at all.
+    if (!Bind(module, cvimg::kOrdReadScaled, LibReadScaled) ||
+        !Bind(module, cvimg::kOrdReadScaledW, LibReadScaledW)) {
+        LibReadScaled = nullptr;
+        LibReadScaledW = nullptr;
+    }
     return true;
 }
 
 std::string CvImgLib::Message(int16_t code) const {
     if (!module_) return {};
-    char text[256] = "";
-    const int n = LoadStringA(module_.Get(), static_cast<uint16_t>(code), text, sizeof text);
-    return std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
+    // At most 255 characters, counted as the system counts them (UTF-16 units).
+    wchar_t text[256] = L"";
+    const int n =
+        LoadStringW(module_.Get(), static_cast<uint16_t>(code), text, static_cast<int>(std::size(text)));
+    return Utf8(std::wstring_view(text, n > 0 ? static_cast<size_t>(n) : 0));
 }
 
 } // namespace corv

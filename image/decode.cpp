@@ -1,5 +1,6 @@
 #include "image/decode.h"
 
+#include "base/wide.h"
 #include "image/extkey.h"
 
 namespace corv {
@@ -19,21 +20,21 @@ constexpr FormatEntry kFormats[] = {
     {".JPG", ReadKind::Jpeg, "Reading jpg file failed"},
 };
 
-int16_t ReadFull(const CvImgLib& library, ReadKind kind, const char* name, int depth, int dither,
+int16_t ReadFull(const CvImgLib& library, ReadKind kind, const wchar_t* name, int depth, int dither,
                  HBITMAP* bitmap, HPALETTE* palette) {
     switch (kind) {
     case ReadKind::Bmp:
-        return library.LibReadBMP(name, depth, dither, bitmap, palette, 0, 0);
+        return library.LibReadBMPW(name, depth, dither, bitmap, palette, 0, 0);
     case ReadKind::Jpeg:
-        return library.LibReadJPEG(name, depth, 1, dither, bitmap, palette, 0, 0);
+        return library.LibReadJPEGW(name, depth, 1, dither, bitmap, palette, 0, 0);
     case ReadKind::Png:
-        return library.LibReadPNG(name, depth, dither, bitmap, palette, 0, 0);
+        return library.LibReadPNGW(name, depth, dither, bitmap, palette, 0, 0);
     case ReadKind::Gif:
-        return library.LibReadGIF(name, depth, dither, bitmap, palette, 0, 0);
+        return library.LibReadGIFW(name, depth, dither, bitmap, palette, 0, 0);
     case ReadKind::Tiff:
-        return library.LibReadTIFF(name, depth, dither, bitmap, palette, 0, 0);
+        return library.LibReadTIFFW(name, depth, dither, bitmap, palette, 0, 0);
     case ReadKind::Pcx:
-        return library.LibReadPCX(name, depth, dither, bitmap, palette, 0, 0);
+        return library.LibReadPCXW(name, depth, dither, bitmap, palette, 0, 0);
     case ReadKind::Resource:
         break;
     }
@@ -44,7 +45,7 @@ int16_t ReadFull(const CvImgLib& library, ReadKind kind, const char* name, int d
 // true-colour section of the size asked for. Memory contexts only, so no window is involved.
 BitmapHandle Shrink(HBITMAP source, int width, int height) {
     BITMAP info{};
-    if (!GetObjectA(source, sizeof info, &info)) return {};
+    if (!GetObjectW(source, sizeof info, &info)) return {};
     BITMAPINFO header{};
     header.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
@@ -89,8 +90,9 @@ int ReadOrdinal(ReadKind kind) {
 }
 
 int FileSizeOf(const std::string& name) {
-    FileHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.Get(), &size)) return -1;
     return size.QuadPart > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size.QuadPart);
@@ -101,8 +103,8 @@ HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName) {
     char type[cvimg::kTypeTextSize] = {};
     char compression[cvimg::kCompressionTextSize] = {};
     int16_t width = 0, height = 0, bits = 0, planes = 0, frames = 0;
-    header.code = library.LibImageInfo(fileName.c_str(), type, &width, &height, &bits, &planes, &frames,
-                                       compression, 0);
+    header.code = library.LibImageInfoW(Wide(fileName).c_str(), type, &width, &height, &bits, &planes,
+                                        &frames, compression, 0);
     type[sizeof type - 1] = compression[sizeof compression - 1] = '\0';
     header.type = type;
     header.compression = compression;
@@ -119,11 +121,15 @@ DecodedPicture DecodePicture(const CvImgLib& library, const FormatEntry& format,
     DecodedPicture result;
     HBITMAP bitmap = nullptr;
     HPALETTE palette = nullptr;
-    const char* name = fileName.c_str();
+    // The module takes the name exactly as the file system has it.
+    const std::wstring wide = Wide(fileName);
+    const wchar_t* name = wide.c_str();
     const bool reduce = width > 0 && height > 0;
-    if (reduce && library.LibReadScaled) {
-        result.code = library.LibReadScaled(name, ReadOrdinal(format.kind), depth, dither ? 1 : 0, width,
-                                            height, &bitmap, &palette);
+    // A module without the scaled read (either form of it) gets the fallback below.
+    const bool scaled = library.LibReadScaled && library.LibReadScaledW;
+    if (reduce && scaled) {
+        result.code = library.LibReadScaledW(name, ReadOrdinal(format.kind), depth, dither ? 1 : 0, width,
+                                             height, &bitmap, &palette);
     } else {
         result.code =
             ReadFull(library, format.kind, name, reduce ? 24 : depth, dither ? 1 : 0, &bitmap, &palette);
@@ -136,7 +142,7 @@ DecodedPicture DecodePicture(const CvImgLib& library, const FormatEntry& format,
         result.palette.Reset();
         return result;
     }
-    if (reduce && !library.LibReadScaled) {
+    if (reduce && !scaled) {
         result.bitmap = Shrink(result.bitmap.Get(), width, height);
         result.palette.Reset();
     }

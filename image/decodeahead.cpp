@@ -3,6 +3,7 @@
 #include "base/dibstride.h"
 #include "base/files.h"
 #include "base/gdi.h"
+#include "base/wide.h"
 #include "image/workerpool.h"
 
 #include <algorithm>
@@ -12,7 +13,8 @@ namespace corv {
 
 std::optional<FileStamp> StampOf(const std::string& fileName) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(fileName.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (!GetFileAttributesExW(FileSystemPath(fileName).c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
     FileStamp stamp;
     stamp.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;

@@ -2,12 +2,12 @@
 
 #include "base/dibstride.h"
 #include "base/gdi.h"
+#include "base/wide.h"
 #include "image/extkey.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace corv {
@@ -16,10 +16,62 @@ namespace {
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 
+// The whole file of exactly this name.
 std::string ReadFileBytes(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    if (!in) throw PictureLoadError("Cannot open " + name);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size)) throw PictureLoadError("Cannot open " + name);
+    // A metafile is drawn from memory whole; one of a gigabyte is no metafile to show.
+    if (size.QuadPart >= (1LL << 30)) throw PictureLoadError("Too large: " + name);
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+        if (!ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr))
+            throw PictureLoadError("Cannot read " + name);
+        if (got == 0) break; // shorter than it was a moment ago
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+// An icon from the bytes of its file. The system's own loader takes a file by an ordinary name only, so the
+// picture is chosen from the file's directory as that loader chooses (the system's icon size) and made
+// from its bytes.
+IconHandle IconFromFileBytes(std::string bytes) {
+    const auto word = [&bytes](std::size_t at) {
+        std::uint16_t v = 0;
+        std::memcpy(&v, bytes.data() + at, 2);
+        return v;
+    };
+    const auto dword = [&bytes](std::size_t at) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, bytes.data() + at, 4);
+        return v;
+    };
+    if (bytes.size() < 6 || word(0) != 0 || word(2) != 1 || word(4) == 0) return {};
+    const std::size_t count = word(4);
+    if (bytes.size() < 6 + 16 * count) return {};
+    // The directory as a resource holds it (an id where the file has an offset), for the system's choice.
+    std::vector<BYTE> group(6 + 14 * count);
+    std::memcpy(group.data(), bytes.data(), 6);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::memcpy(group.data() + 6 + 14 * i, bytes.data() + 6 + 16 * i, 12);
+        const auto id = static_cast<std::uint16_t>(i + 1);
+        std::memcpy(group.data() + 6 + 14 * i + 12, &id, 2);
+    }
+    const int id = LookupIconIdFromDirectoryEx(group.data(), TRUE, 0, 0, LR_DEFAULTCOLOR);
+    if (id < 1 || static_cast<std::size_t>(id) > count) return {};
+    const std::size_t entry = 6 + 16 * static_cast<std::size_t>(id - 1);
+    const std::size_t size = dword(entry + 8), offset = dword(entry + 12);
+    if (offset > bytes.size() || size > bytes.size() - offset || size == 0) return {};
+    return IconHandle(CreateIconFromResourceEx(reinterpret_cast<BYTE*>(bytes.data() + offset),
+                                               static_cast<DWORD>(size), TRUE, 0x00030000, 0, 0,
+                                               LR_DEFAULTCOLOR));
 }
 
 int ScreenPixelsPerInch() {
@@ -160,7 +212,7 @@ class ClipboardScope {
 
 std::string PackedDib(HBITMAP bitmap, HPALETTE palette) {
     BITMAP info{};
-    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+    if (!bitmap || !GetObjectW(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
         return {};
     const int bitsPerPixel = info.bmBitsPixel * info.bmPlanes;
     std::vector<BYTE> headerStorage(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
@@ -209,7 +261,7 @@ void TPicture::SetBitmap(BitmapHandle bitmap, PaletteHandle palette) {
     auto graphic = std::make_shared<Graphic>();
     graphic->kind = GraphicKind::Bitmap;
     BITMAP info{};
-    if (bitmap && GetObjectA(bitmap.Get(), sizeof info, &info)) {
+    if (bitmap && GetObjectW(bitmap.Get(), sizeof info, &info)) {
         graphic->width = info.bmWidth;
         graphic->height = info.bmHeight;
     }
@@ -223,14 +275,13 @@ void TPicture::LoadFromFile(const std::string& fileName) {
     auto graphic = std::make_shared<Graphic>();
     if (key == ".ICO") {
         graphic->kind = GraphicKind::Icon;
-        graphic->icon.Reset(
-            static_cast<HICON>(LoadImageA(nullptr, fileName.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
+        graphic->icon = IconFromFileBytes(ReadFileBytes(fileName));
         if (!graphic->icon) throw PictureLoadError("Invalid icon file " + fileName);
         ICONINFO info{};
         if (GetIconInfo(graphic->icon.Get(), &info)) {
             BitmapHandle color(info.hbmColor), mask(info.hbmMask);
             BITMAP bits{};
-            GetObjectA(color ? color.Get() : mask.Get(), sizeof bits, &bits);
+            GetObjectW(color ? color.Get() : mask.Get(), sizeof bits, &bits);
             graphic->width = bits.bmWidth;
             graphic->height = color ? bits.bmHeight : bits.bmHeight / 2;
         }
@@ -326,7 +377,7 @@ bool TPicture::CopyToClipboard(HWND owner) const {
         break;
     }
     case GraphicKind::Metafile:
-        metafile.Reset(CopyEnhMetaFileA(Metafile(), nullptr));
+        metafile.Reset(CopyEnhMetaFileW(Metafile(), nullptr));
         break;
     case GraphicKind::None:
         break;
@@ -370,7 +421,7 @@ bool TPicture::PasteFromClipboard(HWND owner) {
     }
     if (IsClipboardFormatAvailable(CF_ENHMETAFILE)) {
         EnhMetafileHandle copy(
-            CopyEnhMetaFileA(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), nullptr));
+            CopyEnhMetaFileW(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)), nullptr));
         if (!copy) return false;
         auto graphic = std::make_shared<Graphic>();
         graphic->kind = GraphicKind::Metafile;

@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "base/gdi.h"
+#include "base/wide.h"
 #include "image/cvimglib.h"
 #include "image/decode.h"
 #include "image/decodeahead.h"
@@ -13,7 +14,6 @@
 #include "ui/layout.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace corv {
 
@@ -29,7 +29,7 @@ CvImgLib& ImagingLibrary() {
         // The module beside the program comes first, wherever the program was started from.
         const std::string program = ProgramFileName();
         const std::string beside = program.substr(0, program.find_last_of("\\:") + 1) + "CVIMG32.DLL";
-        if (program.empty() || !library.Load(beside.c_str())) library.Load("CVIMG32.DLL");
+        if (program.empty() || !library.Load(beside)) library.Load("CVIMG32.DLL");
     }
     return library;
 }
@@ -75,10 +75,10 @@ void TPictureView::SetBorderStyle(TBorderStyle value) {
     borderStyle_ = value;
     if (!HandleAllocated()) return;
     // The frame is part of the window's style: apply it to the live window.
-    LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
+    LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
     style =
         value == TBorderStyle::bsSingle ? (style | WS_BORDER) : (style & ~static_cast<LONG_PTR>(WS_BORDER));
-    SetWindowLongPtrA(Handle(), GWL_STYLE, style);
+    SetWindowLongPtrW(Handle(), GWL_STYLE, style);
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     Invalidate();
@@ -210,7 +210,7 @@ std::string TPictureView::LoadImage() {
             bool decoded = false;
             if (entry->kind == ReadKind::Resource) {
                 ResourceBitmap resource =
-                    LoadResourceBitmap(GetModuleHandleA(nullptr), ResourceNameOf(imageName_), Handle());
+                    LoadResourceBitmap(GetModuleHandleW(nullptr), ResourceNameOf(imageName_), Handle());
                 decoded = resource.bitmap.Valid();
                 bitmap = std::move(resource.bitmap);
                 palette = std::move(resource.palette);
@@ -442,7 +442,7 @@ void TPictureView::PaintByHolder(HDC canvas, const RECT& client) {
 
 void TPictureView::DrawOverlayText(HDC canvas) {
     const ui::FontSpec& font = Font();
-    LOGFONTA description{};
+    LOGFONTW description{};
     description.lfHeight = font.height;
     description.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
     description.lfEscapement = description.lfOrientation = textRotate_ * 10;
@@ -451,17 +451,19 @@ void TPictureView::DrawOverlayText(HDC canvas) {
     description.lfClipPrecision = CLIP_STROKE_PRECIS;
     description.lfQuality = PROOF_QUALITY;
     description.lfPitchAndFamily = DEFAULT_PITCH;
-    std::strncpy(description.lfFaceName, font.name.c_str(), LF_FACESIZE - 1);
-    corv::FontHandle created(CreateFontIndirectA(&description));
+    const std::wstring face = Wide(font.name);
+    face.copy(description.lfFaceName, LF_FACESIZE - 1);
+    corv::FontHandle created(CreateFontIndirectW(&description));
     ScopedSelect selectFont(canvas, created.Get());
     const int previousMode = SetBkMode(canvas, textTransParent_ ? TRANSPARENT : OPAQUE);
     const COLORREF previousColor = GetTextColor(canvas);
+    const std::wstring text = Wide(text_);
     if (textShadow_) {
         SetTextColor(canvas, ui::ToRgb(textShadowColor_));
-        TextOutA(canvas, textLeft_ + 2, textTop_ + 2, text_.c_str(), static_cast<int>(text_.size()));
+        TextOutW(canvas, textLeft_ + 2, textTop_ + 2, text.c_str(), static_cast<int>(text.size()));
     }
     SetTextColor(canvas, ui::ToRgb(font.color));
-    TextOutA(canvas, textLeft_, textTop_, text_.c_str(), static_cast<int>(text_.size()));
+    TextOutW(canvas, textLeft_, textTop_, text.c_str(), static_cast<int>(text.size()));
     SetTextColor(canvas, previousColor);
     SetBkMode(canvas, previousMode);
 }

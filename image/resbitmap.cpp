@@ -2,6 +2,8 @@
 
 #include "base/dibstride.h"
 #include "base/gdi.h"
+#include "base/text.h"
+#include "base/wide.h"
 
 #include <cstdint>
 #include <cstring>
@@ -12,7 +14,7 @@ namespace corv {
 std::string ResourceNameOf(const std::string& fileName) {
     const std::size_t slash = fileName.find_last_of(":\\");
     std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-    name = name.substr(0, 64);
+    name = Utf8Prefix(name, 64); // characters, never a piece of one
     return name.substr(0, name.find('.'));
 }
 
@@ -62,13 +64,14 @@ bool ParseHeader(const BYTE* data, std::size_t size, DibHeader& header) {
 
 ResourceBitmap LoadResourceBitmap(HMODULE module, const std::string& resourceName, HWND window) {
     ResourceBitmap result;
-    LPCSTR id = resourceName.c_str();
+    const std::wstring name = Wide(resourceName);
+    LPCWSTR id = name.c_str();
     if (IsDecimal(resourceName)) {
         const unsigned long number = std::stoul(resourceName);
         if (number > 0xFFFF) return result;
-        id = MAKEINTRESOURCEA(number);
+        id = MAKEINTRESOURCEW(number);
     }
-    HRSRC found = FindResourceA(module, id, RT_BITMAP);
+    HRSRC found = FindResourceW(module, id, MAKEINTRESOURCEW(2) /* RT_BITMAP */);
     if (!found) return result;
     HGLOBAL loaded = LoadResource(module, found);
     const auto* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;

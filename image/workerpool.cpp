@@ -14,7 +14,7 @@ bool WorkerPool::Ticket::Finished() const {
     return state_ == State::Done || state_ == State::Dropped;
 }
 
-WorkerPool::WorkerPool(int threads) : finished_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+WorkerPool::WorkerPool(int threads) : finished_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     threads = std::clamp(threads, 1, 4);
     for (int i = 0; i < threads; ++i)
         threads_.emplace_back([this] { Work(); });

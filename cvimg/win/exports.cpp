@@ -9,15 +9,36 @@
 #include "cvimg/win/output.h"
 
 #include <cstring>
+#include <cwchar>
 #include <new>
+#include <string>
 #include <type_traits>
 
 namespace cvimg {
 
 namespace {
 
+// The ANSI forms keep their old limit; the wide forms take what the extended-length form takes.
 bool NameOk(const char* name) {
     return name && name[0] && strnlen(name, MAX_PATH) < MAX_PATH;
+}
+bool NameOk(const wchar_t* name) {
+    return name && name[0] && wcsnlen(name, kMaxWideName + 1) <= static_cast<size_t>(kMaxWideName);
+}
+
+// An ANSI caller's name as it meant it: text of the ANSI code page, widened. Empty when it is no name.
+std::wstring WidenAnsi(const char* name) {
+    if (!NameOk(name)) return {};
+    const int length = static_cast<int>(std::strlen(name));
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, name, length, nullptr, 0);
+    if (wideLength <= 0) return {};
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, name, length, wide.data(), wideLength);
+    return wide;
+}
+// What the wide forms get for a name the conversion refused: nothing, which they refuse in turn.
+const wchar_t* NameOrNull(const std::wstring& wide) {
+    return wide.empty() ? nullptr : wide.c_str();
 }
 
 std::unique_ptr<Decoder> MakeDecoder(Format format, Bytes file) {
@@ -55,7 +76,7 @@ Status Output(const Raster& raster, int depth, bool dither, DibSection& dib, cor
 }
 
 // Reads the picture of `width` x `height` (0 x 0: its own size) into a DIB section of that size.
-Status ReadPicture(Format format, const char* name, int depth, bool dither, int width, int height,
+Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, int width, int height,
                    DibSection& dib, corv::PaletteHandle& palette) {
     if (depth != 0 && depth != 1 && depth != 4 && depth != 8 && depth != 24) return Status::BadDepth;
     const bool reduce = width > 0 || height > 0;
@@ -103,7 +124,7 @@ Status ReadPicture(Format format, const char* name, int depth, bool dither, int 
 }
 
 // An incoming palette belongs to the caller: it is neither used nor freed, and the out value replaces it.
-int16_t Read(Format format, const char* name, int32_t depth, int32_t dither, HBITMAP* bitmap,
+int16_t Read(Format format, const wchar_t* name, int32_t depth, int32_t dither, HBITMAP* bitmap,
              HPALETTE* palette, int32_t width = 0, int32_t height = 0) {
     if (bitmap) *bitmap = nullptr;
     if (palette) *palette = nullptr;
@@ -128,17 +149,8 @@ void Put16(int16_t* out, int value) {
     if (out) *out = static_cast<int16_t>(value > 32767 ? 32767 : value < -32768 ? -32768 : value);
 }
 
-} // namespace
-
-} // namespace cvimg
-
-using namespace cvimg;
-
-extern "C" {
-
-int16_t __stdcall LibImageInfo(const char* fileName, char* typeText, int16_t* width, int16_t* height,
-                               int16_t* bits, int16_t* planes, int16_t* frames, char* compressionText,
-                               int32_t /*reserved*/) {
+int16_t Info(const wchar_t* fileName, char* typeText, int16_t* width, int16_t* height, int16_t* bits,
+             int16_t* planes, int16_t* frames, char* compressionText) {
     PictureInfo info;
     Status status = Status::BadArgument;
     if (NameOk(fileName)) {
@@ -161,33 +173,8 @@ int16_t __stdcall LibImageInfo(const char* fileName, char* typeText, int16_t* wi
     return static_cast<int16_t>(status);
 }
 
-int16_t __stdcall LibReadJPEG(const char* fileName, int32_t depth, int32_t /*one*/, int32_t dither,
-                              HBITMAP* bitmap, HPALETTE* palette, int32_t, int32_t) {
-    return Read(Format::Jpeg, fileName, depth, dither, bitmap, palette);
-}
-int16_t __stdcall LibReadGIF(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
-                             HPALETTE* palette, int32_t, int32_t) {
-    return Read(Format::Gif, fileName, depth, dither, bitmap, palette);
-}
-int16_t __stdcall LibReadPCX(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
-                             HPALETTE* palette, int32_t, int32_t) {
-    return Read(Format::Pcx, fileName, depth, dither, bitmap, palette);
-}
-int16_t __stdcall LibReadBMP(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
-                             HPALETTE* palette, int32_t, int32_t) {
-    return Read(Format::Bmp, fileName, depth, dither, bitmap, palette);
-}
-int16_t __stdcall LibReadPNG(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
-                             HPALETTE* palette, int32_t, int32_t) {
-    return Read(Format::Png, fileName, depth, dither, bitmap, palette);
-}
-int16_t __stdcall LibReadTIFF(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
-                              HPALETTE* palette, int32_t, int32_t) {
-    return Read(Format::Tiff, fileName, depth, dither, bitmap, palette);
-}
-
-int16_t __stdcall LibReadScaled(const char* fileName, int32_t format, int32_t depth, int32_t dither,
-                                int32_t width, int32_t height, HBITMAP* bitmap, HPALETTE* palette) {
+int16_t ReadScaled(const wchar_t* fileName, int32_t format, int32_t depth, int32_t dither, int32_t width,
+                   int32_t height, HBITMAP* bitmap, HPALETTE* palette) {
     Format which;
     switch (format) {
     case kOrdReadJpeg:
@@ -222,6 +209,88 @@ int16_t __stdcall LibReadScaled(const char* fileName, int32_t format, int32_t de
     return Read(which, fileName, depth, dither, bitmap, palette, width, height);
 }
 
+} // namespace
+
+} // namespace cvimg
+
+using namespace cvimg;
+
+extern "C" {
+
+// The ANSI forms: the name is text of the ANSI code page; widened, it takes the wide forms' road.
+
+int16_t __stdcall LibImageInfo(const char* fileName, char* typeText, int16_t* width, int16_t* height,
+                               int16_t* bits, int16_t* planes, int16_t* frames, char* compressionText,
+                               int32_t /*reserved*/) {
+    return Info(NameOrNull(WidenAnsi(fileName)), typeText, width, height, bits, planes, frames,
+                compressionText);
+}
+
+int16_t __stdcall LibReadJPEG(const char* fileName, int32_t depth, int32_t /*one*/, int32_t dither,
+                              HBITMAP* bitmap, HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Jpeg, NameOrNull(WidenAnsi(fileName)), depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadGIF(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                             HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Gif, NameOrNull(WidenAnsi(fileName)), depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadPCX(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                             HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Pcx, NameOrNull(WidenAnsi(fileName)), depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadBMP(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                             HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Bmp, NameOrNull(WidenAnsi(fileName)), depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadPNG(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                             HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Png, NameOrNull(WidenAnsi(fileName)), depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadTIFF(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                              HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Tiff, NameOrNull(WidenAnsi(fileName)), depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadScaled(const char* fileName, int32_t format, int32_t depth, int32_t dither,
+                                int32_t width, int32_t height, HBITMAP* bitmap, HPALETTE* palette) {
+    return ReadScaled(NameOrNull(WidenAnsi(fileName)), format, depth, dither, width, height, bitmap, palette);
+}
+
+// The wide forms: the name is taken exactly as given.
+
+int16_t __stdcall LibImageInfoW(const wchar_t* fileName, char* typeText, int16_t* width, int16_t* height,
+                                int16_t* bits, int16_t* planes, int16_t* frames, char* compressionText,
+                                int32_t /*reserved*/) {
+    return Info(fileName, typeText, width, height, bits, planes, frames, compressionText);
+}
+int16_t __stdcall LibReadJPEGW(const wchar_t* fileName, int32_t depth, int32_t /*one*/, int32_t dither,
+                               HBITMAP* bitmap, HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Jpeg, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadGIFW(const wchar_t* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                              HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Gif, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadPCXW(const wchar_t* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                              HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Pcx, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadBMPW(const wchar_t* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                              HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Bmp, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadPNGW(const wchar_t* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                              HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Png, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadTIFFW(const wchar_t* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                               HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Tiff, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadScaledW(const wchar_t* fileName, int32_t format, int32_t depth, int32_t dither,
+                                 int32_t width, int32_t height, HBITMAP* bitmap, HPALETTE* palette) {
+    return ReadScaled(fileName, format, depth, dither, width, height, bitmap, palette);
+}
+
 } // extern "C"
 
 // The exports must keep the exact types the program binds.
@@ -230,3 +299,11 @@ static_assert(std::is_same_v<decltype(&LibReadJPEG), LibReadJpegFn>);
 static_assert(std::is_same_v<decltype(&LibReadGIF), LibReadFn>);
 static_assert(std::is_same_v<decltype(&LibReadTIFF), LibReadFn>);
 static_assert(std::is_same_v<decltype(&LibReadScaled), LibReadScaledFn>);
+static_assert(std::is_same_v<decltype(&LibImageInfoW), LibImageInfoWFn>);
+static_assert(std::is_same_v<decltype(&LibReadJPEGW), LibReadJpegWFn>);
+static_assert(std::is_same_v<decltype(&LibReadGIFW), LibReadWFn>);
+static_assert(std::is_same_v<decltype(&LibReadPCXW), LibReadWFn>);
+static_assert(std::is_same_v<decltype(&LibReadBMPW), LibReadWFn>);
+static_assert(std::is_same_v<decltype(&LibReadPNGW), LibReadWFn>);
+static_assert(std::is_same_v<decltype(&LibReadTIFFW), LibReadWFn>);
+static_assert(std::is_same_v<decltype(&LibReadScaledW), LibReadScaledWFn>);

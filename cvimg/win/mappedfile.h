@@ -10,8 +10,9 @@ class MappedFile {
     MappedFile() = default;
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
-    // MissingFile, UnreadableFile, TooLarge (more than the address space can take) or Ok.
-    Status Open(const char* fileName);
+    // Opens the file of exactly this name (see corv::FileSystemPath): MissingFile, UnreadableFile, TooLarge
+    // (more than the address space can take) or Ok.
+    Status Open(const wchar_t* fileName);
     Bytes View() const { return {static_cast<const uint8_t*>(view_.Get()), size_}; }
 
   private:

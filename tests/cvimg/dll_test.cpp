@@ -1,6 +1,7 @@
 // CVIMG32.DLL through the program's binding, under Wine: header information and decoding of every
 // fixture at every depth code, broken files of every kind, arguments at their limits, and leaks.
 #include "image/cvimglib.h"
+#include "tests/cvimg/awkward.h"
 #include "tests/cvimg/fixtures.h"
 #include "tests/support/winsupport.h"
 #include "base/handles.h"
@@ -54,23 +55,31 @@ struct Decoded {
     HPALETTE rawPalette = nullptr;
 };
 
-Decoded Read(const std::string& reader, const std::string& path, int depth, int dither) {
+// Through the ANSI exports, or with `wide` their wide forms.
+Decoded Read(const std::string& reader, const std::string& path, int depth, int dither, bool wide = false) {
     CvImgLib& lib = Lib();
     Decoded d;
     HBITMAP bitmap = reinterpret_cast<HBITMAP>(1); // the module must overwrite both
     HPALETTE palette = nullptr;
+    const std::wstring w = Wide(path);
     if (reader == "JPEG")
-        d.code = lib.LibReadJPEG(path.c_str(), depth, 1, dither, &bitmap, &palette, 0, 0);
+        d.code = wide ? lib.LibReadJPEGW(w.c_str(), depth, 1, dither, &bitmap, &palette, 0, 0)
+                      : lib.LibReadJPEG(path.c_str(), depth, 1, dither, &bitmap, &palette, 0, 0);
     else if (reader == "GIF")
-        d.code = lib.LibReadGIF(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
+        d.code = wide ? lib.LibReadGIFW(w.c_str(), depth, dither, &bitmap, &palette, 0, 0)
+                      : lib.LibReadGIF(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
     else if (reader == "PCX")
-        d.code = lib.LibReadPCX(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
+        d.code = wide ? lib.LibReadPCXW(w.c_str(), depth, dither, &bitmap, &palette, 0, 0)
+                      : lib.LibReadPCX(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
     else if (reader == "BMP")
-        d.code = lib.LibReadBMP(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
+        d.code = wide ? lib.LibReadBMPW(w.c_str(), depth, dither, &bitmap, &palette, 0, 0)
+                      : lib.LibReadBMP(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
     else if (reader == "PNG")
-        d.code = lib.LibReadPNG(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
+        d.code = wide ? lib.LibReadPNGW(w.c_str(), depth, dither, &bitmap, &palette, 0, 0)
+                      : lib.LibReadPNG(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
     else
-        d.code = lib.LibReadTIFF(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
+        d.code = wide ? lib.LibReadTIFFW(w.c_str(), depth, dither, &bitmap, &palette, 0, 0)
+                      : lib.LibReadTIFF(path.c_str(), depth, dither, &bitmap, &palette, 0, 0);
     d.rawBitmap = bitmap;
     d.rawPalette = palette;
     if (d.code >= 1) {
@@ -788,6 +797,54 @@ TEST(Cvimg32Scaled, RefusesUnknownFormatsEmptySizesAndMissingFiles) {
         EXPECT_EQ(bitmap, nullptr);
         EXPECT_EQ(palette, nullptr);
     }
+}
+
+// -------------------------------------------------------------------------------------- wide names
+
+bool SamePixels(HBITMAP a, HBITMAP b) {
+    const Pixels p = ReadPixels(a), q = ReadPixels(b);
+    return p.width == q.width && !p.data.empty() && p.data.size() == q.data.size() &&
+           std::memcmp(p.data.data(), q.data.data(), p.data.size() * sizeof(RGBQUAD)) == 0;
+}
+
+TEST(Cvimg32WideNames, HeaderAndDecodesReadTheFileOfExactlyThatName) {
+    test::AwkwardFolder folder(FixturePath);
+    CvImgLib& lib = Lib();
+    for (const test::AwkwardPicture& a : test::kAwkwardPictures) {
+        const std::string path = folder.PathOf(a), fixture = FixturePath(a.fixture);
+        SCOPED_TRACE(path);
+        Info i;
+        i.code = lib.LibImageInfoW(Wide(path).c_str(), i.type, &i.width, &i.height, &i.bits, &i.planes,
+                                   &i.frames, i.compression, 0);
+        ASSERT_EQ(i.code, 1) << lib.Message(i.code);
+        EXPECT_EQ(i.width, a.width);
+        EXPECT_EQ(i.bits * i.planes, a.bitsPerPixel);
+        for (int depth : {24, 8}) {
+            const Decoded d = Read(a.reader, path, depth, 0, true);
+            ASSERT_EQ(d.code, 1) << lib.Message(d.code);
+            EXPECT_TRUE(SamePixels(d.bitmap.Get(), Read(a.reader, fixture, depth, 0).bitmap.Get()));
+        }
+        HBITMAP small = nullptr, fromFixture = nullptr;
+        HPALETTE palette = nullptr;
+        EXPECT_GE(lib.LibReadScaledW(Wide(path).c_str(), OrdinalOf(a.reader), 24, 0, 9, 4, &small, &palette),
+                  1);
+        EXPECT_GE(
+            lib.LibReadScaled(fixture.c_str(), OrdinalOf(a.reader), 24, 0, 9, 4, &fromFixture, &palette), 1);
+        const BitmapHandle owned(small), ownedFixture(fromFixture);
+        EXPECT_TRUE(SamePixels(small, fromFixture));
+    }
+}
+
+TEST(Cvimg32WideNames, AnsiFormsTakeTheSameRoadAndBadNamesAreRefused) {
+    test::AwkwardFolder folder(FixturePath);
+    // An ordinary name as before; a trailing blank now reaches its own file, not its twin without it.
+    EXPECT_EQ(GetInfo(folder / "Gdansk.gif").bits, 4);
+    EXPECT_EQ(ReadPixels(Read("GIF", folder / "Gdansk.gif", 24, 0).bitmap.Get()).width, 45);
+    EXPECT_EQ(GetInfo(folder / "pic.tif ").bits, 1);
+    EXPECT_EQ(GetInfo(folder / "pic.tif").bits, 8);
+    EXPECT_EQ(Read("BMP", "", 24, 0, true).code, kBadArgument);
+    EXPECT_EQ(Read("BMP", std::string(cvimg::kMaxWideName + 1, 'x'), 24, 0, true).code, kBadArgument);
+    EXPECT_EQ(Read("BMP", folder / "absent.bmp", 24, 0, true).code, kMissingFile);
 }
 
 } // namespace

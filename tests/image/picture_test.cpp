@@ -142,6 +142,21 @@ TEST(Picture, LoadsIconsAndMetafilesByExtension) {
     EXPECT_EQ(surface.At(25, 20), RGB(255, 0, 0)) << "the metafile plays scaled into the rectangle";
 }
 
+TEST(Picture, LoadsIconsAndMetafilesByTheirExactNames) {
+    // Each beside a broken twin that the ordinary path rules would reach instead.
+    TempFolder folder;
+    WriteFileBytes(folder / "Łódź.ico ", ReadFileBytes(CORV_SOURCE_DIR "/resources/corv32.ico"));
+    WriteFileBytes(folder / "Łódź.ico", "not an icon");
+    WriteMetafile(folder / "😀.wmf ", true);
+    WriteFileBytes(folder / "😀.wmf", "\x01\x02");
+    TPicture picture;
+    picture.LoadFromFile(folder / "Łódź.ico ");
+    EXPECT_EQ(picture.Kind(), GraphicKind::Icon);
+    picture.LoadFromFile(folder / "😀.wmf ");
+    EXPECT_EQ(picture.Kind(), GraphicKind::Metafile);
+    EXPECT_THROW(picture.LoadFromFile(folder / "Łódź.ico"), PictureLoadError);
+}
+
 TEST(Picture, UnreadableFilesRaiseAndKeepThePicture) {
     TempFolder folder;
     TPicture picture;

@@ -1,6 +1,9 @@
 #include "image/picview.h"
 
 #include "image/cvimglib.h"
+#include "image/extkey.h"
+#include "base/files.h"
+#include "tests/cvimg/awkward.h"
 #include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
 #include "tests/ui/uitest.h"
@@ -436,4 +439,26 @@ TEST_F(PictureViewTest, HundredLoadsLeaveHandlesAndMemoryFlat) {
     PROCESS_MEMORY_COUNTERS after{};
     GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
     EXPECT_LT(after.PagefileUsage, before.PagefileUsage + 2 * 1024 * 1024);
+}
+
+TEST_F(PictureViewTest, ShowsThePictureOfExactlyTheNameGiven) {
+    AwkwardFolder folder(Fixture);
+    view_->SetImageReadRes(lColorTrue);
+    for (const AwkwardPicture& a : kAwkwardPictures) {
+        const std::string path = folder.PathOf(a);
+        SCOPED_TRACE(path);
+        ASSERT_TRUE(view_->ReadImageInfo(path));
+        EXPECT_EQ(view_->ImageBits() * view_->ImagePlanes(), a.bitsPerPixel);
+        EXPECT_EQ(view_->ImageFileSize(), static_cast<int>(ReadFileBytes(path).size()));
+        view_->SetImageName(path);
+        EXPECT_EQ(view_->Picture().Width(), a.width);
+        EXPECT_EQ(view_->ImageBits() * view_->ImagePlanes(), a.bitsPerPixel);
+        EXPECT_EQ(view_->LoadStatus(), UpperCase(path));
+    }
+}
+
+TEST(ExtensionKey, UpperCasesAndCutsByCharacters) {
+    EXPECT_EQ(ExtensionKey("a.ñjpg"), ".ÑJP");
+    EXPECT_EQ(ExtensionKey("x.日本語です"), ".日本語");
+    EXPECT_EQ(ExtensionKey("y.😀😀😀😀"), ".😀😀😀");
 }

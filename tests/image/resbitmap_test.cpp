@@ -22,6 +22,8 @@ TEST(ResourceBitmap, NameIsTheFilePartBeforeItsFirstDot) {
     EXPECT_EQ(ResourceNameOf("C:\\ANY\\DIR\\LOGO.RES"), "LOGO");
     EXPECT_EQ(ResourceNameOf("A:B.C.RES"), "B");
     EXPECT_EQ(ResourceNameOf(std::string(70, 'X') + ".RES"), std::string(64, 'X'));
+    EXPECT_EQ(ResourceNameOf(std::string(63, 'X') + "éé.RES"), std::string(63, 'X') + "é")
+        << "characters, not bytes";
 }
 
 TEST(ResourceBitmap, ByNumberAndByNameWithPalette) {

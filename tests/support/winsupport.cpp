@@ -1,13 +1,12 @@
 #include "tests/support/winsupport.h"
 
 #include "base/handles.h"
+#include "base/wide.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 namespace corv::test {
 
@@ -30,13 +29,13 @@ void RemoveTree(const std::string& path) {
 } // namespace
 
 TempFolder::TempFolder() {
-    char base[MAX_PATH + 1];
-    GetTempPathA(sizeof base, base);
+    wchar_t base[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, base);
     static unsigned counter = 0;
     for (;;) {
-        path_ = std::string(base) + "corvtest-" + std::to_string(GetCurrentProcessId()) + "-" +
+        path_ = Utf8(base) + "corvtest-" + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(++counter);
-        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+        if (CreateDirectoryW(FileSystemPath(path_).c_str(), nullptr)) break;
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
             ADD_FAILURE() << "cannot create " << path_;
             break;
@@ -56,21 +55,31 @@ std::vector<std::string> TempFolder::Files() const {
     return names;
 }
 
+// Files by their exact (UTF-8) names: any character, a trailing blank or dot, longer than MAX_PATH.
 void WriteFileBytes(const std::string& name, const std::string& content) {
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    if (!out) ADD_FAILURE() << "cannot write " << name;
+    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file ||
+        !WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
+        written != content.size())
+        ADD_FAILURE() << "cannot write " << name;
 }
 
 std::string ReadFileBytes(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string content;
+    char buffer[65536];
+    DWORD got = 0;
+    while (file && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        content.append(buffer, got);
+    return content;
 }
 
 bool PathExists(const std::string& name) {
-    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(FileSystemPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 ScratchKey::ScratchKey(std::string subkey) : subkey_(std::move(subkey)) {
