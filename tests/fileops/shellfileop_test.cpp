@@ -1,8 +1,13 @@
 #include "fileops/shellfileop.h"
 
+#include "base/handles.h"
+#include "base/wide.h"
+
 #include "tests/support/winsupport.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace corv;
 using namespace corv::test;
@@ -147,4 +152,99 @@ TEST_F(ShellFileOpTest, NamesLongerThan254CharactersAreNotCut) {
     DestFiles = folder_ / "copied.jpg";
     ShellFileOp(nullptr, foCopy);
     EXPECT_EQ(ReadFileBytes(folder_ / "copied.jpg"), "long");
+}
+
+namespace {
+
+// Files with names the old code page could not hold, written and read by their exact names.
+void WriteExact(const std::string& name, const std::string& content) {
+    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(file &&
+                WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr))
+        << name;
+}
+std::string ReadExact(const std::string& name) {
+    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    char buffer[256] = {};
+    DWORD got = 0;
+    return file && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) ? std::string(buffer, got)
+                                                                              : "?";
+}
+// Every file and folder beneath the folder with its content, by name relative to it.
+std::map<std::string, std::string> Snapshot(const std::string& dir, const std::string& prefix = "") {
+    std::map<std::string, std::string> files;
+    for (FileSearch search(dir + "\\*"); search.Valid(); search.Next()) {
+        const std::string name = search.Name(), full = dir + "\\" + name;
+        if (name == "." || name == "..") continue;
+        if (search.IsDirectory()) files.merge(Snapshot(full, prefix + name + "\\"));
+        files[prefix + name] = search.IsDirectory() ? "<dir>" : ReadExact(full);
+    }
+    return files;
+}
+
+// A folder of look-alike names: best-fit twins, "?" for the shell's wildcard, brackets, blanks.
+void FillWithLookAlikes(const TempFolder& folder) {
+    CreateDirectoryW(FileSystemPath(folder / "xy.jpg").c_str(), nullptr);
+    CreateDirectoryW(FileSystemPath(folder / "dest").c_str(), nullptr);
+    for (const char* name : {"日本.jpg", "ab.jpg", "Gdańsk.jpg", "Gdansk.jpg", "Ｇｄａｎｓｋ.jpg", "[xy.jpg]",
+                             "pic .jpg", "pic.jpg", "pic.jpg ", "xy.jpg\\inner.jpg"})
+        WriteExact(folder / name, std::string("content of ") + name);
+}
+
+} // namespace
+
+TEST(ShellFileOpNames, EachOperationChangesExactlyTheChosenFile) {
+    for (const std::string target : {"日本.jpg", "Gdańsk.jpg", "Ｇｄａｎｓｋ.jpg", "[xy.jpg]", "pic .jpg"})
+        for (const int kind : {foDelete, foCopy, foMove, foRename}) {
+            TempFolder folder;
+            FillWithLookAlikes(folder);
+            std::map<std::string, std::string> expected = Snapshot(folder.Path());
+            const std::string content = expected[target];
+            if (kind != foCopy) expected.erase(target);
+            if (kind == foCopy || kind == foMove) expected["dest\\" + target] = content;
+            if (kind == foRename) expected["νέο " + target] = content;
+            SourceFiles = folder / target;
+            DestFiles = kind == foRename ? folder / ("νέο " + target) : folder / "dest";
+            WindowWatcher confirm(
+                "", [](HWND box) { PressButton(box, IDYES); }, kind == foDelete ? 5000 : 1);
+            ShellFileOp(nullptr, kind);
+            confirm.Done();
+            EXPECT_EQ(Snapshot(folder.Path()), expected) << target << ", operation " << kind;
+        }
+}
+
+TEST(ShellFileOpNames, NamesTheShellWouldTakeForOthersAreRefusedAndNothingChanges) {
+    TempFolder folder;
+    FillWithLookAlikes(folder);
+    std::string deep = folder.Path();
+    while (deep.size() < 270)
+        deep += "\\a-folder-name-of-some-length";
+    const std::string blank = "its name ends with a blank or a dot", tooLong = "the path is too long";
+    const struct {
+        int kind;
+        std::string source, dest, message;
+    } cases[] = {{foDelete, folder / "pic.jpg ", "",
+                  "Cannot act on " + folder / "pic.jpg " + " exactly: " + blank + " !"},
+                 {foRename, folder / "pic.jpg", folder / "new.",
+                  "Cannot act on " + folder / "new." + " exactly: " + blank + " !"},
+                 {foCopy, folder / "ab.jpg", deep, "Cannot act on " + deep + " exactly: " + tooLong + " !"},
+                 {foMove, folder / "dest \\*.*", deep + ".",
+                  "Cannot act on " + folder / "dest \\*.*" + " exactly: " + blank + " !\rCannot act on " +
+                      deep + ". exactly: " + blank + " !\rCannot act on " + deep + ". exactly: " + tooLong +
+                      " !"}};
+    const std::map<std::string, std::string> before = Snapshot(folder.Path());
+    for (const auto& c : cases) {
+        ScriptedMessageBoxes boxes({IDOK});
+        SourceFiles = c.source;
+        DestFiles = c.dest;
+        ShellFileOp(nullptr, c.kind);
+        ASSERT_EQ(boxes.Asked().size(), 1u) << c.source;
+        EXPECT_EQ(boxes.Asked()[0].text, c.message);
+        EXPECT_EQ(boxes.Asked()[0].caption, "Error");
+        EXPECT_EQ(boxes.Asked()[0].beepType, static_cast<UINT>(MB_ICONSTOP));
+        EXPECT_EQ(Snapshot(folder.Path()), before) << c.source;
+    }
 }

@@ -1,5 +1,7 @@
 #include "settings/pathtext.h"
 
+#include "base/text.h"
+
 #include <gtest/gtest.h>
 
 using namespace corv;
@@ -51,4 +53,18 @@ TEST(GroupDigits, SeparatorBetweenGroupsNeverFirstOrLast) {
 
 TEST(UpperCaseAscii, OnlyAsciiLettersChange) {
     EXPECT_EQ(UpperCaseAscii("abc.Jpg-1\xe4"), "ABC.JPG-1\xe4");
+}
+
+TEST(ShortenPath, CountsCharactersNotBytes) {
+    // The same names in CJK and in ASCII, character for character: shortened alike.
+    const struct {
+        std::string ascii, cjk, shortenedCjk;
+        int max;
+    } cases[] = {{"C:\\AB\\CD\\EF\\GH", "C:\\日本\\写真\\旅行\\京都", "C:\\...\\旅行\\京都", 12},
+                 {"C:\\AB\\CD\\EF\\GH", "C:\\日本\\写真\\旅行\\京都", "C:\\日本\\写真\\旅行\\京都", 14},
+                 {"C:\\AB\\CD\\EF\\GH", "C:\\日本\\写真\\旅行\\京都", "C:\\...\\京都", 9}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ShortenPath(c.cjk, c.max), c.shortenedCjk) << c.max;
+        EXPECT_EQ(Utf8Length(ShortenPath(c.cjk, c.max)), ShortenPath(c.ascii, c.max).size()) << c.max;
+    }
 }

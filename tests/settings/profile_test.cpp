@@ -1,4 +1,5 @@
 #include "base/handles.h"
+#include "base/wide.h"
 #include "settings/profile.h"
 #include "settings/system.h"
 
@@ -98,5 +99,38 @@ TEST(IniWriteString, WritesTheLineAndRaisesWhenItCannot) {
         std::string upper = impossible;
         CharUpperA(upper.data());
         EXPECT_EQ(std::string(error.what()), "Kann nicht nach " + upper + " schreiben");
+    }
+}
+
+TEST(IniRemoveKey, KeepsTheFilesOwnEncoding) {
+    // UTF-16 with its mark (the system reads such a file so), UTF-8 with its mark, and plain bytes.
+    const auto utf16 = [](const std::u16string& text) {
+        std::string bytes = "\xFF\xFE";
+        for (char16_t unit : text)
+            bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        return bytes;
+    };
+    const struct {
+        std::string before, after;
+    } cases[] = {{utf16(u"[Files]\r\nCORV32.HLP=C:\\日本\r\nΨ=😀\r\n"), utf16(u"[Files]\r\nΨ=😀\r\n")},
+                 {"\xEF\xBB\xBF[Files]\r\ncorv32.hlp=C:\\日本\r\nx=1\r\n", "\xEF\xBB\xBF[Files]\r\nx=1\r\n"},
+                 {"[Files]\r\nx=C:\\\xE4\r\nCORV32.HLP=C:\\\xE4\n", "[Files]\r\nx=C:\\\xE4\r\n"}};
+    for (const auto& c : cases) {
+        TempFolder folder;
+        WriteFileBytes(folder / "winhelp.ini", c.before);
+        EXPECT_TRUE(IniRemoveKey(folder / "winhelp.ini", "Files", "CORV32.HLP"));
+        EXPECT_EQ(ReadFileBytes(folder / "winhelp.ini"), c.after);
+    }
+}
+
+TEST(IniWriteString, UnicodeValueInAUnicodeProfileComesBackWhole) {
+    TempFolder folder;
+    const std::string ini = folder / "unicode.ini";
+    WriteFileBytes(ini, "\xFF\xFE"); // the mark that makes the system keep the profile in UTF-16
+    for (const char* value : {"C:\\日本 😀", "Ελληνικά", "C:\\CORV"}) {
+        ASSERT_TRUE(IniWriteString(ini, "Files", "CORV32.HLP", value));
+        wchar_t got[64] = {};
+        GetPrivateProfileStringW(L"FILES", L"CORV32.HLP", L"", got, 64, Wide(ini).c_str());
+        EXPECT_EQ(Utf8(got), value);
     }
 }

@@ -1,5 +1,7 @@
 #include "settings/registry.h"
 
+#include "base/handles.h"
+
 #include "tests/support/winsupport.h"
 
 #include <gtest/gtest.h>
@@ -92,4 +94,31 @@ TEST(Registry, RemoveValueAndEmptyKeys) {
     ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, std::string(kKey) + "\\Sub", "", ""));
     EXPECT_FALSE(RegKeyIsEmpty(HKEY_CURRENT_USER, kKey));
     EXPECT_FALSE(RegKeyIsEmpty(HKEY_CURRENT_USER, std::string(kKey) + "\\Missing")) << "no key is not empty";
+}
+
+TEST(Registry, UnicodeAndAsciiTextRoundTripAsUtf16WithItsNul) {
+    ScratchKey scratch(kKey);
+    const struct {
+        std::string text;
+        std::wstring stored;
+    } cases[] = {{"C:\\Bilder\\日本 😀", L"C:\\Bilder\\日本 \U0001F600"},
+                 {"Ελληνικά", L"Ελληνικά"},
+                 {"plain ASCII", L"plain ASCII"},
+                 {"", L""}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kKey, c.text, c.text)) << c.text;
+        EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, c.text), c.text);
+        // What the system holds: the UTF-16 text and its NUL, sized in bytes.
+        RegKeyHandle key;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\Pellworth\\CorvaneTest\\Registry", 0, KEY_READ,
+                                OutParam(key)),
+                  ERROR_SUCCESS);
+        wchar_t data[64] = {};
+        DWORD type = 0, size = sizeof data;
+        ASSERT_EQ(RegQueryValueExW(key.Get(), c.stored.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data),
+                                   &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(std::wstring(data, size / sizeof(wchar_t)), c.stored + L'\0');
+    }
 }

@@ -167,3 +167,13 @@ TEST_F(Settings, ThumbSizesFollowBigThumbsWithoutTouchingTheRegistry) {
     EXPECT_EQ(ThumbCellWidth, 80);
     EXPECT_EQ(ThumbImageHeight, 76);
 }
+
+TEST_F(Settings, LastDirWithUnicodeSurvivesSaveAndLoad) {
+    for (const char* dir : {"C:\\Users\\Ψ\\日本 😀", "D:\\Gdańsk\\Ｇｄａｎｓｋ"}) {
+        LastDir = dir;
+        SaveSettings();
+        LastDir.clear();
+        LoadSettings();
+        EXPECT_EQ(LastDir, dir);
+    }
+}
