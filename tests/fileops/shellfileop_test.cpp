@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 
 using namespace corv;
@@ -156,22 +157,16 @@ TEST_F(ShellFileOpTest, NamesLongerThan254CharactersAreNotCut) {
 
 namespace {
 
-// Files with names the old code page could not hold, written and read by their exact names.
-void WriteExact(const std::string& name, const std::string& content) {
-    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    ASSERT_TRUE(file &&
-                WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr))
-        << name;
-}
-std::string ReadExact(const std::string& name) {
-    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
-    char buffer[256] = {};
-    DWORD got = 0;
-    return file && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) ? std::string(buffer, got)
-                                                                              : "?";
+// Reads the file, or writes the content into it, by its exact name.
+std::string Exact(const std::string& name, const char* content = nullptr) {
+    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), content ? GENERIC_WRITE : GENERIC_READ, 0,
+                                nullptr, content ? CREATE_NEW : OPEN_EXISTING, 0, nullptr));
+    char data[256] = {};
+    DWORD size = content ? static_cast<DWORD>(strlen(content)) : sizeof data;
+    if (content ? !WriteFile(file.Get(), content, size, &size, nullptr)
+                : !ReadFile(file.Get(), data, size, &size, nullptr))
+        return "<failed>";
+    return std::string(content ? content : data, size);
 }
 // Every file and folder beneath the folder with its content, by name relative to it.
 std::map<std::string, std::string> Snapshot(const std::string& dir, const std::string& prefix = "") {
@@ -180,18 +175,17 @@ std::map<std::string, std::string> Snapshot(const std::string& dir, const std::s
         const std::string name = search.Name(), full = dir + "\\" + name;
         if (name == "." || name == "..") continue;
         if (search.IsDirectory()) files.merge(Snapshot(full, prefix + name + "\\"));
-        files[prefix + name] = search.IsDirectory() ? "<dir>" : ReadExact(full);
+        files[prefix + name] = search.IsDirectory() ? "<dir>" : Exact(full);
     }
     return files;
 }
-
-// A folder of look-alike names: best-fit twins, "?" for the shell's wildcard, brackets, blanks.
+// Look-alike names: best-fit twins, "?" for the shell's wildcard, brackets beside a folder, blanks.
 void FillWithLookAlikes(const TempFolder& folder) {
-    CreateDirectoryW(FileSystemPath(folder / "xy.jpg").c_str(), nullptr);
-    CreateDirectoryW(FileSystemPath(folder / "dest").c_str(), nullptr);
+    for (const char* dir : {"xy.jpg", "dest"})
+        CreateDirectoryW(FileSystemPath(folder / dir).c_str(), nullptr);
     for (const char* name : {"日本.jpg", "ab.jpg", "Gdańsk.jpg", "Gdansk.jpg", "Ｇｄａｎｓｋ.jpg", "[xy.jpg]",
                              "pic .jpg", "pic.jpg", "pic.jpg ", "xy.jpg\\inner.jpg"})
-        WriteExact(folder / name, std::string("content of ") + name);
+        ASSERT_EQ(Exact(folder / name, name), name);
 }
 
 } // namespace
@@ -202,16 +196,21 @@ TEST(ShellFileOpNames, EachOperationChangesExactlyTheChosenFile) {
             TempFolder folder;
             FillWithLookAlikes(folder);
             std::map<std::string, std::string> expected = Snapshot(folder.Path());
-            const std::string content = expected[target];
+            const std::string renamed = "νέο 😀 " + target;
+            if (kind == foCopy || kind == foMove) expected["dest\\" + target] = target;
+            if (kind == foRename) expected[renamed] = target;
             if (kind != foCopy) expected.erase(target);
-            if (kind == foCopy || kind == foMove) expected["dest\\" + target] = content;
-            if (kind == foRename) expected["νέο " + target] = content;
             SourceFiles = folder / target;
-            DestFiles = kind == foRename ? folder / ("νέο " + target) : folder / "dest";
-            WindowWatcher confirm(
-                "", [](HWND box) { PressButton(box, IDYES); }, kind == foDelete ? 5000 : 1);
+            DestFiles = folder / (kind == foRename ? renamed : "dest");
+            // Yes to the deletion's question, and to any other box, so that a fault shows in the check.
+            std::atomic<bool> done = false;
+            std::thread answer([&done] {
+                for (; !done; Sleep(20))
+                    if (HWND box = FindOwnDialog()) PressButton(box, IDYES);
+            });
             ShellFileOp(nullptr, kind);
-            confirm.Done();
+            done = true;
+            answer.join();
             EXPECT_EQ(Snapshot(folder.Path()), expected) << target << ", operation " << kind;
         }
 }
@@ -219,32 +218,25 @@ TEST(ShellFileOpNames, EachOperationChangesExactlyTheChosenFile) {
 TEST(ShellFileOpNames, NamesTheShellWouldTakeForOthersAreRefusedAndNothingChanges) {
     TempFolder folder;
     FillWithLookAlikes(folder);
-    std::string deep = folder.Path();
-    while (deep.size() < 270)
-        deep += "\\a-folder-name-of-some-length";
-    const std::string blank = "its name ends with a blank or a dot", tooLong = "the path is too long";
-    const struct {
-        int kind;
-        std::string source, dest, message;
-    } cases[] = {{foDelete, folder / "pic.jpg ", "",
-                  "Cannot act on " + folder / "pic.jpg " + " exactly: " + blank + " !"},
-                 {foRename, folder / "pic.jpg", folder / "new.",
-                  "Cannot act on " + folder / "new." + " exactly: " + blank + " !"},
-                 {foCopy, folder / "ab.jpg", deep, "Cannot act on " + deep + " exactly: " + tooLong + " !"},
-                 {foMove, folder / "dest \\*.*", deep + ".",
-                  "Cannot act on " + folder / "dest \\*.*" + " exactly: " + blank + " !\rCannot act on " +
-                      deep + ". exactly: " + blank + " !\rCannot act on " + deep + ". exactly: " + tooLong +
-                      " !"}};
+    const std::string blank = folder / "pic.jpg ", pattern = folder / "dest \\*.*",
+                      deep = folder / (std::string(250, 'n') + ".");
+    const auto why = [](const std::string& name, const char* reason) {
+        return "Cannot act on " + name + " exactly: " + reason + " !";
+    };
+    const char* ends = "its name ends with a blank or a dot";
+    const std::tuple<int, std::string, std::string, std::string> cases[] = {
+        {foDelete, blank, "", why(blank, ends)},
+        {foCopy, pattern, folder / "ab.jpg", why(pattern, ends)},
+        {foRename, folder / "ab.jpg", deep, why(deep, ends) + "\r" + why(deep, "the path is too long")}};
     const std::map<std::string, std::string> before = Snapshot(folder.Path());
-    for (const auto& c : cases) {
+    for (const auto& [kind, source, dest, message] : cases) {
         ScriptedMessageBoxes boxes({IDOK});
-        SourceFiles = c.source;
-        DestFiles = c.dest;
-        ShellFileOp(nullptr, c.kind);
-        ASSERT_EQ(boxes.Asked().size(), 1u) << c.source;
-        EXPECT_EQ(boxes.Asked()[0].text, c.message);
-        EXPECT_EQ(boxes.Asked()[0].caption, "Error");
-        EXPECT_EQ(boxes.Asked()[0].beepType, static_cast<UINT>(MB_ICONSTOP));
-        EXPECT_EQ(Snapshot(folder.Path()), before) << c.source;
+        SourceFiles = source, DestFiles = dest;
+        ShellFileOp(nullptr, kind);
+        ASSERT_EQ(boxes.Asked().size(), 1u) << source;
+        EXPECT_EQ(boxes.Asked()[0].text + "|" + boxes.Asked()[0].caption + "|" +
+                      std::to_string(boxes.Asked()[0].beepType),
+                  message + "|Error|" + std::to_string(MB_ICONSTOP));
+        EXPECT_EQ(Snapshot(folder.Path()), before) << source;
     }
 }

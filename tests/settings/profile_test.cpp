@@ -102,35 +102,22 @@ TEST(IniWriteString, WritesTheLineAndRaisesWhenItCannot) {
     }
 }
 
-TEST(IniRemoveKey, KeepsTheFilesOwnEncoding) {
-    // UTF-16 with its mark (the system reads such a file so), UTF-8 with its mark, and plain bytes.
-    const auto utf16 = [](const std::u16string& text) {
-        std::string bytes = "\xFF\xFE";
-        for (char16_t unit : text)
-            bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-        return bytes;
-    };
-    const struct {
-        std::string before, after;
-    } cases[] = {{utf16(u"[Files]\r\nCORV32.HLP=C:\\日本\r\nΨ=😀\r\n"), utf16(u"[Files]\r\nΨ=😀\r\n")},
-                 {"\xEF\xBB\xBF[Files]\r\ncorv32.hlp=C:\\日本\r\nx=1\r\n", "\xEF\xBB\xBF[Files]\r\nx=1\r\n"},
-                 {"[Files]\r\nx=C:\\\xE4\r\nCORV32.HLP=C:\\\xE4\n", "[Files]\r\nx=C:\\\xE4\r\n"}};
-    for (const auto& c : cases) {
-        TempFolder folder;
-        WriteFileBytes(folder / "winhelp.ini", c.before);
-        EXPECT_TRUE(IniRemoveKey(folder / "winhelp.ini", "Files", "CORV32.HLP"));
-        EXPECT_EQ(ReadFileBytes(folder / "winhelp.ini"), c.after);
-    }
-}
-
-TEST(IniWriteString, UnicodeValueInAUnicodeProfileComesBackWhole) {
+TEST(IniWriteString, UnicodeProfileKeepsUnicodeThroughWriteAndRemoval) {
+    // A profile with the UTF-16 mark is UTF-16 to the system; the removal keeps it so.
     TempFolder folder;
-    const std::string ini = folder / "unicode.ini";
-    WriteFileBytes(ini, "\xFF\xFE"); // the mark that makes the system keep the profile in UTF-16
-    for (const char* value : {"C:\\日本 😀", "Ελληνικά", "C:\\CORV"}) {
-        ASSERT_TRUE(IniWriteString(ini, "Files", "CORV32.HLP", value));
+    const std::string ini = folder / "u.ini";
+    WriteFileBytes(ini, std::string("\xFF\xFE[\0F\0]\0\r\0\n\0", 12));
+    for (const char* value : {"C:\\Ελληνικά", "C:\\日本 😀"}) {
+        ASSERT_TRUE(IniWriteString(ini, "F", "CORV32.HLP", value));
+        ASSERT_TRUE(IniWriteString(ini, "F", "Ψ", value));
         wchar_t got[64] = {};
-        GetPrivateProfileStringW(L"FILES", L"CORV32.HLP", L"", got, 64, Wide(ini).c_str());
+        GetPrivateProfileStringW(L"F", L"CORV32.HLP", L"", got, 64, Wide(ini).c_str());
         EXPECT_EQ(Utf8(got), value);
     }
+    EXPECT_TRUE(IniRemoveKey(ini, "f", "corv32.hlp"));
+    wchar_t got[64] = {};
+    EXPECT_EQ(GetPrivateProfileStringW(L"F", nullptr, L"", got, 64, Wide(ini).c_str()), 2u)
+        << "only Ψ is left";
+    GetPrivateProfileStringW(L"F", L"Ψ", L"", got, 64, Wide(ini).c_str());
+    EXPECT_EQ(Utf8(got), "C:\\日本 😀");
 }

@@ -169,11 +169,9 @@ TEST_F(Settings, ThumbSizesFollowBigThumbsWithoutTouchingTheRegistry) {
 }
 
 TEST_F(Settings, LastDirWithUnicodeSurvivesSaveAndLoad) {
-    for (const char* dir : {"C:\\Users\\Ψ\\日本 😀", "D:\\Gdańsk\\Ｇｄａｎｓｋ"}) {
-        LastDir = dir;
-        SaveSettings();
-        LastDir.clear();
-        LoadSettings();
-        EXPECT_EQ(LastDir, dir);
-    }
+    LastDir = "C:\\Users\\Ψ\\Gdańsk\\日本 😀";
+    SaveSettings();
+    LastDir.clear();
+    LoadSettings();
+    EXPECT_EQ(LastDir, "C:\\Users\\Ψ\\Gdańsk\\日本 😀");
 }
