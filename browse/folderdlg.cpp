@@ -6,6 +6,7 @@
 #include "base/handles.h"
 #include "base/mainwindow.h"
 #include "base/shellhandles.h"
+#include "base/wide.h"
 
 #include <vector>
 
@@ -15,6 +16,8 @@ namespace {
 
 constexpr int kStatusControlId = 14147; // the shell dialog's status line
 constexpr std::size_t kPathBuffer = MAX_PATH;
+// The longest path the extended-length form allows, in UTF-16 units.
+constexpr std::size_t kLongPathBuffer = 32768;
 
 struct RootIds {
     TRootID root;
@@ -68,19 +71,30 @@ constexpr FlagBits kFlagBits[] = {
 };
 
 bool IsWindowsNT() {
-    OSVERSIONINFOA version{};
+    OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof version;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    return GetVersionExW(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 #pragma GCC diagnostic pop
 }
 
-// The file-system path of an item, "" for items without one.
+// The file-system path of an item, "" for items without one. A path longer than MAX_PATH comes whole
+// where the system has the call that takes a larger buffer; without it such a path gives "" rather
+// than a cut one, which would name another folder.
 std::string PathOfIdList(LPCITEMIDLIST idList) {
-    char buffer[kPathBuffer + 1] = {};
-    if (!idList || !SHGetPathFromIDListA(idList, buffer)) return {};
-    return buffer;
+    if (!idList) return {};
+    using PathFromIdListEx = BOOL(WINAPI*)(LPCITEMIDLIST, PWSTR, DWORD, int);
+    static const auto pathFromIdListEx = reinterpret_cast<PathFromIdListEx>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHGetPathFromIDListEx")));
+    if (pathFromIdListEx) {
+        std::wstring buffer(kLongPathBuffer, L'\0');
+        if (!pathFromIdListEx(idList, buffer.data(), static_cast<DWORD>(buffer.size()), 0)) return {};
+        return Utf8(buffer.c_str());
+    }
+    wchar_t buffer[kPathBuffer + 1] = {};
+    if (!SHGetPathFromIDListW(idList, buffer)) return {};
+    return Utf8(buffer);
 }
 
 // COM stays initialised on this thread while the dialog runs.
@@ -99,12 +113,10 @@ class ComScope {
 
 // Parses a path into an id list with the desktop folder; an empty owner when it cannot.
 ShellIdListHandle ParseDisplayName(IShellFolder* desktop, const std::string& path) {
-    wchar_t wide[kPathBuffer + 1] = {};
-    if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, static_cast<int>(kPathBuffer)) == 0) return {};
-    wide[kPathBuffer] = L'\0';
+    std::wstring wide = Wide(path);
     ShellIdListHandle idList;
     ULONG eaten = 0;
-    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, OutParam(idList), nullptr)))
+    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, OutParam(idList), nullptr)))
         return {};
     return idList;
 }
@@ -157,30 +169,33 @@ namespace {
 
 bool BrowseForFolder(HWND owner, const std::string& title, TRootID root, TBrowseFlags options,
                      bool statusLine, BFFCALLBACK callback, LPARAM data, BrowseResult& result) {
-    char buffer[kPathBuffer + 1] = {};
+    // The shell writes at most MAX_PATH characters of the display name.
+    wchar_t buffer[kPathBuffer + 1] = {};
     ShellIdListHandle rootItem;
     SHGetSpecialFolderLocation(owner, RootToFolderID(root), OutParam(rootItem));
 
-    BROWSEINFOA info{};
+    const std::wstring wideTitle = Wide(title);
+    BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.pidlRoot = rootItem.Get();
     info.pszDisplayName = buffer;
-    info.lpszTitle = title.c_str();
+    info.lpszTitle = wideTitle.c_str();
     info.ulFlags = BrowseFlagsToBIF(options) | (statusLine ? BIF_STATUSTEXT : 0);
     info.lpfn = callback;
     info.lParam = data;
-    result.idList.Reset(SHBrowseForFolderA(&info));
+    result.idList.Reset(SHBrowseForFolderW(&info));
     const LPCITEMIDLIST chosen = result.idList.Get();
     if (!chosen) return false;
+    // The display name is what the path call left in the buffer: the path when there is one.
+    const std::string path = PathOfIdList(chosen);
     if (options.Has(TBrowseFlag::bfComputers)) {
-        result.path = std::string("\\\\") + buffer;
-        if (SHGetPathFromIDListA(chosen, buffer)) result.path = buffer;
+        result.displayName = path.empty() ? Utf8(buffer) : path;
+        result.path = path.empty() ? "\\\\" + Utf8(buffer) : path;
     } else {
-        SHGetPathFromIDListA(chosen, buffer);
-        result.path = buffer;
+        result.path = path;
+        result.displayName = path;
     }
     result.imageIndex = info.iImage;
-    result.displayName = buffer;
     // An item without a file-system path is still a choice.
     return true;
 }
@@ -223,13 +238,10 @@ void TFolderBrowseDlg::DoInitialized(HWND window) {
                      (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
                      SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOZORDER);
     }
-    SendMessageA(window, BFFM_ENABLEOK, 0, enableOKButton_ ? 1 : 0);
-    if (!statusText_.empty()) {
-        const std::string text = DisplayStatusText();
-        SendMessageA(window, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    SendMessageW(window, BFFM_ENABLEOK, 0, enableOKButton_ ? 1 : 0);
+    if (!statusText_.empty()) SendStatusText();
     if (!selection_.empty() || selectionPIDL_) ApplySelection();
-    if (!caption_.empty()) SetWindowTextA(window, caption_.c_str());
+    if (!caption_.empty()) SetWindowTextW(window, Wide(caption_).c_str());
     if (OnCreate) OnCreate(*this);
 }
 
@@ -244,7 +256,7 @@ void TFolderBrowseDlg::ApplySelection() {
     if (!dialogWindow_) return;
     if (selection_.empty() && selectionPIDL_) {
         selection_ = PathOfIdList(selectionPIDL_.Get());
-        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE,
+        SendMessageW(dialogWindow_, BFFM_SETSELECTIONW, FALSE,
                      reinterpret_cast<LPARAM>(selectionPIDL_.Get()));
         return;
     }
@@ -258,13 +270,14 @@ void TFolderBrowseDlg::ApplySelection() {
     if (selection_.rfind("\\\\", 0) == 0) {
         if (!parsed) return;
         selectionPIDL_ = std::move(parsed);
-        SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, FALSE,
+        SendMessageW(dialogWindow_, BFFM_SETSELECTIONW, FALSE,
                      reinterpret_cast<LPARAM>(selectionPIDL_.Get()));
         return;
     }
     if (parsed) selectionPIDL_ = std::move(parsed);
     const std::string text = NormalizeSelectionPath(selection_);
-    SendMessageA(dialogWindow_, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    const std::wstring wide = Wide(text);
+    SendMessageW(dialogWindow_, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void TFolderBrowseDlg::SetSelection(const std::string& value) {
@@ -278,39 +291,39 @@ void TFolderBrowseDlg::SetSelection(const std::string& value) {
 void TFolderBrowseDlg::SetStatusText(const std::string& value) {
     if (value == statusText_) return;
     statusText_ = value;
-    if (dialogWindow_) {
-        const std::string text = DisplayStatusText();
-        SendMessageA(dialogWindow_, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    if (dialogWindow_) SendStatusText();
 }
 
 void TFolderBrowseDlg::SetFitStatusText(bool value) {
     if (value == fitStatusText_) return;
     fitStatusText_ = value;
-    if (dialogWindow_) {
-        const std::string text = DisplayStatusText();
-        SendMessageA(dialogWindow_, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    if (dialogWindow_) SendStatusText();
 }
 
 void TFolderBrowseDlg::SetEnableOKButton(bool value) {
     if (value == enableOKButton_) return;
     enableOKButton_ = value;
-    if (dialogWindow_) SendMessageA(dialogWindow_, BFFM_ENABLEOK, 0, value ? 1 : 0);
+    if (dialogWindow_) SendMessageW(dialogWindow_, BFFM_ENABLEOK, 0, value ? 1 : 0);
 }
 
 std::string TFolderBrowseDlg::Caption() const {
     if (dialogWindow_) {
-        char text[257] = {};
-        GetWindowTextA(dialogWindow_, text, sizeof text);
-        return text;
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(dialogWindow_)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(dialogWindow_, text.data(), static_cast<int>(text.size()))));
+        return Utf8(text);
     }
     return caption_;
 }
 
 void TFolderBrowseDlg::SetCaption(const std::string& value) {
     caption_ = value;
-    if (dialogWindow_) SetWindowTextA(dialogWindow_, value.c_str());
+    if (dialogWindow_) SetWindowTextW(dialogWindow_, Wide(value).c_str());
+}
+
+void TFolderBrowseDlg::SendStatusText() const {
+    const std::wstring text = Wide(DisplayStatusText());
+    SendMessageW(dialogWindow_, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::string TFolderBrowseDlg::DisplayStatusText() const {
@@ -320,11 +333,12 @@ std::string TFolderBrowseDlg::DisplayStatusText() const {
     RECT bounds{};
     GetWindowRect(status, &bounds);
     WindowDc dc(status);
-    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(status, WM_GETFONT, 0, 0));
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0));
     ScopedSelect selectFont(dc.Get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
     const TextMeasure measure = [&dc](const std::string& text) {
         SIZE extent{};
-        if (!GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent)) return 0;
+        const std::wstring wide = Wide(text);
+        if (!GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &extent)) return 0;
         return static_cast<int>(extent.cx);
     };
     const int width = bounds.right - bounds.left;

@@ -120,6 +120,7 @@ class TFolderBrowseDlg {
     friend int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data);
     void ApplySelection();
     std::string DisplayStatusText() const;
+    void SendStatusText() const;
 
     HWND dialogWindow_ = nullptr;
     std::string caption_;

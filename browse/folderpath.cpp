@@ -1,5 +1,7 @@
 #include "browse/folderpath.h"
 
+#include "base/text.h"
+
 namespace corv {
 
 std::string StripTrailingBackslash(const std::string& path) {
@@ -21,7 +23,8 @@ void ShortenDirStep(std::string& directory) {
     }
     const bool leadingSlash = !directory.empty() && directory[0] == '\\';
     if (leadingSlash) directory.erase(0, 1);
-    if (!directory.empty() && directory[0] == '.') directory.erase(0, 4); // an earlier "...\"
+    // An earlier "...\" goes whole; a name of the user's that begins with a dot is a name like any other.
+    if (directory.starts_with("...\\")) directory.erase(0, 4);
     const std::size_t slash = directory.find('\\');
     if (slash != std::string::npos)
         directory = "...\\" + directory.substr(slash + 1);
@@ -58,7 +61,8 @@ std::string FitTextToWidth(const std::string& text, int availableWidth, const Te
     std::string result = text;
     std::string working = text;
     while (!working.empty() && measure(result) > availableWidth) {
-        working.pop_back();
+        // One character at a time, never a part of one.
+        working = Utf8Prefix(working, Utf8Length(working) - 1);
         result = working + "...";
     }
     return result;

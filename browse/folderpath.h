@@ -23,7 +23,8 @@ void ShortenDirStep(std::string& directory);
 // The result may still be too wide when nothing is left to remove.
 std::string FitPathToWidth(const std::string& path, int availableWidth, const TextMeasure& measure);
 
-// Cuts characters from the end, marking the cut with "...", until the text fits the width.
+// Cuts characters (whole UTF-8 sequences) from the end, marking the cut with "...", until the text fits
+// the width.
 std::string FitTextToWidth(const std::string& text, int availableWidth, const TextMeasure& measure);
 
 } // namespace corv

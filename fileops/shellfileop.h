@@ -27,11 +27,14 @@ class FileOpList {
 };
 void SetFileOpList(FileOpList* list);
 
-// The names as the shell wants them: each ended by NUL, the whole ended by a second NUL.
+// The names (UTF-8) as the shell wants them: each ended by NUL, the whole ended by a second NUL.
 std::string MakeShellFileList(const std::vector<std::string>& names);
 
 // Runs the operation; the source list is `readyList` when given (already a shell file list), else built
-// from SourceFiles. Lists are built at the size the names need: a name is never cut.
+// from SourceFiles. Lists are built at the size the names need: a name is never cut. A name the shell
+// would take for another one (a name ending in a blank or a dot) or that is too long for it is refused
+// before anything is done, with a message box that says which and why; a pattern's last name is the
+// shell's to match.
 void ShellFileOp(HWND owner, int kind, const std::string* readyList = nullptr);
 
 } // namespace corv

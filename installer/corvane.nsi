@@ -5,29 +5,25 @@
 ;   ARCH     i686 (what we ship: 32-bit, Program Files (x86) on 64-bit Windows) or x86_64
 ;   OUTFILE  the setup program to write
 ; The version comes from the file VERSION, the name of the program's running-mutex from app/startup.h,
-; so that neither is written here again.
+; so that neither is written here again (common.nsh reads them).
 
 !ifndef STAGE | ARCH | OUTFILE
   !error "tools/package defines STAGE, ARCH and OUTFILE"
 !endif
-!define SRCDIR "${__FILEDIR__}/.."
-!define /file VERSION "${SRCDIR}/VERSION"
-!searchparse /noerrors "${VERSION}.0.0.0" "" VERSION_MAJOR "." VERSION_MINOR "." VERSION_PATCH "."
-!searchparse /file "${SRCDIR}/app/startup.h" `RunningMutexName = "` RUNNING_MUTEX `"`
-
+!include LogicLib.nsh
+!include "${__FILEDIR__}/common.nsh"
 !if "${ARCH}" == "x86_64"
-  Target amd64-unicode
   !define PROGRAMS "$PROGRAMFILES64"
-!else if "${ARCH}" == "i686"
-  Target x86-unicode
-  !define PROGRAMS "$PROGRAMFILES"
 !else
-  !error "ARCH is i686 or x86_64, not ${ARCH}"
+  !define PROGRAMS "$PROGRAMFILES"
 !endif
 
-!define PRODUCT "Corvane"
-!define PUBLISHER "Pellworth"
+; What the system lists and the user starts: the starter (uninstall.nsi), which refuses a running Corvane
+; with an exit code the caller sees, then starts the uninstaller proper.
 !define UNINSTALLER "UNINSTALL.EXE"
+!define UNINSTALL_CORE "UNINSTCORE.EXE"
+!tempfile STARTER
+!makensis '-V1 "-DARCH=${ARCH}" "-DOUTFILE=${STARTER}" "-DCORE=${UNINSTALL_CORE}" "${__FILEDIR__}/uninstall.nsi"' = 0
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane"
 ; What the program writes at every start (app/registration.cpp, settings/associations.cpp).
 !define APP_PATHS_KEY "Software\Microsoft\Windows\CurrentVersion\App Paths\CORV32.EXE"
@@ -44,17 +40,9 @@ SetCompressor /SOLID lzma
 ManifestSupportedOS all
 BrandingText "${PRODUCT} ${VERSION}"
 
-VIProductVersion "${VERSION_MAJOR}.${VERSION_MINOR}.${VERSION_PATCH}.0"
-VIFileVersion "${VERSION_MAJOR}.${VERSION_MINOR}.${VERSION_PATCH}.0"
-VIAddVersionKey "ProductName" "${PRODUCT}"
-VIAddVersionKey "CompanyName" "${PUBLISHER}"
-VIAddVersionKey "FileDescription" "${PRODUCT} ${VERSION} Setup"
-VIAddVersionKey "FileVersion" "${VERSION}"
-VIAddVersionKey "ProductVersion" "${VERSION}"
-VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
+!insertmacro VersionResource "${PRODUCT} ${VERSION} Setup"
 
 !include MUI2.nsh
-!include LogicLib.nsh
 !include FileFunc.nsh
 
 !define MUI_ICON "${SRCDIR}/resources/corv32.ico"
@@ -70,19 +58,6 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; Files that a running Corvane holds open cannot be replaced or removed, and its close would write its
-; settings again after the uninstaller took them away. In silent mode the box is not shown; the exit
-; code tells.
-!macro RefuseWhileRunning MESSAGE
-  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${RUNNING_MUTEX}") p .r0'
-  ${If} $0 P<> 0
-    System::Call 'kernel32::CloseHandle(p r0)'
-    MessageBox MB_OK|MB_ICONSTOP "${MESSAGE}" /SD IDOK
-    SetErrorLevel 3
-    Quit
-  ${EndIf}
-!macroend
-
 !macro UseMachineView
   SetShellVarContext all
   !if "${ARCH}" == "x86_64"
@@ -97,7 +72,8 @@ FunctionEnd
 
 Function un.onInit
   !insertmacro UseMachineView
-  !insertmacro RefuseWhileRunning "Corvane is running.$\r$\nClose Corvane, then start the uninstall again."
+  ; Also here: the uninstaller proper may be started without the starter, or Corvane started meanwhile.
+  !insertmacro RefuseWhileRunning "${UNINSTALL_REFUSAL}"
 FunctionEnd
 
 Section "Corvane"
@@ -110,7 +86,9 @@ Section "Corvane"
     File "${STAGE}/CORV32.HLP"
     File "${STAGE}/CORV32.CNT"
   !endif
-  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  File "/oname=${UNINSTALLER}" "${STARTER}"
+  !delfile "${STARTER}"
+  WriteUninstaller "$INSTDIR\${UNINSTALL_CORE}"
 
   ; The program writes its registration at every start; written here too, because a standard user's
   ; start cannot write these machine-wide entries.
@@ -158,7 +136,18 @@ Section "Uninstall"
   ; What the help system makes beside a help file the first time it opens it.
   Delete "$INSTDIR\CORV32.GID"
   Delete "$INSTDIR\CORV32.FTS"
-  Delete "$INSTDIR\${UNINSTALLER}"
+  ; The starter hands over and ends at once; should it not have ended yet, it is waited for a little.
+  StrCpy $1 0
+  ${Do}
+    Delete "$INSTDIR\${UNINSTALLER}"
+    ${IfNot} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+    ${OrIf} $1 >= 20
+      ${Break}
+    ${EndIf}
+    Sleep 250
+    IntOp $1 $1 + 1
+  ${Loop}
+  Delete "$INSTDIR\${UNINSTALL_CORE}"
   ; Not /r: files of the user's own that were put into the folder stay, and so does the folder then.
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

@@ -1,5 +1,7 @@
 #include "settings/pathtext.h"
 
+#include "base/text.h"
+
 #include <algorithm>
 
 namespace corv {
@@ -12,7 +14,8 @@ std::string UpperCaseAscii(std::string text) {
 
 std::string ShortenPath(const std::string& path, int maxLength) {
     std::string result = path;
-    const auto length = [&result] { return static_cast<long>(result.size()); };
+    // Counted in characters, not bytes: a path of CJK names is shortened as one of ASCII names would be.
+    const auto length = [&result] { return static_cast<long>(Utf8Length(result)); };
     if (length() > maxLength) {
         // Each pass drops the first directory name after the first backslash.
         std::size_t progress = 1;
@@ -29,7 +32,7 @@ std::string ShortenPath(const std::string& path, int maxLength) {
         const std::size_t q = result.find('\\');
         if (q != std::string::npos) result = result.substr(0, q + 1) + "..." + result.substr(q);
     }
-    if (result.size() >= path.size()) result = path;
+    if (Utf8Length(result) >= Utf8Length(path)) result = path;
     return result;
 }
 

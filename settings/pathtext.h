@@ -4,11 +4,11 @@
 
 namespace corv {
 
-// Upper-cases the ASCII letters; other bytes (code-page characters) stay as they are.
+// Upper-cases the ASCII letters; every other byte (UTF-8 sequences included) stays as it is.
 std::string UpperCaseAscii(std::string text);
 
 // Shortens a path for a label by dropping leading directory names and putting "..." in their place.
-// Never returns something longer than the path itself.
+// Lengths are counted in characters (code points). Never returns something longer than the path itself.
 std::string ShortenPath(const std::string& path, int maxLength);
 
 // The name part of a path: what follows its last ":" or "\".

@@ -1,6 +1,7 @@
 #include "settings/system.h"
 
 #include "base/mainwindow.h"
+#include "base/wide.h"
 
 #include <shellapi.h>
 
@@ -17,11 +18,11 @@ MessageBoxHandler& Handler() {
 
 std::string GetWindowsDir() {
     // Sized by asking first: a long Windows directory must not be cut.
-    std::vector<char> buffer(MAX_PATH + 1);
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (;;) {
-        const UINT length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+        const UINT length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
         if (length == 0) return {};
-        if (length < buffer.size()) return std::string(buffer.data(), length);
+        if (length < buffer.size()) return Utf8(std::wstring_view(buffer.data(), length));
         buffer.resize(length + 1);
     }
 }
@@ -31,7 +32,7 @@ int BeepMessageBox(HWND owner, UINT beepType, UINT buttons, const std::string& t
     MessageBeep(beepType);
     if (const MessageBoxHandler& handler = Handler())
         return handler(MessageBoxRequest{owner, beepType, buttons, text, caption});
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), beepType + buttons);
+    return MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), beepType + buttons);
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
@@ -42,8 +43,8 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
 
 int ShellExecuteFile(const std::string& fileName, const std::string& parameters, const std::string& directory,
                      int showCommand) {
-    const HINSTANCE result = ShellExecuteA(MainWindowHandle(), nullptr, fileName.c_str(), parameters.c_str(),
-                                           directory.c_str(), showCommand);
+    const HINSTANCE result = ShellExecuteW(MainWindowHandle(), nullptr, Wide(fileName).c_str(),
+                                           Wide(parameters).c_str(), Wide(directory).c_str(), showCommand);
     return static_cast<int>(reinterpret_cast<INT_PTR>(result) & 0xFFFF);
 }
 

@@ -1,5 +1,7 @@
 #include "browse/folderdlg.h"
 
+#include "base/files.h"
+#include "base/wide.h"
 #include "browse/folderpath.h"
 #include "tests/support/winsupport.h"
 
@@ -169,4 +171,22 @@ TEST(FolderBrowseDlg, OkButtonStateAndStatusTextWhileOpen) {
     EXPECT_FALSE(okEnabledAtStart);
     EXPECT_EQ(status, "Pick one");
     EXPECT_EQ(caption, "Choose");
+}
+
+TEST(FolderBrowseDlg, FolderOutsideTheCodePageIsSelectedShownAndReturnedExactly) {
+    TempFolder folder;
+    const std::string chosen = folder / "日本 Ψ 😀";
+    ASSERT_TRUE(CreateDirectoryW(Wide(chosen).c_str(), nullptr));
+    TFolderBrowseDlg dialog;
+    SetUpAsInTheProgram(dialog, "Select Directory");
+    dialog.SetSelection(chosen);
+    std::wstring status(512, L'\0');
+    WindowWatcher watcher("Select Directory", [&](HWND box) {
+        status.resize(static_cast<std::size_t>(GetWindowTextW(GetDlgItem(box, 14147), status.data(), 512)));
+        PressButton(box, IDOK);
+    });
+    ASSERT_TRUE(dialog.Execute());
+    ASSERT_TRUE(watcher.Done());
+    EXPECT_EQ(UpperCase(dialog.Selection()), UpperCase(chosen));
+    EXPECT_NE(Utf8(status).find("日本 Ψ 😀"), std::string::npos) << Utf8(status);
 }

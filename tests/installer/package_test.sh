@@ -80,8 +80,8 @@ registered_in() { # folder
 }
 installed_in() { # folder
   local file ok=0
-  for file in "${files[@]}" UNINSTALL.EXE; do
-    [ $file = UNINSTALL.EXE ] && [ -f "$(unix_path "$1")/$file" ] ||
+  for file in "${files[@]}" UNINSTALL.EXE UNINSTCORE.EXE; do
+    [[ $file = UNINST*.EXE ]] && [ -f "$(unix_path "$1")/$file" ] ||
       cmp -s "$stage/$file" "$(unix_path "$1")/$file" || { echo "    $1\\$file: missing or not as built"; ok=1; }
   done
   return $ok
@@ -173,8 +173,9 @@ wine reg delete "$app_paths_key" /f >/dev/null 2>&1
 check "the installed program shows the picture" start_program "$program_files\\CORV32.EXE" "$picture"
 check "the program's registration" registered_in "$program_files"
 check "the setup refuses a running Corvane" equals "$(wine "$winwait" run "\"$setup_exe\" /S" >/dev/null 2>&1; echo $?)" 3
-check "so does the uninstaller" \
-  equals "$(wine "$winwait" run "\"$program_files\\UNINSTALL.EXE\" /S _?=$program_files" >/dev/null 2>&1; echo $?)" 3
+# The quiet uninstall command as a management tool runs it: the refusal must reach its exit code.
+check "so does the quiet uninstall command" \
+  equals "$(wine "$winwait" run "$(reg_value "$uninstall_key" QuietUninstallString)" >/dev/null 2>&1; echo $?)" 3
 check "the program closes" close_program
 check "nothing removed while it ran" installed_in "$program_files"
 end SilentInstallIntoProgramFiles

@@ -1,5 +1,7 @@
 #include "browse/folderpath.h"
 
+#include "base/text.h"
+
 #include <gtest/gtest.h>
 
 using namespace corv;
@@ -78,4 +80,16 @@ TEST(SelectionPath, NormalizeAndStrip) {
     EXPECT_EQ(StripTrailingBackslash("C:\\DIR\\"), "C:\\DIR");
     EXPECT_EQ(StripTrailingBackslash("C:\\DIR"), "C:\\DIR");
     EXPECT_EQ(StripTrailingBackslash(""), "");
+}
+
+TEST(FitTextToWidth, CutsWholeCharactersOnly) {
+    const TextMeasure characters = [](const std::string& text) {
+        return static_cast<int>(Utf8Length(text)) * 7;
+    };
+    EXPECT_EQ(FitTextToWidth("日本の写真 😀😀", 6 * 7, characters), "日本の...");
+    EXPECT_EQ(FitTextToWidth("Ελληνικά", 5 * 7, characters), "Ελ...");
+    // A name beginning with a dot is a name, not an earlier "...".
+    std::string dir = "\\.a\\写真\\旅\\";
+    ShortenDirStep(dir);
+    EXPECT_EQ(dir, "\\...\\写真\\旅\\");
 }

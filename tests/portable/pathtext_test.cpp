@@ -1,5 +1,7 @@
 #include "settings/pathtext.h"
 
+#include "base/text.h"
+
 #include <gtest/gtest.h>
 
 using namespace corv;
@@ -51,4 +53,13 @@ TEST(GroupDigits, SeparatorBetweenGroupsNeverFirstOrLast) {
 
 TEST(UpperCaseAscii, OnlyAsciiLettersChange) {
     EXPECT_EQ(UpperCaseAscii("abc.Jpg-1\xe4"), "ABC.JPG-1\xe4");
+}
+
+TEST(ShortenPath, CountsCharactersNotBytes) {
+    // CJK names shortened as ASCII names of as many characters are.
+    for (const auto& [max, shortened] :
+         {std::pair{12, "C:\\...\\旅行\\京都"}, {14, "C:\\日本\\写真\\旅行\\京都"}, {9, "C:\\...\\京都"}}) {
+        EXPECT_EQ(ShortenPath("C:\\日本\\写真\\旅行\\京都", max), shortened) << max;
+        EXPECT_EQ(Utf8Length(shortened), ShortenPath("C:\\AB\\CD\\EF\\GH", max).size()) << max;
+    }
 }

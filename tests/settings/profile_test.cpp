@@ -1,4 +1,5 @@
 #include "base/handles.h"
+#include "base/wide.h"
 #include "settings/profile.h"
 #include "settings/system.h"
 
@@ -99,4 +100,24 @@ TEST(IniWriteString, WritesTheLineAndRaisesWhenItCannot) {
         CharUpperA(upper.data());
         EXPECT_EQ(std::string(error.what()), "Kann nicht nach " + upper + " schreiben");
     }
+}
+
+TEST(IniWriteString, UnicodeProfileKeepsUnicodeThroughWriteAndRemoval) {
+    // A profile with the UTF-16 mark is UTF-16 to the system; the removal keeps it so.
+    TempFolder folder;
+    const std::string ini = folder / "u.ini";
+    WriteFileBytes(ini, std::string("\xFF\xFE[\0F\0]\0\r\0\n\0", 12));
+    for (const char* value : {"C:\\Ελληνικά", "C:\\日本 😀"}) {
+        ASSERT_TRUE(IniWriteString(ini, "F", "CORV32.HLP", value));
+        ASSERT_TRUE(IniWriteString(ini, "F", "Ψ", value));
+        wchar_t got[64] = {};
+        GetPrivateProfileStringW(L"F", L"CORV32.HLP", L"", got, 64, Wide(ini).c_str());
+        EXPECT_EQ(Utf8(got), value);
+    }
+    EXPECT_TRUE(IniRemoveKey(ini, "f", "corv32.hlp"));
+    wchar_t got[64] = {};
+    EXPECT_EQ(GetPrivateProfileStringW(L"F", nullptr, L"", got, 64, Wide(ini).c_str()), 2u)
+        << "only Ψ is left";
+    GetPrivateProfileStringW(L"F", L"Ψ", L"", got, 64, Wide(ini).c_str());
+    EXPECT_EQ(Utf8(got), "C:\\日本 😀");
 }

@@ -1,5 +1,8 @@
 #include "settings/registry.h"
 
+#include "base/handles.h"
+#include "base/wide.h"
+
 #include "tests/support/winsupport.h"
 
 #include <gtest/gtest.h>
@@ -92,4 +95,23 @@ TEST(Registry, RemoveValueAndEmptyKeys) {
     ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, std::string(kKey) + "\\Sub", "", ""));
     EXPECT_FALSE(RegKeyIsEmpty(HKEY_CURRENT_USER, kKey));
     EXPECT_FALSE(RegKeyIsEmpty(HKEY_CURRENT_USER, std::string(kKey) + "\\Missing")) << "no key is not empty";
+}
+
+TEST(Registry, UnicodeAndAsciiTextRoundTripAsUtf16WithItsNul) {
+    ScratchKey scratch(kKey);
+    RegKeyHandle key;
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kKey, "", ""));
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Wide(kKey).c_str(), 0, KEY_READ, OutParam(key)),
+              ERROR_SUCCESS);
+    for (const char* text : {"C:\\Bilder\\日本 😀", "Ελληνικά", "plain ASCII", ""}) {
+        ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kKey, text, text)) << text;
+        EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, kKey, text), text);
+        // What the system holds: the UTF-16 text and its NUL, sized in bytes.
+        wchar_t data[64] = {};
+        DWORD type = 0, size = sizeof data;
+        ASSERT_EQ(RegQueryValueExW(key.Get(), Wide(text).c_str(), nullptr, &type,
+                                   reinterpret_cast<BYTE*>(data), &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(std::wstring(data, size / sizeof(wchar_t)), Wide(text) + L'\0');
+    }
 }

@@ -167,3 +167,11 @@ TEST_F(Settings, ThumbSizesFollowBigThumbsWithoutTouchingTheRegistry) {
     EXPECT_EQ(ThumbCellWidth, 80);
     EXPECT_EQ(ThumbImageHeight, 76);
 }
+
+TEST_F(Settings, LastDirWithUnicodeSurvivesSaveAndLoad) {
+    LastDir = "C:\\Users\\Ψ\\Gdańsk\\日本 😀";
+    SaveSettings();
+    LastDir.clear();
+    LoadSettings();
+    EXPECT_EQ(LastDir, "C:\\Users\\Ψ\\Gdańsk\\日本 😀");
+}
