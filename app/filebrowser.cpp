@@ -140,7 +140,8 @@ void TMainForm::OpenSelectedEntry() {
 void TMainForm::FLBReadFailure() {
     // Said once the window is up; the list keeps "[..]" so that the user can leave the folder.
     if (!Handle() || !IsWindowVisible(Handle())) return;
-    BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot read the directory " + FLB->Directory() + " !", "Error");
+    BeepMessageBox(Handle(), MB_ICONHAND, MB_OK, "Cannot read the directory " + FLB->Directory() + " !",
+                   "Error");
 }
 
 void TMainForm::DriveComboBox1Change(Control&) {

@@ -16,6 +16,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <deque>
 #include <map>
 #include <optional>
 
@@ -28,7 +29,7 @@ using test::Pump;
 // the CJK name and the emoji, matches ab.bmp and cd.bmp).
 const std::vector<std::string> kFiles = {"日本.bmp", "ab.bmp",     "cd.bmp",     "Ελλάδα.bmp",
                                          "😀.bmp",    "Gdańsk.bmp", "Gdansk.bmp", "Ｇｄａｎｓｋ.bmp",
-                                         "[xy.bmp]", "pic .bmp",   "pic.bmp",    "[photos]"};
+                                         "[xy.bmp]", "pic.bmp ",   "pic.bmp",    "[photos]"};
 const std::vector<std::string> kFolders = {"xy.bmp", "photos"};
 
 struct Chosen {
@@ -37,7 +38,12 @@ struct Chosen {
 };
 const Chosen kChosen[] = {{"日本.bmp", false},   {"Ελλάδα.bmp", false},       {"😀.bmp", false},
                           {"Gdańsk.bmp", false}, {"Ｇｄａｎｓｋ.bmp", false}, {"[xy.bmp]", false},
-                          {"pic .bmp", true}};
+                          {"pic.bmp ", true}};
+
+// The box that refuses a name the shell cannot take exactly, answered.
+std::deque<int> Refusal(const Chosen& chosen) {
+    return chosen.shellRefuses ? std::deque<int>{IDOK} : std::deque<int>{};
+}
 
 int WidthOf(const std::string& name) {
     for (std::size_t i = 0; i < kFiles.size(); ++i)
@@ -176,7 +182,7 @@ TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
         const std::string content = ReadExactly(dir / chosen.name);
         {
             const Snapshot before = Take(dir.Path());
-            test::ScriptedMessageBoxes boxes({IDOK});
+            test::ScriptedMessageBoxes boxes(Refusal(chosen));
             Select(chosen.name);
             ConfirmedByTheShell(!chosen.shellRefuses, [&] { test::PostKey(form->FLB->Handle(), VK_DELETE); });
             ExpectOnly(
@@ -186,7 +192,7 @@ TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
         form->PopupItemRefreshClick(*form->FLB);
         {
             const Snapshot before = Take(dir.Path());
-            test::ScriptedMessageBoxes boxes({IDOK});
+            test::ScriptedMessageBoxes boxes(Refusal(chosen));
             Select(chosen.name);
             // The drop as the list reports it, at the place of the folder's entry.
             RECT rect{};
@@ -209,7 +215,9 @@ TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
         WriteExactly(source / chosen.name, content);
         {
             const Snapshot before = Take(dir.Path());
-            test::ScriptedMessageBoxes boxes({IDNO, IDOK}); // copy
+            std::deque<int> answers = Refusal(chosen);
+            answers.push_front(IDNO); // copy
+            test::ScriptedMessageBoxes boxes(answers);
             SendMessageW(form->Handle(), WM_DROPFILES,
                          reinterpret_cast<WPARAM>(MakeWideDrop({source / chosen.name})), 0);
             Pump();
@@ -217,6 +225,22 @@ TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
                 before, chosen, [&](Snapshot& s) { s[chosen.name] = content; }, boxes, "Drop");
         }
     }
+}
+
+TEST_F(AwkwardNamesTest, AFileNamedLikeAFoldersEntryIsNeitherDropTargetNorDeletedForIt) {
+    const Snapshot before = Take(dir.Path());
+    Select("ab.bmp");
+    RECT rect{};
+    SendMessageW(form->FLB->Handle(), LB_GETITEMRECT, form->FLB->IndexOfEntry("[photos]", false),
+                 reinterpret_cast<LPARAM>(&rect));
+    bool accepted = true;
+    form->FLBDragOver(*form->FLB, *form->FLB, rect.left + 2, rect.top + 2, accepted);
+    EXPECT_FALSE(accepted) << "the file \"[photos]\" is no folder";
+    Select("photos", true);
+    test::PostKey(form->FLB->Handle(), VK_DELETE);
+    form->PopupItemDeleteClick(*form->FLB);
+    Pump(200);
+    EXPECT_EQ(Take(dir.Path()), before) << "Delete on the folder's entry deletes nothing";
 }
 
 TEST_F(AwkwardNamesTest, TheFileOperationsDialogActsOnExactlyTheTypedName) {
@@ -248,7 +272,7 @@ TEST_F(AwkwardNamesTest, TheFileOperationsDialogActsOnExactlyTheTypedName) {
         for (const Step& step : steps) {
             if (chosen.shellRefuses && std::string(step.flow) != "copy") continue;
             const Snapshot before = Take(dir.Path());
-            test::ScriptedMessageBoxes boxes({IDOK});
+            test::ScriptedMessageBoxes boxes(Refusal(chosen));
             TFileOpForm dialog(nullptr);
             dialog.Show();
             dialog.EditFrom->SetText(step.from);
@@ -284,8 +308,11 @@ TEST_F(AwkwardNamesTest, ThumbnailsAndTheFullScreenWalkShowEachPictureByItsOwnNa
         EXPECT_FALSE(form->FLB->SelectedIsDirectory()) << cell.FileName;
         EXPECT_EQ(form->CurrentFile, cell.FileName);
     }
-    thumbs.Close();
-    Pump();
+    {
+        test::ScriptedMessageBoxes close({IDYES}); // "Close the Thumbnail-Window ?"
+        thumbs.Close();
+        Pump();
+    }
 
     // "+" from the first file on pages through every picture after it in the list's order.
     Select("ab.bmp");
