@@ -4,6 +4,7 @@
 
 #include "image/pictureinfo.h"
 #include "base/files.h"
+#include "base/pathrules.h"
 #include "resources/mainform_layout.h"
 #include "settings/pathtext.h"
 #include "settings/store.h"
@@ -239,6 +240,14 @@ TCvThumbForm& TMainForm::OpenThumbnails() {
 }
 
 void TMainForm::RunWithShell(const std::string& fileName) {
+    // The shell takes no exact form of a name that its path rules would change: it would open another
+    // file of the normalised name.
+    if (PathRulesWouldChange(fileName)) {
+        BeepMessageBox(Handle(), MB_ICONHAND, MB_OK,
+                       "Cannot execute " + fileName + " exactly: its name ends with a blank or a dot !",
+                       "Error");
+        return;
+    }
     const unsigned code =
         static_cast<unsigned>(ShellExecuteFile(fileName, "", ExtractDir(fileName), SW_SHOWNORMAL)) & 0xFFFF;
     if (code <= 30 || code == 32)

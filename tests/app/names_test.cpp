@@ -188,6 +188,13 @@ TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
             ExpectOnly(
                 before, chosen, [&](Snapshot& s) { s.erase(chosen.name); }, boxes, "Delete");
         }
+        if (chosen.shellRefuses) {
+            // Nor does the shell open it: it would open the file of the normalised name.
+            test::ScriptedMessageBoxes boxes(Refusal(chosen));
+            Select(chosen.name);
+            form->PopupItemExecuteClick(*form->FLB);
+            EXPECT_EQ(boxes.Asked().size(), 1u) << "Execute refused";
+        }
         WriteExactly(dir / chosen.name, content);
         form->PopupItemRefreshClick(*form->FLB);
         {
