@@ -227,7 +227,7 @@ void TMainForm::FLBDragDrop(Control&, Control&, int x, int y) {
     if (FLB->IsDirectoryItem(dragged) || !FLB->IsDirectoryItem(target) || FLB->Entry(target).name == ".")
         return;
     SourceFiles = FLB->EntryPath(dragged);
-    DestFiles = FLB->Entry(target).name == ".." ? ParentDirectory(FLB->Directory()) : FLB->EntryPath(target);
+    DestFiles = FLB->EntryPath(target);
     ShellFileOp(Handle(), foMove);
 }
 

@@ -52,8 +52,16 @@ std::string ExtendedLengthForm(const std::string& path) {
     ForEachName(path,
                 [&dotNames](const std::string& name) { dotNames = dotNames || name == "." || name == ".."; });
     if (dotNames) return path;
-    if (IsDriveAbsolute(path)) return "\\\\?\\" + path;
-    if (IsUnc(path)) return "\\\\?\\UNC\\" + path.substr(2);
+    // The exact form takes every backslash as a separator of its own: doubled ones (a name joined to a
+    // root, "C:\\x") go, as the ordinary rules would drop them.
+    const auto single = [](const std::string& rest) {
+        std::string out;
+        for (char c : rest)
+            if (c != '\\' || out.empty() || out.back() != '\\') out.push_back(c);
+        return out;
+    };
+    if (IsDriveAbsolute(path)) return "\\\\?\\" + single(path);
+    if (IsUnc(path)) return "\\\\?\\UNC\\" + single(path.substr(2));
     return path;
 }
 

@@ -4,7 +4,7 @@
 !define SRCDIR "${__FILEDIR__}/.."
 !define /file VERSION "${SRCDIR}/VERSION"
 !searchparse /noerrors "${VERSION}.0.0.0" "" VERSION_MAJOR "." VERSION_MINOR "." VERSION_PATCH "."
-!searchparse /file "${SRCDIR}/app/startup.h" `RunningMutexName = "` RUNNING_MUTEX `"`
+!searchparse /file "${SRCDIR}/app/startup.h" `RunningMutexName = L"` RUNNING_MUTEX `"`
 
 !define PRODUCT "Corvane"
 !define PUBLISHER "Pellworth"

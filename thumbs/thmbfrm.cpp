@@ -220,7 +220,7 @@ void TCvThumbForm::SubmitAhead(std::size_t upTo) {
     WorkerPool& workers = DecodeWorkers();
     for (; submitted_ < upTo; ++submitted_) {
         auto job = std::make_shared<Job>();
-        job->request = {JoinEntry(ThumbDir, (*FileNames)[submitted_]), cellSizes_, depth_, true};
+        job->request = {ThumbDir + "\\" + (*FileNames)[submitted_], cellSizes_, depth_, true};
         job->ticket = workers.Submit([job, &library] { job->result = DecodeThumb(library, job->request); });
         jobs_[submitted_] = job;
     }
@@ -306,7 +306,7 @@ void TCvThumbForm::BuildThumbnails() {
         Thumbs[static_cast<std::size_t>(ThumbCount)] = cell;
         cell->InitThumb(this, cell, (ThumbCount - 1) / Cols, (ThumbCount - 1) % Cols);
         UpdateExtent();
-        LoadThumb(JoinEntry(ThumbDir, (*FileNames)[i]), *cell);
+        LoadThumb(ThumbDir + "\\" + (*FileNames)[i], *cell);
         // The same text again would only cost a redraw of the frame.
         if (const std::string text = kProgress + std::to_string(static_cast<int>(progress)) + " %";
             text != Caption())

@@ -54,6 +54,7 @@ TEST(PathRules, FindsNamesTheOrdinaryRulesWouldChangeAndTheirExactForm) {
         {"C:\\dir\\..\\pic.", true, "C:\\dir\\..\\pic."}, // ".." only the ordinary rules resolve
         {"\\\\server\\share\\a.", true, "\\\\?\\UNC\\server\\share\\a."},
         {"relative.", true, "relative."},
+        {"C:\\\\pic. ", true, "\\\\?\\C:\\pic. "}, // a name joined to a root: one separator
         {"C:\\", false, "C:\\"},
         {"C:\\a\\.", false, "C:\\a\\."},
     };
