@@ -51,43 +51,8 @@ int WidthOf(const std::string& name) {
     return 0;
 }
 
-void WriteExactly(const std::string& path, const std::string& bytes) {
-    FileHandle file(
-        CreateFileW(FileSystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    ASSERT_TRUE(file.Valid() &&
-                WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-        << path;
-}
-
-std::string ReadExactly(const std::string& path) {
-    FileHandle file(CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
-    std::string bytes(file.Valid() ? GetFileSize(file.Get(), nullptr) : 0, '\0');
-    DWORD read = 0;
-    if (!bytes.empty()) ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    return bytes;
-}
-
-// Every file and folder below root with its content ("<folder>" for folders).
 using Snapshot = std::map<std::string, std::string>;
-void Take(const std::string& root, const std::string& prefix, Snapshot& into) {
-    for (FileSearch search(root + "\\*"); search.Valid(); search.Next()) {
-        const std::string name = search.Name();
-        if (name == "." || name == "..") continue;
-        if (search.IsDirectory()) {
-            into[prefix + name] = "<folder>";
-            Take(root + "\\" + name, prefix + name + "\\", into);
-        } else {
-            into[prefix + name] = ReadExactly(root + "\\" + name);
-        }
-    }
-}
-Snapshot Take(const std::string& root) {
-    Snapshot snapshot;
-    Take(root, "", snapshot);
-    return snapshot;
-}
+const auto Take = test::FolderContents;
 
 HDROP MakeWideDrop(const std::vector<std::string>& names) {
     std::wstring list;
@@ -109,10 +74,10 @@ class AwkwardNamesTest : public test::MainWindowTest {
     void SetUp() override {
         MainWindowTest::SetUp();
         for (const std::string& name : kFiles)
-            WriteExactly(dir / name, test::SolidBmpFile(WidthOf(name), 3, RGB(WidthOf(name), 0, 0)));
+            test::WriteFileBytes(dir / name, test::SolidBmpFile(WidthOf(name), 3, RGB(WidthOf(name), 0, 0)));
         for (const std::string& name : kFolders) {
             CreateDirectoryW(FileSystemPath(dir / name).c_str(), nullptr);
-            WriteExactly(dir / name + "\\inside.bmp", test::SolidBmpFile(5, 5, RGB(1, 2, 3)));
+            test::WriteFileBytes(dir / name + "\\inside.bmp", test::SolidBmpFile(5, 5, RGB(1, 2, 3)));
         }
         GoToPath(*form, dir.Path(), true);
         form->FLB->SetFocus();
@@ -179,7 +144,7 @@ TEST_F(AwkwardNamesTest, TheListShowsEachNameOnceAsItIsAndEnterShowsThatPicture)
 TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
     test::TempFolder source;
     for (const Chosen& chosen : kChosen) {
-        const std::string content = ReadExactly(dir / chosen.name);
+        const std::string content = test::ReadFileBytes(dir / chosen.name);
         {
             const Snapshot before = Take(dir.Path());
             test::ScriptedMessageBoxes boxes(Refusal(chosen));
@@ -195,7 +160,7 @@ TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
             form->PopupItemExecuteClick(*form->FLB);
             EXPECT_EQ(boxes.Asked().size(), 1u) << "Execute refused";
         }
-        WriteExactly(dir / chosen.name, content);
+        test::WriteFileBytes(dir / chosen.name, content);
         form->PopupItemRefreshClick(*form->FLB);
         {
             const Snapshot before = Take(dir.Path());
@@ -219,7 +184,7 @@ TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
                 boxes, "Drag");
         }
         DeleteFileW(FileSystemPath(dir / "photos\\" + chosen.name).c_str());
-        WriteExactly(source / chosen.name, content);
+        test::WriteFileBytes(source / chosen.name, content);
         {
             const Snapshot before = Take(dir.Path());
             std::deque<int> answers = Refusal(chosen);
@@ -253,7 +218,7 @@ TEST_F(AwkwardNamesTest, AFileNamedLikeAFoldersEntryIsNeitherDropTargetNorDelete
 TEST_F(AwkwardNamesTest, TheFileOperationsDialogActsOnExactlyTheTypedName) {
     test::TempFolder other;
     for (const Chosen& chosen : kChosen) {
-        const std::string content = ReadExactly(dir / chosen.name);
+        const std::string content = test::ReadFileBytes(dir / chosen.name);
         struct Step {
             const char* flow;
             std::string from, to;
@@ -288,9 +253,9 @@ TEST_F(AwkwardNamesTest, TheFileOperationsDialogActsOnExactlyTheTypedName) {
                                 [&] { (dialog.*step.click)(*dialog.BtnClose); });
             ExpectOnly(before, chosen, step.change, boxes, step.flow);
         }
-        EXPECT_EQ(ReadExactly(other / chosen.name), chosen.shellRefuses ? "" : content)
+        EXPECT_EQ(test::ReadFileBytes(other / chosen.name), chosen.shellRefuses ? "" : content)
             << "copied " << chosen.name;
-        WriteExactly(dir / chosen.name, content);
+        test::WriteFileBytes(dir / chosen.name, content);
     }
 }
 

@@ -78,6 +78,24 @@ std::string ReadFileBytes(const std::string& name) {
     return content;
 }
 
+namespace {
+void AddContents(const std::string& folder, const std::string& prefix,
+                 std::map<std::string, std::string>& into) {
+    for (FileSearch search(folder + "\\*"); search.Valid(); search.Next()) {
+        const std::string name = search.Name(), full = folder + "\\" + name;
+        if (name == "." || name == "..") continue;
+        if (search.IsDirectory()) AddContents(full, prefix + name + "\\", into);
+        into[prefix + name] = search.IsDirectory() ? "<dir>" : ReadFileBytes(full);
+    }
+}
+} // namespace
+
+std::map<std::string, std::string> FolderContents(const std::string& folder) {
+    std::map<std::string, std::string> contents;
+    AddContents(folder, "", contents);
+    return contents;
+}
+
 bool PathExists(const std::string& name) {
     return GetFileAttributesW(FileSystemPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

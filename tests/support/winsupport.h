@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ void WriteFileBytes(const std::string& name, const std::string& content);
 std::string ReadFileBytes(const std::string& name);
 // True when a file or directory of that name exists.
 bool PathExists(const std::string& name);
+// Every file and folder below the folder by its name relative to it, with its content ("<dir>" for a
+// folder): what a test compares before and after to see that exactly the chosen file changed.
+std::map<std::string, std::string> FolderContents(const std::string& folder);
 
 // A registry key under HKEY_CURRENT_USER that is removed with its subkeys before and after the test.
 class ScratchKey {
