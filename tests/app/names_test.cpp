@@ -103,6 +103,18 @@ class AwkwardNamesTest : public test::MainWindowTest {
             << flow << " " << chosen.name << ": refused with a message";
     }
 
+    // Drags the selected entry over another as the list reports it, at the entry's place, and drops it
+    // there when asked; whether the drop was accepted.
+    bool DragOnto(int target, bool drop) {
+        RECT rect{};
+        SendMessageW(form->FLB->Handle(), LB_GETITEMRECT, static_cast<WPARAM>(target),
+                     reinterpret_cast<LPARAM>(&rect));
+        bool accepted = false;
+        form->FLBDragOver(*form->FLB, *form->FLB, rect.left + 2, rect.top + 2, accepted);
+        if (drop) form->FLBDragDrop(*form->FLB, *form->FLB, rect.left + 2, rect.top + 2);
+        Pump();
+        return accepted;
+    }
     // Runs the action; the shell's own question (a deletion's) is answered Yes when it must come.
     static void ConfirmedByTheShell(bool asks, const std::function<void()>& action) {
         std::optional<test::WindowWatcher> confirm;
@@ -166,15 +178,7 @@ TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
             const Snapshot before = Take(dir.Path());
             test::ScriptedMessageBoxes boxes(Refusal(chosen));
             Select(chosen.name);
-            // The drop as the list reports it, at the place of the folder's entry.
-            RECT rect{};
-            SendMessageW(form->FLB->Handle(), LB_GETITEMRECT, form->FLB->IndexOfEntry("photos", true),
-                         reinterpret_cast<LPARAM>(&rect));
-            bool accepted = false;
-            form->FLBDragOver(*form->FLB, *form->FLB, rect.left + 2, rect.top + 2, accepted);
-            EXPECT_TRUE(accepted) << chosen.name;
-            form->FLBDragDrop(*form->FLB, *form->FLB, rect.left + 2, rect.top + 2);
-            Pump();
+            EXPECT_TRUE(DragOnto(form->FLB->IndexOfEntry("photos", true), true)) << chosen.name;
             ExpectOnly(
                 before, chosen,
                 [&](Snapshot& s) {
@@ -202,12 +206,8 @@ TEST_F(AwkwardNamesTest, DeleteDragAndDropActOnExactlyTheChosenFile) {
 TEST_F(AwkwardNamesTest, AFileNamedLikeAFoldersEntryIsNeitherDropTargetNorDeletedForIt) {
     const Snapshot before = Take(dir.Path());
     Select("ab.bmp");
-    RECT rect{};
-    SendMessageW(form->FLB->Handle(), LB_GETITEMRECT, form->FLB->IndexOfEntry("[photos]", false),
-                 reinterpret_cast<LPARAM>(&rect));
-    bool accepted = true;
-    form->FLBDragOver(*form->FLB, *form->FLB, rect.left + 2, rect.top + 2, accepted);
-    EXPECT_FALSE(accepted) << "the file \"[photos]\" is no folder";
+    EXPECT_FALSE(DragOnto(form->FLB->IndexOfEntry("[photos]", false), false))
+        << "the file \"[photos]\" is no folder";
     Select("photos", true);
     test::PostKey(form->FLB->Handle(), VK_DELETE);
     form->PopupItemDeleteClick(*form->FLB);
