@@ -144,15 +144,6 @@ TEST(LayoutMath, ScrollBarsDecideTogether) {
     EXPECT_EQ(ClampScrollPosition(30, 400, 500), 0);
 }
 
-TEST(LayoutMath, LeastScrollShowsASpanFromTheNearerEdge) {
-    struct Case {
-        int start, end, page, scroll;
-    } cases[] = {{10, 40, 100, 0},   {0, 100, 100, 0},   {90, 130, 100, 30},
-                 {-25, 5, 100, -25}, {50, 300, 100, 50}, {-50, 300, 100, -50}};
-    for (const Case& c : cases)
-        EXPECT_EQ(LeastScrollToShow(c.start, c.end, c.page), c.scroll) << c.start << ".." << c.end;
-}
-
 TEST(LayoutMath, MinimumSizeRaisesEachSideAlone) {
     const Extent a = AtLeast({400, 500}, {606, 467});
     EXPECT_EQ(a.width, 606);

@@ -642,112 +642,45 @@ TEST_F(ThumbFormTest, RebuildingAndClosingGiveEveryHandleBack) {
     EXPECT_EQ(LiveHandles(HandleKind::Brush), brushes);
 }
 
-// The panel of the cell stands wholly inside the window's client area.
-bool ShowsWhole(TCvThumbForm& form, int i) {
-    const RECT r = test::PlaceInParent(form.Thumbs[static_cast<std::size_t>(i)]->Panel->Handle());
-    return r.left >= 0 && r.top >= 0 && r.right <= form.ClientWidth() && r.bottom <= form.ClientHeight();
-}
-
-TEST_F(ThumbFormTest, TheFocusedCellIsScrolledIntoViewByTheLeastScroll) {
+TEST_F(ThumbFormTest, TheFocusStaysOnScreenAResizeSettlesAtOnceAndALongNameIsOneClippedLine) {
     for (int i = 0; i < 24; ++i)
-        Bmp("p" + std::to_string(10 + i) + ".bmp", 6, 6);
+        Bmp((i < 23 ? "p" + std::to_string(10 + i) : std::string("with some spaces in it")) + ".bmp", 6, 6);
     TCvThumbForm& form = Build();
     form.SetClientSize(180, 300);
     Pump();
-    ASSERT_EQ(form.Cols, 2);
-    ASSERT_EQ(form.ClientHeight(), 300);
-    // Rows stand 104 apart from 4 down, 100 high: the least scroll puts a cell below at the bottom edge
-    // and one above at the top edge.
-    struct Step {
-        WORD key;
-        int cell;
-        int scroll;
-    } steps[] = {{VK_END, 24, 948}, {VK_HOME, 1, 4},    {VK_NEXT, 3, 4},   {VK_NEXT, 5, 12},
-                 {VK_NEXT, 7, 116}, {VK_TAB, 8, 116},   {VK_DOWN, 9, 220}, {VK_PRIOR, 7, 220},
-                 {VK_HOME, 1, 4},   {VK_LEFT, 24, 948}, {VK_RIGHT, 1, 4}};
-    for (const Step& step : steps) {
-        SCOPED_TRACE("key " + std::to_string(step.key) + " to cell " + std::to_string(step.cell));
-        test::PostKey(GetFocus(), step.key);
-        ASSERT_EQ(form.FocusedThumb(), step.cell);
-        EXPECT_TRUE(ShowsWhole(form, step.cell));
-        EXPECT_EQ(form.VertScrollPosition(), step.scroll);
-        EXPECT_EQ(GetScrollPos(form.Handle(), SB_VERT), step.scroll) << "the bar follows";
+    // Rows stand 104 apart from 4 down: the least scroll puts the cell at the edge it comes in by.
+    const std::pair<WORD, int> steps[] = {{VK_END, 948}, {VK_HOME, 4},  {VK_LEFT, 948}, {VK_TAB, 4},
+                                          {VK_NEXT, 4},  {VK_NEXT, 12}, {VK_NEXT, 116}};
+    for (const auto& [key, scroll] : steps) {
+        test::PostKey(GetFocus(), key);
+        const RECT r = test::PlaceInParent(GetFocus());
+        EXPECT_TRUE(r.top >= 0 && r.bottom <= form.ClientHeight() && r.right <= form.ClientWidth()) << key;
+        EXPECT_EQ(form.VertScrollPosition(), scroll) << key;
     }
-    // A click on a cell the scrolling cut in half.
-    form.ScrollTo(0, 50);
-    const HWND second = Cell(form, 2).Panel->Handle();
-    PostMessageW(second, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60));
-    PostMessageW(second, WM_LBUTTONUP, 0, MAKELPARAM(10, 60));
-    Pump();
-    EXPECT_EQ(form.FocusedThumb(), 2);
-    EXPECT_TRUE(ShowsWhole(form, 2));
-    EXPECT_EQ(form.VertScrollPosition(), 4);
-}
-
-TEST_F(ThumbFormTest, AResizeBelowTheMinimumSetsBackOnlyThatSideInOnePass) {
-    for (int i = 0; i < 24; ++i)
-        Bmp("p" + std::to_string(10 + i) + ".bmp", 6, 6);
-    TCvThumbForm& form = Build();
-    // One SetWindowPos each, as a window manager, a restore or a drag of the right border makes it.
-    struct Resize {
-        int fromWidth, fromHeight, toWidth, toHeight;
-        int width, height;             // the window's outer size after, or 0 ...
-        int clientWidth, clientHeight; // ... for the side set back to the minimum client size
-    } resizes[] = {{608, 627, 608, 100, 608, 0, 0, 212},
-                   {960, 768, 960, 100, 960, 0, 0, 212},
-                   {608, 627, 150, 627, 0, 627, 172, 0},
-                   {608, 627, 120, 90, 0, 0, 172, 212}};
-    for (const Resize& r : resizes) {
-        SCOPED_TRACE(std::to_string(r.toWidth) + " x " + std::to_string(r.toHeight));
-        SetWindowPos(form.Handle(), nullptr, 0, 0, r.fromWidth, r.fromHeight, SWP_NOMOVE | SWP_NOZORDER);
-        Pump();
-        ASSERT_EQ(form.Width(), r.fromWidth);
-        SetWindowPos(form.Handle(), nullptr, 0, 0, r.toWidth, r.toHeight, SWP_NOMOVE | SWP_NOZORDER);
-        Pump(100);
-        if (r.width) {
-            EXPECT_EQ(form.Width(), r.width);
-        }
-        if (r.height) {
-            EXPECT_EQ(form.Height(), r.height);
-        }
-        if (r.clientWidth) {
-            EXPECT_EQ(form.ClientWidth(), r.clientWidth);
-        }
-        if (r.clientHeight) {
-            EXPECT_EQ(form.ClientHeight(), r.clientHeight);
-        }
-        EXPECT_FALSE(form.HorzScrollVisible()) << "the cells are laid out for the width";
-        EXPECT_TRUE(form.VertScrollVisible());
-        EXPECT_EQ(form.Cols, (form.ClientWidth() - 4) / 84);
-    }
-}
-
-TEST_F(ThumbFormTest, ALongNameShowsOnOneLineClipped) {
-    Bmp("with some spaces in it.bmp", 6, 6);
-    TCvThumbForm& form = Build();
-    const HWND label = Cell(form, 1).FNLabel->Handle();
-    RECT client;
-    GetClientRect(label, &client);
-    // The label drawn as it paints itself; the text is white on the cell's blue.
+    // The label as it paints itself, white on blue: text right of "with some" means no break there.
+    const HWND label = Cell(form, 24).FNLabel->Handle();
     WindowDc screen(label);
     MemoryDcHandle dc(CreateCompatibleDC(screen.Get()));
-    BitmapHandle bitmap(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
-    int rightmost = -1;
-    {
-        ScopedSelect select(dc.Get(), bitmap.Get());
-        SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT | PRF_ERASEBKGND);
-        for (int x = 0; x < client.right; ++x)
-            for (int y = 0; y < client.bottom; ++y) {
-                const COLORREF c = GetPixel(dc.Get(), x, y);
-                if (GetRValue(c) + GetGValue(c) + GetBValue(c) > 500) rightmost = x;
-            }
-    }
-    // A label breaking the name at its blanks would show its first line alone: "with some".
+    BitmapHandle bitmap(CreateCompatibleBitmap(screen.Get(), 72, 13));
+    ScopedSelect select(dc.Get(), bitmap.Get());
+    SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
     ScopedSelect font(screen.Get(), reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    SIZE firstLine{};
-    GetTextExtentPoint32W(screen.Get(), L"with some", 9, &firstLine);
-    EXPECT_GT(rightmost, firstLine.cx + 8);
-    EXPECT_LT(rightmost, client.right);
+    SIZE first{};
+    GetTextExtentPoint32W(screen.Get(), L"with some", 9, &first);
+    int lit = 0;
+    for (int i = (first.cx + 2) * 13; i < 72 * 13; ++i)
+        lit += GetRValue(GetPixel(dc.Get(), i / 13, i % 13)) > 200;
+    EXPECT_GT(lit, 0);
+    // One SetWindowPos from 608 x 627, as a restore or a border drag makes it; 0: the client minimum.
+    const int resizes[][4] = {{608, 100, 608, 0}, {150, 627, 0, 627}};
+    for (const auto& [w, h, width, height] : resizes) {
+        SetWindowPos(form.Handle(), nullptr, 0, 0, 608, 627, SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        SetWindowPos(form.Handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+        Pump(100);
+        EXPECT_EQ(width ? form.Width() : form.ClientWidth(), width ? width : 172) << w << " x " << h;
+        EXPECT_EQ(height ? form.Height() : form.ClientHeight(), height ? height : 212) << w << " x " << h;
+    }
 }
 
 } // namespace

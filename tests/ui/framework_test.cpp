@@ -294,39 +294,6 @@ TEST(Forms, ScrollBarsFollowTheControls) {
     EXPECT_FALSE(form.HorzScrollVisible());
 }
 
-TEST(Forms, AScrollingFormBringsTheFocusedControlIntoView) {
-    Form form(nullptr, FormStyle{.className = "TFocusScrollForm"});
-    form.SetAutoScroll(true);
-    std::array<Button*, 3> buttons{};
-    const int tops[] = {10, 400, 900};
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        buttons[i] = new Button(&form);
-        buttons[i]->SetBounds(10, tops[i], 100, 30);
-        buttons[i]->SetParent(&form);
-    }
-    form.Show();
-    form.SetClientSize(300, 200);
-    Pump();
-    ASSERT_TRUE(form.VertScrollVisible());
-    ASSERT_EQ(form.ClientHeight(), 200);
-    // The least scroll: a control below ends at the bottom edge, one above starts at the top edge.
-    struct Step {
-        bool tab; // Tab, or the focus given by the program
-        std::size_t button;
-        int scroll;
-    } steps[] = {{true, 1, 230}, {true, 2, 730}, {true, 0, 10}, {false, 2, 730}, {false, 1, 400}};
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.button);
-        if (step.tab)
-            PostKey(GetFocus(), VK_TAB);
-        else
-            buttons[step.button]->SetFocus();
-        EXPECT_EQ(GetFocus(), buttons[step.button]->Handle());
-        EXPECT_EQ(form.VertScrollPosition(), step.scroll);
-        EXPECT_EQ(buttons[step.button]->Top(), tops[step.button] - step.scroll);
-    }
-}
-
 TEST(Forms, MinimumTrackingSize) {
     Form form(nullptr, FormStyle{.className = "TMinForm"});
     form.SetMinimumSize(300, 250);
