@@ -10,6 +10,7 @@
 #include "settings/system.h"
 #include "ui/application.h"
 #include "ui/layout.h"
+#include "ui/layoutmath.h"
 
 #include <algorithm>
 
@@ -100,6 +101,8 @@ void TThumbNail::InitThumb(Control* parent, Component* owner, int row, int col) 
     FNLabel->SetBounds(4, sizes.cellHeight - 18, sizes.imageWidth - 4, kLabelHeight);
     FNLabel->SetParent(Panel);
     FNLabel->SetAutoSize(false);
+    // A name has no good place to break, and only one line fits below the picture.
+    FNLabel->SetWordWrap(false);
     // A file name is shown as it is: an "&" in it is no mnemonic.
     FNLabel->SetShowAccelChar(false);
     FNLabel->SetCaption("");
@@ -397,28 +400,52 @@ int TCvThumbForm::FocusedThumb() const {
     return 0;
 }
 
+Extent TCvThumbForm::GridExtentAt(int clientWidth) const {
+    // While building the grid is not rearranged: it keeps its extent.
+    if (Busy || ThumbCount == 0) return {gridWidth_, gridHeight_};
+    const ThumbSizes sizes = CurrentThumbSizes();
+    const int cols = std::max(1, ColumnsFor(clientWidth, sizes));
+    const Bounds cell = Thumbs[1]->Panel->Position();
+    const CellPlace right = CellPosition(std::min(ThumbCount, cols) - 1, cols, sizes);
+    const CellPlace last = CellPosition(ThumbCount - 1, cols, sizes);
+    return {right.left + cell.width, last.top + cell.height};
+}
+
+ScrollNeed TCvThumbForm::ScrollNeedAt(Extent area) const {
+    const int barWidth = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    const Extent grid = GridExtentAt(area.width);
+    const ScrollNeed need =
+        ComputeScrollNeed(grid.width, grid.height, area.width, area.height, barWidth, barHeight);
+    if (!need.vertical) return need;
+    // Laid out beside the vertical bar the grid has no more columns, so it needs that bar still.
+    const Extent narrower = GridExtentAt(area.width - barWidth);
+    return ComputeScrollNeed(narrower.width, narrower.height, area.width, area.height, barWidth, barHeight);
+}
+
 void TCvThumbForm::FormResize(Control&) {
     if (IsIconic(Handle())) return;
+    // Decided from the window's outer size and the bars the grid will need at the size it ends at, never
+    // from the bars shown now: a resize causes bars to come and go, and each would move the goal again.
+    // Only a side that is below its minimum is set back.
     const ClientMinimum minimum = MinimumClient(CurrentThumbSizes());
-    if (ClientWidth() < minimum.width || ClientHeight() < minimum.height) {
-        // The client area inside the scroll bars the cells still need at that size, whatever bars the
-        // window shows now. The resize this causes lays the cells out.
-        const int barWidth = VertScrollVisible() ? GetSystemMetrics(SM_CXVSCROLL) : 0;
-        const int barHeight = HorzScrollVisible() ? GetSystemMetrics(SM_CYHSCROLL) : 0;
-        const int width = std::max(ClientWidth(), minimum.width),
-                  height = std::max(ClientHeight(), minimum.height);
-        const int frameWidth = Width() - ClientWidth() - barWidth,
-                  frameHeight = Height() - ClientHeight() - barHeight;
-        SetBounds(Left(), Top(),
-                  width + frameWidth + (gridHeight_ > height ? GetSystemMetrics(SM_CXVSCROLL) : 0),
-                  height + frameHeight + (gridWidth_ > width ? GetSystemMetrics(SM_CYHSCROLL) : 0));
+    const int barWidth = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    const int frameWidth = Width() - ClientWidth() - (VertScrollVisible() ? barWidth : 0);
+    const int frameHeight = Height() - ClientHeight() - (HorzScrollVisible() ? barHeight : 0);
+    const Extent area{Width() - frameWidth, Height() - frameHeight};
+    const ScrollNeed need = ScrollNeedAt(AtLeast(area, {minimum.width, minimum.height}));
+    const Extent wanted = AtLeast(area, {minimum.width + (need.vertical ? barWidth : 0),
+                                         minimum.height + (need.horizontal ? barHeight : 0)});
+    if (wanted.width != area.width || wanted.height != area.height) {
+        // The resize this causes lays the cells out.
+        SetBounds(Left(), Top(), wanted.width + frameWidth, wanted.height + frameHeight);
         return;
     }
     if (Busy) return;
     SetCursor(CursorKind::HourGlass);
     ScrollTo(0, 0);
     const ThumbSizes sizes = CurrentThumbSizes();
-    Cols = std::max(1, ColumnsFor(ClientWidth(), sizes));
+    // The columns for the width beside the bars the grid will need, not for the bars of a moment ago.
+    Cols = std::max(1, ColumnsFor(ScrollNeedAt(area).clientWidth, sizes));
     for (int i = 1; i <= ThumbCount; ++i) {
         ui::Panel* panel = Thumbs[static_cast<std::size_t>(i)]->Panel;
         const CellPlace place = CellPosition(i - 1, Cols, sizes);

@@ -7,6 +7,7 @@
 #include "image/workerpool.h"
 #include "thumbs/thumbdecode.h"
 #include "ui/form.h"
+#include "ui/layoutmath.h"
 #include "ui/menus.h"
 #include "ui/stdctrls.h"
 
@@ -115,6 +116,10 @@ class TCvThumbForm : public ui::Form {
     void SubmitAhead(std::size_t upTo);
     void DropPending();
     void UpdateExtent();
+    // The grid's extent once laid out for a client area of this width.
+    Extent GridExtentAt(int clientWidth) const;
+    // The scroll bars the grid needs in a client area of this size without bars.
+    ScrollNeed ScrollNeedAt(Extent area) const;
     // The build must end now: the program is ending or a close is waiting for it.
     bool MustStop() const;
 

@@ -302,6 +302,24 @@ void Form::ScrollTo(int horizontal, int vertical) {
     scrolling_ = was;
 }
 
+void Form::ControlFocused(Control* control) {
+    activeControl_ = control;
+    // Keyboard navigation is no use when the focus goes where it cannot be seen.
+    if (control) ScrollInView(*control);
+}
+
+void Form::ScrollInView(const Control& control) {
+    if (!autoScroll_ || !Handle() || !control.Handle() || IsIconic(Handle())) return;
+    if (!HorzScrollVisible() && !VertScrollVisible()) return;
+    RECT client, place;
+    GetClientRect(Handle(), &client);
+    GetWindowRect(control.Handle(), &place);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&place), 2);
+    const int h = hpos_ + LeastScrollToShow(place.left, place.right, client.right);
+    const int v = vpos_ + LeastScrollToShow(place.top, place.bottom, client.bottom);
+    if (h != hpos_ || v != vpos_) ScrollTo(h, v);
+}
+
 void Form::Scroll(int bar, int request) {
     SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(Handle(), bar, &info);

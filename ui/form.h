@@ -95,7 +95,11 @@ class Form : public Control {
     bool DialogKey(Control& focused, WORD key, ShiftState shift);
     // Mnemonics: Alt+letter always, a plain letter when the focused control takes no characters.
     bool DialogChar(Control& focused, char key, bool alt);
-    void ControlFocused(Control* control) { activeControl_ = control; }
+    // A control took the focus: it becomes the active one and, in a scrolling form, comes into view.
+    void ControlFocused(Control* control);
+    // Scrolls by the least amount that shows the whole control (its start when it is larger than the
+    // client area); nothing when it shows already or the form does not scroll.
+    void ScrollInView(const Control& control);
 
     CloseEvent OnClose;
     NotifyEvent OnCreate, OnShow, OnHide;

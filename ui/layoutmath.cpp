@@ -31,6 +31,12 @@ int ClampScrollPosition(int position, int range, int page) {
     return std::max(0, std::min(position, range - page));
 }
 
+int LeastScrollToShow(int start, int end, int page) {
+    if (start < 0) return start;
+    if (end > page) return std::min(end - page, start);
+    return 0;
+}
+
 Extent AtLeast(Extent size, Extent minimum) {
     return {std::max(size.width, minimum.width), std::max(size.height, minimum.height)};
 }

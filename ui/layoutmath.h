@@ -22,6 +22,10 @@ ScrollNeed ComputeScrollNeed(int contentWidth, int contentHeight, int clientWidt
 // A scroll position kept within 0 .. range - page (never negative).
 int ClampScrollPosition(int position, int range, int page);
 
+// The least change of a scroll position that shows the span start..end (relative to the visible page of
+// this size): negative back, positive on, 0 when it shows; a span larger than the page shows its start.
+int LeastScrollToShow(int start, int end, int page);
+
 // Raises a size to the minimum in each direction on its own.
 struct Extent {
     int width = 0;

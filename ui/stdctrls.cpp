@@ -76,10 +76,16 @@ Label::Label(Component* owner) : Control(owner) {
 DWORD Label::TextStyle() const {
     DWORD style = alignment_ == Alignment::Center  ? SS_CENTER
                   : alignment_ == Alignment::Right ? SS_RIGHT
-                                                   : SS_LEFT;
+                  : wordWrap_                      ? SS_LEFT
+                                                   : SS_LEFTNOWORDWRAP;
     if (!showAccelChar_) style |= SS_NOPREFIX;
+    // The ellipsis also makes a centred or right-aligned text a single line.
+    if (!wordWrap_) style |= SS_ENDELLIPSIS;
     return style;
 }
+
+// The text kinds and the flags TextStyle decides, for restyling a label that exists.
+constexpr DWORD kLabelTextStyles = SS_TYPEMASK | SS_NOPREFIX | SS_ENDELLIPSIS;
 
 void Label::GetCreateParams(CreateParams& params) {
     params.className = "STATIC";
@@ -89,7 +95,17 @@ void Label::GetCreateParams(CreateParams& params) {
 void Label::SetAlignment(Alignment alignment) {
     alignment_ = alignment;
     if (Handle()) {
-        SetWindowLongW(Handle(), GWL_STYLE, (GetWindowLongW(Handle(), GWL_STYLE) & ~0x1F) | TextStyle());
+        SetWindowLongW(Handle(), GWL_STYLE,
+                       (GetWindowLongW(Handle(), GWL_STYLE) & ~kLabelTextStyles) | TextStyle());
+        Invalidate();
+    }
+}
+
+void Label::SetWordWrap(bool value) {
+    wordWrap_ = value;
+    if (Handle()) {
+        SetWindowLongW(Handle(), GWL_STYLE,
+                       (GetWindowLongW(Handle(), GWL_STYLE) & ~kLabelTextStyles) | TextStyle());
         Invalidate();
     }
 }

@@ -45,6 +45,10 @@ class Label : public Control {
     // With ShowAccelChar off an "&" is shown as it is; on, it marks a mnemonic for FocusControl.
     bool ShowAccelChar() const { return showAccelChar_; }
     void SetShowAccelChar(bool value);
+    // Off, the text stays on one line, clipped at the label's edge with an ellipsis; for a label of fixed
+    // width that shows a name, which has no good place to break.
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
     void SetFocusControl(Control* control) { focusControl_ = control; }
     void SetCaption(const std::string& text) override;
     bool InTabList() const override { return false; }
@@ -61,6 +65,7 @@ class Label : public Control {
     Alignment alignment_ = Alignment::Left;
     bool autoSize_ = true;
     bool showAccelChar_ = true;
+    bool wordWrap_ = true;
     Control* focusControl_ = nullptr;
 };
 

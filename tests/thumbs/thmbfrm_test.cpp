@@ -642,5 +642,46 @@ TEST_F(ThumbFormTest, RebuildingAndClosingGiveEveryHandleBack) {
     EXPECT_EQ(LiveHandles(HandleKind::Brush), brushes);
 }
 
+TEST_F(ThumbFormTest, TheFocusStaysOnScreenAResizeSettlesAtOnceAndALongNameIsOneClippedLine) {
+    for (int i = 0; i < 24; ++i)
+        Bmp((i < 23 ? "p" + std::to_string(10 + i) : std::string("with some spaces in it")) + ".bmp", 6, 6);
+    TCvThumbForm& form = Build();
+    form.SetClientSize(180, 300);
+    Pump();
+    // Rows stand 104 apart from 4 down: the least scroll puts the cell at the edge it comes in by.
+    const std::pair<WORD, int> steps[] = {{VK_END, 948}, {VK_HOME, 4},  {VK_LEFT, 948}, {VK_TAB, 4},
+                                          {VK_NEXT, 4},  {VK_NEXT, 12}, {VK_NEXT, 116}};
+    for (const auto& [key, scroll] : steps) {
+        test::PostKey(GetFocus(), key);
+        const RECT r = test::PlaceInParent(GetFocus());
+        EXPECT_TRUE(r.top >= 0 && r.bottom <= form.ClientHeight() && r.right <= form.ClientWidth()) << key;
+        EXPECT_EQ(form.VertScrollPosition(), scroll) << key;
+    }
+    // The label as it paints itself, white on blue: text right of "with some" means no break there.
+    const HWND label = Cell(form, 24).FNLabel->Handle();
+    WindowDc screen(label);
+    MemoryDcHandle dc(CreateCompatibleDC(screen.Get()));
+    BitmapHandle bitmap(CreateCompatibleBitmap(screen.Get(), 72, 13));
+    ScopedSelect select(dc.Get(), bitmap.Get());
+    SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+    ScopedSelect font(screen.Get(), reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE first{};
+    GetTextExtentPoint32W(screen.Get(), L"with some", 9, &first);
+    int lit = 0;
+    for (int i = (first.cx + 2) * 13; i < 72 * 13; ++i)
+        lit += GetRValue(GetPixel(dc.Get(), i / 13, i % 13)) > 200;
+    EXPECT_GT(lit, 0);
+    // One SetWindowPos from 608 x 627, as a restore or a border drag makes it; 0: the client minimum.
+    const int resizes[][4] = {{608, 100, 608, 0}, {150, 627, 0, 627}};
+    for (const auto& [w, h, width, height] : resizes) {
+        SetWindowPos(form.Handle(), nullptr, 0, 0, 608, 627, SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        SetWindowPos(form.Handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+        Pump(100);
+        EXPECT_EQ(width ? form.Width() : form.ClientWidth(), width ? width : 172) << w << " x " << h;
+        EXPECT_EQ(height ? form.Height() : form.ClientHeight(), height ? height : 212) << w << " x " << h;
+    }
+}
+
 } // namespace
 } // namespace corv
