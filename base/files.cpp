@@ -1,9 +1,11 @@
 #include "base/files.h"
 
+#include "base/handles.h"
 #include "base/wide.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace corv {
@@ -34,6 +36,26 @@ std::string LowerCase(const std::string& text) {
     std::wstring wide = Wide(text);
     if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
     return Utf8(wide);
+}
+
+bool ReadWholeFile(const std::string& name, std::string& content, unsigned long long limit) {
+    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size) || static_cast<unsigned long long>(size.QuadPart) > limit)
+        return false;
+    content.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < content.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 24));
+        if (!ReadFile(file.Get(), content.data() + done, want, &got, nullptr)) return false;
+        if (got == 0) break; // shorter than it was a moment ago
+        done += got;
+    }
+    content.resize(done);
+    return true;
 }
 
 std::string ProgramFileName() {

@@ -15,6 +15,9 @@ bool DirectoryExists(const std::string& path);
 // Upper and lower case as the system makes them, for every character of the UTF-8 text.
 std::string UpperCase(const std::string& text);
 std::string LowerCase(const std::string& text);
+// The whole content of the file of exactly this name; false when it cannot be opened or read, or when it
+// is larger than `limit` bytes.
+bool ReadWholeFile(const std::string& name, std::string& content, unsigned long long limit = 0x7FFFFFFF);
 // The running program's full file name, as the system reports it; "" when it does not say.
 std::string ProgramFileName();
 

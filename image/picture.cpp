@@ -1,6 +1,7 @@
 #include "image/picture.h"
 
 #include "base/dibstride.h"
+#include "base/files.h"
 #include "base/gdi.h"
 #include "base/wide.h"
 #include "image/extkey.h"
@@ -16,26 +17,11 @@ namespace {
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 
-// The whole file of exactly this name.
+// The whole file of exactly this name. A metafile is drawn from memory whole; one of a gigabyte is no
+// metafile to show.
 std::string ReadFileBytes(const std::string& name) {
-    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.Get(), &size)) throw PictureLoadError("Cannot open " + name);
-    // A metafile is drawn from memory whole; one of a gigabyte is no metafile to show.
-    if (size.QuadPart >= (1LL << 30)) throw PictureLoadError("Too large: " + name);
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
-        if (!ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr))
-            throw PictureLoadError("Cannot read " + name);
-        if (got == 0) break; // shorter than it was a moment ago
-        done += got;
-    }
-    bytes.resize(done);
+    std::string bytes;
+    if (!ReadWholeFile(name, bytes, (1ULL << 30) - 1)) throw PictureLoadError("Cannot open " + name);
     return bytes;
 }
 

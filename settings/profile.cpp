@@ -14,19 +14,6 @@ namespace corv {
 
 namespace {
 
-bool ReadWholeFile(const std::string& name, std::string& content) {
-    FileHandle file(CreateFileW(FileSystemPath(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-    content.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD got = 0;
-    return content.empty() ||
-           (ReadFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &got, nullptr) &&
-            got == content.size());
-}
-
 // The name is already in the form the file system takes exactly.
 bool WriteWholeFile(const wchar_t* name, const std::string& content) {
     FileHandle file(

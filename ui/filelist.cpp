@@ -136,7 +136,7 @@ void FileListBox::Update() {
         entries.push_back({search.Name(), search.IsDirectory()});
     }
     // A folder that cannot be read keeps a way out.
-    const bool root = NormalizeDirectory(directory_).size() == 3 && directory_[1] == ':';
+    const bool root = directory_.size() == 3 && directory_[1] == ':';
     if (!readable && !root) entries.push_back({"..", true});
     model_.Assign(std::move(entries));
     Fill();
