@@ -92,31 +92,26 @@ void Label::GetCreateParams(CreateParams& params) {
     params.style = TextStyle();
 }
 
+void Label::Restyle() {
+    if (!Handle()) return;
+    SetWindowLongW(Handle(), GWL_STYLE,
+                   (GetWindowLongW(Handle(), GWL_STYLE) & ~kLabelTextStyles) | TextStyle());
+    Invalidate();
+}
+
 void Label::SetAlignment(Alignment alignment) {
     alignment_ = alignment;
-    if (Handle()) {
-        SetWindowLongW(Handle(), GWL_STYLE,
-                       (GetWindowLongW(Handle(), GWL_STYLE) & ~kLabelTextStyles) | TextStyle());
-        Invalidate();
-    }
+    Restyle();
 }
 
 void Label::SetWordWrap(bool value) {
     wordWrap_ = value;
-    if (Handle()) {
-        SetWindowLongW(Handle(), GWL_STYLE,
-                       (GetWindowLongW(Handle(), GWL_STYLE) & ~kLabelTextStyles) | TextStyle());
-        Invalidate();
-    }
+    Restyle();
 }
 
 void Label::SetShowAccelChar(bool value) {
     showAccelChar_ = value;
-    if (Handle()) {
-        SetWindowLongW(Handle(), GWL_STYLE,
-                       (GetWindowLongW(Handle(), GWL_STYLE) & ~SS_NOPREFIX) | TextStyle());
-        Invalidate();
-    }
+    Restyle();
     AdjustSize();
 }
 

@@ -60,6 +60,8 @@ class Label : public Control {
     void FontChanged() override;
 
   private:
+    // Gives the existing window the text style the properties now ask for.
+    void Restyle();
     void AdjustSize();
     DWORD TextStyle() const;
     Alignment alignment_ = Alignment::Left;
