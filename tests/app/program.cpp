@@ -58,9 +58,18 @@ ProgramRun::ProgramRun(const std::string& commandLine, const std::string& folder
     startup.wShowWindow = showCommand;
     std::wstring line = Wide(commandLine);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(),
-                        &startup, &started)) {
-        ADD_FAILURE() << "cannot start " << commandLine;
+    // A Wine busy with another test's start now and then refuses a start for a moment: a second try
+    // tells that from a program that cannot start.
+    bool startedOk = false;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 3 && !startedOk; ++attempt) {
+        if (attempt > 0) Sleep(500);
+        startedOk = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   Wide(folder).c_str(), &startup, &started) != FALSE;
+        if (!startedOk) error = GetLastError();
+    }
+    if (!startedOk) {
+        ADD_FAILURE() << "cannot start " << commandLine << " (error " << error << ")";
         return;
     }
     process_.Reset(started.hProcess);
