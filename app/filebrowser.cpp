@@ -94,7 +94,9 @@ void GoToPath(TMainForm& form, const std::string& path, bool isDirectory) {
             SelectFirst(list);
     }
     form.LabelFilename->SetCaption("Filename: " + SelectedText(list));
-    App().ProcessMessages();
+    // The new folder and selection show at once, before a load that may follow; painting only, so no
+    // handler runs in the middle of this.
+    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void GoToPath(const std::string& path, bool isDirectory) {
@@ -174,11 +176,6 @@ void TMainForm::DriveComboBox1KeyPress(Control&, char& key) {
 }
 
 void TMainForm::FLBKeyDown(Control&, WORD& key, ShiftState) {
-    // While a picture loads, the list's keys must not start another load.
-    if (Loading) {
-        key = 0;
-        return;
-    }
     if (key == VK_DELETE) {
         if (!FileEntrySelected()) return;
         SourceFiles = FLB->SelectedPath();

@@ -38,8 +38,7 @@ constexpr COLORREF kLedOn = RGB(255, 0, 0);
 
 } // namespace
 
-TMainForm::TMainForm(Component* owner)
-    : Form(owner, FormStyle{.className = "TMainForm"}), PicturesAhead([] { App().ProcessMessages(); }) {
+TMainForm::TMainForm(Component* owner) : Form(owner, FormStyle{.className = "TMainForm"}) {
     TPictureView::RegisterKind();
     BuildLayout(*this, MainFormDesign());
     OnCreate = [this](Control& s) { FormCreate(s); };
@@ -98,8 +97,12 @@ TMainForm::TMainForm(Component* owner)
 }
 
 TMainForm::~TMainForm() {
-    // No handler of ours may run once the window starts going away.
+    // No handler of ours may run once the window starts going away, and the picture view, which lives
+    // on until the controls go, must not reach the pictures ahead, which go before.
     App().SetMessageHook(nullptr);
+    PMI->CancelLoad();
+    PMI->SetDecodeAhead(nullptr);
+    loadHold_.reset();
     DestroyHandle();
 }
 

@@ -7,6 +7,7 @@
 #include "image/pictureinfo.h"
 #include "image/picview.h"
 #include "ui/filelist.h"
+#include "ui/application.h"
 #include "ui/form.h"
 #include "ui/stdctrls.h"
 
@@ -15,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,7 +57,7 @@ class TMainForm : public ui::Form {
     ui::PopupMenu* PopupMenu = nullptr;
 
     // State beyond the controls.
-    bool Loading = false;
+    bool Loading = false;              // a picture is on its way: its header read, its decode not ended
     std::vector<std::string> DropList; // the dropped names, only while a drop is handled
     STARTUPINFOW StartupInfo{};
     std::string CurrentFile;
@@ -105,6 +107,7 @@ class TMainForm : public ui::Form {
     void ApplyImagePanelLayout(const ImagePanelLayout& layout);
 
     // Picture viewing (app/mainview.cpp).
+    // Starts showing the picture; the decode ends later, from the message loop (Loading until then).
     void LoadPicture(const std::string& fileName);
     // Starts decoding the picture after the shown one in the list, in the direction from the previous one
     // (the other way at the end of the list).
@@ -128,6 +131,12 @@ class TMainForm : public ui::Form {
     // Builds what the file browser needs beyond the layout; the constructor calls it.
     void SetUpFileBrowser();
     std::unique_ptr<FileOpList> fileOpList_;
+    // The end of a load, once its picture is decoded.
+    void FinishLoad(const std::string& previousFile, bool showCursor);
+    std::vector<ui::Button*> LoadButtons() const;
+    // The last load asked for while another was on its way.
+    std::optional<std::string> waitingLoad_;
+    std::unique_ptr<ui::InputHold> loadHold_;
 };
 
 // Points the main window's file list at a path: a directory (isDirectory) or a file, which is then

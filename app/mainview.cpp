@@ -48,15 +48,20 @@ void ConnectFullView(TMainForm& form, TFullViewForm& view) {
 }
 
 void TMainForm::LoadPicture(const std::string& fileName) {
-    // A request that comes while a picture loads (a thumbnail clicked while the load waits for a decode
-    // ahead, handling messages) would load inside the load: it is dropped, as the view drops its keys.
-    if (fileName == CurrentFile || Loading) return;
+    // One load at a time, whoever asks: a request while one is on its way waits for it, and only the
+    // last such request does (the one the list or the walk has moved to since).
+    if (Loading) {
+        if (fileName == CurrentFile)
+            waitingLoad_.reset();
+        else
+            waitingLoad_ = fileName;
+        return;
+    }
+    if (fileName == CurrentFile) return;
     const std::string previousFile = CurrentFile;
     CurrentFile = fileName;
     App().SetTitle("Corvane - [" + UpperCase(ExtractFileName(fileName)) + "]");
-    // Under the full-screen view the caption is out of sight, and redrawing the frame costs each page
-    // of the view: it is written when the view closes.
-    if (!FullViewActive) SetCaption(App().Title());
+    SetCaption(App().Title());
 
     // Boxes would cover the full-screen view: there the failure is written on its surface instead.
     PMI->SetQuietErrors(FullViewActive);
@@ -87,30 +92,52 @@ void TMainForm::LoadPicture(const std::string& fileName) {
     // With the pointer hidden over the full-screen view it stays hidden while loading.
     const bool showCursor = !(FullViewActive && !ShowMouse);
     if (showCursor) App().SetScreenCursor(ScreenCursor::HourGlass);
-    Button* const buttons[] = {BtnStretch, ButtonVollbild, BtnCpyClp, BtnThumb, BtnExit};
-    for (Button* button : buttons)
+    for (Button* button : LoadButtons())
         button->SetEnabled(false);
     SetEnabled(false);
+    // Keys and clicks wait while the picture decodes, and act on it, in order, once it is shown.
+    loadHold_ = std::make_unique<InputHold>();
     try {
-        PMI->SetImageName(fileName);
-        App().ProcessMessages();
-        ShowPicture(true);
-        // A decode that failed after a good header leaves no bitmap, and in the full-screen view its
-        // box was held back: the view's surface says so instead of staying black without a word.
-        if (FullViewActive && !PMI->Picture().Bitmap()) {
-            if (FullViewForm) FullViewForm->PMI->SetVisible(false);
-            WriteFailureOnFullView(fileName);
-        }
+        PMI->BeginLoad(fileName, [this, previousFile, showCursor] { FinishLoad(previousFile, showCursor); });
     } catch (...) {
-        // A failed decode leaves the picture hidden until the next load; the user saw the reason already.
+        // A failure inside the decode leaves the picture hidden until the next load, without a word.
+        PMI->CancelLoad();
         Loading = false;
+        FinishLoad(previousFile, showCursor);
     }
-    for (Button* button : buttons)
+}
+
+std::vector<Button*> TMainForm::LoadButtons() const {
+    return {BtnStretch, ButtonVollbild, BtnCpyClp, BtnThumb, BtnExit};
+}
+
+void TMainForm::FinishLoad(const std::string& previousFile, bool showCursor) {
+    if (Loading) {
+        try {
+            ShowPicture(true);
+            // A decode that failed after a good header leaves no bitmap, and in the full-screen view its
+            // box was held back: the view's surface says so instead of staying black without a word.
+            if (FullViewActive && !PMI->Picture().Bitmap()) {
+                if (FullViewForm) FullViewForm->PMI->SetVisible(false);
+                WriteFailureOnFullView(CurrentFile);
+            }
+        } catch (...) {
+            Loading = false;
+        }
+    }
+    Loading = false;
+    for (Button* button : LoadButtons())
         button->SetEnabled(true);
     SetEnabled(true);
     if (showCursor) App().SetScreenCursor(ScreenCursor::Default);
     PicturesAhead.SetShownPicture(PMI->Picture().Bitmap());
     DecodeNextAhead(previousFile);
+    loadHold_.reset();
+    if (waitingLoad_) {
+        const std::string next = *waitingLoad_;
+        waitingLoad_.reset();
+        LoadPicture(next);
+    }
 }
 
 namespace {

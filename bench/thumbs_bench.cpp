@@ -104,6 +104,9 @@ int main(int argc, char** argv) {
     const double t0 = Now();
     start = t0;
     thumbs.BuildThumbnails();
+    // The build goes on from the message loop, one step per pass.
+    while (thumbs.Busy && corv::ui::App().HandleMessage()) {
+    }
     const double elapsed = Now() - t0;
     corv::ui::App().ProcessMessages();
     const double after = PrivateMb(false);

@@ -48,6 +48,9 @@ int main(int argc, char** argv) {
         form.CurrentFile.clear(); // the same name again would not be loaded again
         const double t0 = Now();
         form.LoadPicture(file);
+        // The decode ends in the message loop.
+        while (form.Loading && corv::ui::App().HandleMessage()) {
+        }
         UpdateWindow(form.PMI->Handle()); // the paint itself
         GdiFlush();
         view.push_back(Now() - t0);

@@ -139,18 +139,12 @@ void TFullViewForm::WalkForward(FileListBox& list) {
 }
 
 void TFullViewForm::FormKeyPress(Control&, char& key) {
-    if (walking_) return;
     if (key == kCharEnter || key == kCharEscape || key == kCharSpace) Close();
     if (!host_) return;
     FileListBox& list = host_->FileList();
     WalkDone = false;
     LastShown = list.SelectedPath();
     lastShownEntry_ = list.ItemIndex();
-    struct Walking {
-        bool& flag;
-        explicit Walking(bool& f) : flag(f) { flag = true; }
-        ~Walking() { flag = false; }
-    } walking(walking_);
     switch (key) {
     case '+':
         WalkForward(list);
@@ -182,7 +176,6 @@ void TFullViewForm::FormKeyPress(Control&, char& key) {
 }
 
 void TFullViewForm::FormKeyDown(Control&, WORD& key, ShiftState shift) {
-    if (walking_) return;
     switch (key) {
     case VK_F12:
         if (ZoomLevel < MaxZoomLevel) {
@@ -242,7 +235,7 @@ void TFullViewForm::ScrollView(bool vertical, bool towardsEnd, int step) {
 }
 
 void TFullViewForm::FormClick(Control&) {
-    if (!walking_) Close();
+    Close();
 }
 
 void TFullViewForm::FormClose(Form&, CloseAction& action) {

@@ -65,9 +65,6 @@ class TFullViewForm : public ui::Form {
     void WalkForward(ui::FileListBox& list);
 
     std::unique_ptr<FullViewHost> host_;
-    // A picture of a walk is loading: the load lets messages through, and keys that arrive then are
-    // dropped rather than starting a walk inside the walk.
-    bool walking_ = false;
 };
 
 // The one full-screen window of the program (null before start-up creates it).

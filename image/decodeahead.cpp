@@ -37,6 +37,7 @@ std::uint64_t DecodedBytes(int width, int height, int depth) {
 struct DecodeAhead::Budget {
     std::mutex mutex;
     std::uint64_t shown = 0, reserved = 0;
+    int hits = 0; // counted on the user-interface thread only
 
     bool Reserve(std::uint64_t bytes) {
         std::lock_guard lock(mutex);
@@ -59,7 +60,7 @@ struct DecodeAhead::Job {
     int depth = 0;
     bool dither = false;
     std::shared_ptr<Budget> budget;
-    std::shared_ptr<WorkerPool::Ticket> ticket;
+    WorkerPool::TicketPtr ticket;
     // Written by the worker before its ticket is finished; read only after.
     bool decoded = false;
     FileStamp stamp;
@@ -96,12 +97,11 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 } // namespace
 
-DecodeAhead::DecodeAhead(std::function<void()> pump)
-    : pump_(std::move(pump)), budget_(std::make_shared<Budget>()) {}
+DecodeAhead::DecodeAhead() : budget_(std::make_shared<Budget>()) {}
 
 DecodeAhead::~DecodeAhead() {
     Clear();
-    // Waits for a decode still running; the program's windows are gone by then.
+    // Lets a decode still running end; no completion of it runs any more.
     worker_.reset();
 }
 
@@ -150,20 +150,32 @@ void DecodeAhead::Prefetch(const CvImgLib& library, const std::string& fileName,
     held_.push_back(std::move(job));
 }
 
-std::optional<DecodedPicture> DecodeAhead::Take(const std::string& fileName, int depth, bool dither) {
+bool DecodeAhead::Take(const std::string& fileName, int depth, bool dither, Taken taken) {
     const auto found = std::find_if(held_.begin(), held_.end(), [&](const std::shared_ptr<Job>& job) {
         return SameFile(job->fileName, fileName);
     });
-    if (found == held_.end()) return std::nullopt;
+    if (found == held_.end()) return false;
     const std::shared_ptr<Job> job = *found;
-    Release(job);
-    if (job->depth != depth || job->dither != dither) return std::nullopt;
-    // Released above, so a message handled meanwhile cannot take or drop it a second time.
-    if (!worker_->Wait(*job->ticket, pump_) || !job->decoded) return std::nullopt;
-    const std::optional<FileStamp> now = StampOf(fileName);
-    if (!now || !(*now == job->stamp)) return std::nullopt;
-    ++hits_;
-    return std::move(job->picture);
+    // No longer held: nothing else can take it or drop it now.
+    held_.erase(found);
+    if (job->depth != depth || job->dither != dither) {
+        worker_->Drop({job->ticket});
+        return false;
+    }
+    worker_->WhenDone(job->ticket, [job, taken = std::move(taken)] {
+        const std::optional<FileStamp> now = job->decoded ? StampOf(job->fileName) : std::nullopt;
+        if (!now || !(*now == job->stamp)) {
+            taken(std::nullopt);
+            return;
+        }
+        ++job->budget->hits;
+        taken(std::move(job->picture));
+    });
+    return true;
+}
+
+int DecodeAhead::Hits() const {
+    return budget_->hits;
 }
 
 void DecodeAhead::Clear() {

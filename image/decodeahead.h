@@ -2,7 +2,8 @@
 // last move is decoded on a worker thread of its own, so that the next page shows at once. What is held
 // ahead is tied to the file as it was on disk (name, size, last write) and to the depth and dither it was
 // decoded for; anything else is decoded again as usual. A decode that failed is thrown away, so the normal
-// load reports the failure as it always does.
+// load reports the failure as it always does. Taking a picture never waits: a decode still running hands
+// its picture over when it ends.
 #pragma once
 #include "image/decode.h"
 
@@ -39,8 +40,7 @@ class DecodeAhead {
     static constexpr std::uint64_t kBudgetBytes = 256ull << 20;
     static constexpr std::size_t kMaxHeld = 2;
 
-    // pump handles the user-interface thread's messages while it waits for a decode.
-    explicit DecodeAhead(std::function<void()> pump);
+    DecodeAhead();
     ~DecodeAhead();
     DecodeAhead(const DecodeAhead&) = delete;
     DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -55,9 +55,12 @@ class DecodeAhead {
     // Starts decoding the file ahead, unless it is held already for that depth and dither or is not a
     // picture the imaging module decodes. The oldest held picture makes room when kMaxHeld are held.
     void Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither);
-    // The picture decoded ahead for the file as it is on disk now, at that depth and dither; waits for
-    // a decode still running. Nothing when there is none, it failed, or the file changed.
-    std::optional<DecodedPicture> Take(const std::string& fileName, int depth, bool dither);
+    // Takes what is held ahead for the file: false when nothing is held for it at that depth and dither.
+    // Otherwise taken runs on this thread once the decode has ended (from a posted message, also when it
+    // has ended already), with the picture decoded for the file as it is on disk then, or nothing when the
+    // decode failed or the file changed; the caller then decodes it as usual.
+    using Taken = std::function<void(std::optional<DecodedPicture>)>;
+    bool Take(const std::string& fileName, int depth, bool dither, Taken taken);
     // Lets go of everything held ahead; a running decode is thrown away when it ends.
     void Clear();
 
@@ -66,16 +69,14 @@ class DecodeAhead {
     // The decode ahead of the file has ended, well or not.
     bool Ready(const std::string& fileName) const;
     // How many pictures were taken from ahead instead of being decoded when asked for.
-    int Hits() const { return hits_; }
+    int Hits() const;
 
   private:
     struct Budget;
     struct Job;
     void Release(std::shared_ptr<Job> job);
 
-    std::function<void()> pump_;
     bool enabled_ = true;
-    int hits_ = 0;
     std::shared_ptr<Budget> budget_;
     std::vector<std::shared_ptr<Job>> held_;
     std::unique_ptr<WorkerPool> worker_; // started with the first decode ahead

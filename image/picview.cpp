@@ -9,6 +9,7 @@
 #include "image/extkey.h"
 #include "image/placement.h"
 #include "image/resbitmap.h"
+#include "image/workerpool.h"
 #include "settings/system.h"
 #include "ui/form.h"
 #include "ui/layout.h"
@@ -47,7 +48,15 @@ TPictureView::TPictureView(ui::Component* owner) : CustomControl(owner, "TPictur
     picture_.OnChange = [this] { PictureChanged(); };
 }
 
+// A load on its way. Its completions reach the view only through view, which a cancel or the view's end
+// clears first.
+struct TPictureView::PendingLoad {
+    TPictureView* view = nullptr;
+    WorkerPool::TicketPtr ticket;
+};
+
 TPictureView::~TPictureView() {
+    CancelLoad();
     picture_.OnChange = nullptr;
 }
 
@@ -219,11 +228,7 @@ std::string TPictureView::LoadImage() {
                 if (!library.Loaded()) {
                     ShowError(kModuleMissing, MB_ICONHAND, "Error");
                 } else {
-                    std::optional<DecodedPicture> ahead;
-                    if (decodeAhead_) ahead = decodeAhead_->Take(imageName_, depth, dither != 0);
-                    DecodedPicture picture =
-                        ahead ? std::move(*ahead)
-                              : DecodePicture(library, *entry, imageName_, depth, dither != 0);
+                    DecodedPicture picture = DecodePicture(library, *entry, imageName_, depth, dither != 0);
                     bitmap = std::move(picture.bitmap);
                     palette = std::move(picture.palette);
                     decoded = picture.code >= 1;
@@ -244,6 +249,69 @@ std::string TPictureView::LoadImage() {
     }
     loadStatus_ = UpperCase(imageName_);
     return loadStatus_;
+}
+
+void TPictureView::CancelLoad() {
+    if (!pendingLoad_) return;
+    pendingLoad_->view = nullptr;
+    if (pendingLoad_->ticket) DecodeWorkers().Drop({pendingLoad_->ticket});
+    pendingLoad_.reset();
+}
+
+void TPictureView::BeginLoad(const std::string& name, std::function<void()> done) {
+    CancelLoad();
+    imageName_ = name;
+    const FormatEntry* entry = FindFormat(name);
+    CvImgLib& library = ImagingLibrary();
+    if (!entry || entry->kind == ReadKind::Resource || !library.Loaded() || !FileExists(name)) {
+        LoadImage();
+        if (done) done();
+        return;
+    }
+    ClearImage();
+    const int depth = DecodeDepth();
+    const bool dither = imageDither_;
+    auto load = std::make_shared<PendingLoad>();
+    load->view = this;
+    pendingLoad_ = load;
+    auto finish = [load, entry, done = std::move(done)](DecodedPicture picture) {
+        TPictureView* view = load->view;
+        if (!view) return;
+        view->pendingLoad_.reset();
+        load->view = nullptr;
+        view->TakeDecoded(*entry, std::move(picture));
+        if (done) done();
+    };
+    auto decode = [load, entry, name, depth, dither, finish, &library] {
+        auto result = std::make_shared<DecodedPicture>();
+        // Before the decodes for thumbnails: this is the picture the user waits for.
+        load->ticket = DecodeWorkers().Submit(
+            [result, entry, name, depth, dither, &library] {
+                *result = DecodePicture(library, *entry, name, depth, dither);
+            },
+            [result, finish] { finish(std::move(*result)); }, WorkerPool::Urgency::First);
+    };
+    const bool ahead =
+        decodeAhead_ && decodeAhead_->Take(name, depth, dither, [load, finish, decode](auto picture) {
+            if (!load->view) return;
+            if (picture)
+                finish(std::move(*picture));
+            else
+                decode();
+        });
+    if (!ahead) decode();
+}
+
+void TPictureView::TakeDecoded(const FormatEntry& entry, DecodedPicture picture) {
+    if (picture.code < 1) {
+        picture.bitmap.Reset();
+        picture.palette.Reset();
+        const CvImgLib& library = ImagingLibrary();
+        ShowError(library.Message(picture.code), MB_ICONHAND, "Error");
+        ShowError(entry.failureMessage, MB_ICONASTERISK, "Information");
+    }
+    picture_.SetBitmap(std::move(picture.bitmap), std::move(picture.palette));
+    loadStatus_ = UpperCase(imageName_);
 }
 
 bool TPictureView::ReadImageInfo(const std::string& fileName) {

@@ -7,6 +7,8 @@
 #include "ui/stdctrls.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace corv {
@@ -14,6 +16,8 @@ namespace corv {
 class CvImgLib;
 class DecodeAhead;
 struct HeaderInfo;
+struct FormatEntry;
+struct DecodedPicture;
 
 enum TLoadResolution { lColorVga, lMonoChrome, lColor16, lColor256, lColorTrue, lAutoMatic };
 enum TSaveResolution { sColorVga, sMonoChrome, sColor16, sColor256, sColorTrue, sJpegGray, sAutoMatic };
@@ -46,6 +50,14 @@ class TPictureView : public ui::CustomControl {
     void SetImageName(const std::string& name);
     std::string ImageName();
     const std::string& LoadStatus() const { return loadStatus_; }
+    // Loads the file as writing ImageName does, but nothing waits for the decode: it runs on the decode
+    // workers (or is taken from ahead), and done runs on this thread once the picture is in place and any
+    // failure reported. The header fields stay as the caller's ReadImageInfo of the file left them.
+    // Pictures the workers do not decode load at once, and done runs before this returns.
+    void BeginLoad(const std::string& name, std::function<void()> done);
+    bool LoadPending() const { return pendingLoad_ != nullptr; }
+    // Forgets a load on its way: its done never runs, and a decode not started yet never starts.
+    void CancelLoad();
 
     // Fills the information fields for the file without changing the picture; false when they are not valid.
     bool ReadImageInfo(const std::string& fileName);
@@ -143,7 +155,10 @@ class TPictureView : public ui::CustomControl {
     void Paint(HDC canvas, const RECT& client) override;
 
   private:
+    struct PendingLoad;
     std::string LoadImage();
+    // Puts a decode's result in place as a load does, with the boxes of a failed decode.
+    void TakeDecoded(const FormatEntry& entry, DecodedPicture picture);
     void PictureChanged();
     void PaintOwnCopy(HDC canvas, const RECT& client);
     void PaintByHolder(HDC canvas, const RECT& client);
@@ -180,6 +195,7 @@ class TPictureView : public ui::CustomControl {
     std::string imageCompression_;
     bool quietErrors_ = false;
     DecodeAhead* decodeAhead_ = nullptr;
+    std::shared_ptr<PendingLoad> pendingLoad_;
 };
 
 } // namespace corv

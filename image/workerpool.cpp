@@ -1,5 +1,9 @@
 #include "image/workerpool.h"
 
+#include "ui/taskwindow.h"
+
+#include <windows.h>
+
 #include <algorithm>
 
 namespace corv {
@@ -10,11 +14,13 @@ int DefaultWorkerCount() {
 }
 
 bool WorkerPool::Ticket::Finished() const {
-    std::lock_guard lock(pool_->mutex_);
-    return state_ == State::Done || state_ == State::Dropped;
+    const State state = state_.load();
+    return state == State::Done || state == State::Dropped;
 }
 
-WorkerPool::WorkerPool(int threads) : finished_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+WorkerPool::WorkerPool(int threads) {
+    // Made here, on the user-interface thread, before any worker can post to it.
+    ui::TaskWindow::Instance();
     threads = std::clamp(threads, 1, 4);
     for (int i = 0; i < threads; ++i)
         threads_.emplace_back([this] { Work(); });
@@ -24,40 +30,65 @@ WorkerPool::~WorkerPool() {
     Stop();
 }
 
-std::shared_ptr<WorkerPool::Ticket> WorkerPool::Submit(Job job) {
-    std::shared_ptr<Ticket> ticket(new Ticket(*this, std::move(job)));
+WorkerPool::TicketPtr WorkerPool::Submit(Job job, Completion completion, Urgency urgency) {
+    TicketPtr ticket(new Ticket(*this, std::move(job)));
+    ticket->completion_ = std::move(completion);
     {
         std::lock_guard lock(mutex_);
         if (stopping_) {
             ticket->state_ = Ticket::State::Dropped;
             ticket->job_ = nullptr;
+            ticket->completion_ = nullptr;
             return ticket;
         }
-        queue_.push_back(ticket);
+        if (urgency == Urgency::First)
+            queue_.push_front(ticket);
+        else
+            queue_.push_back(ticket);
     }
     wake_.notify_one();
     return ticket;
 }
 
-void WorkerPool::Drop(const std::vector<std::shared_ptr<Ticket>>& tickets) {
+void WorkerPool::PostCompletion(const TicketPtr& ticket) {
+    // The ticket rides along, so the result it stands for lives until the completion has run or the
+    // ticket was dropped meanwhile.
+    ui::TaskWindow::Instance().Post([ticket] {
+        ticket->delivered_ = true;
+        if (ticket->state_.load() != Ticket::State::Done) return;
+        Completion completion = std::move(ticket->completion_);
+        ticket->completion_ = nullptr;
+        if (completion) completion();
+    });
+}
+
+void WorkerPool::WhenDone(const TicketPtr& ticket, Completion completion) {
+    if (!ticket || ticket->pool_ != this || ticket->state_.load() == Ticket::State::Dropped) return;
+    ticket->completion_ = std::move(completion);
+    // Until the worker's message at the job's end has been handled, that message runs it.
+    if (ticket->delivered_) PostCompletion(ticket);
+}
+
+void WorkerPool::Drop(const std::vector<TicketPtr>& tickets) {
     std::vector<Job> dropped; // destroyed outside the lock: a job may own big things
     {
         std::lock_guard lock(mutex_);
         for (const auto& ticket : tickets) {
-            if (!ticket || ticket->state_ != Ticket::State::Queued) continue;
+            if (!ticket || ticket->pool_ != this) continue;
+            ticket->completion_ = nullptr;
+            if (ticket->state_.load() != Ticket::State::Queued) continue;
             ticket->state_ = Ticket::State::Dropped;
             dropped.push_back(std::move(ticket->job_));
             queue_.erase(std::remove(queue_.begin(), queue_.end(), ticket), queue_.end());
         }
     }
-    SetEvent(finished_.Get());
 }
 
 void WorkerPool::Work() {
     // Below the user-interface thread: on a busy machine the window answers first, the decodes wait.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     for (;;) {
-        std::shared_ptr<Ticket> ticket;
+        TicketPtr ticket;
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
@@ -73,31 +104,13 @@ void WorkerPool::Work() {
             // A job reports its own failures in what it fills; nothing may escape a worker.
         }
         job = nullptr;
-        {
-            std::lock_guard lock(mutex_);
-            ticket->state_ = Ticket::State::Done;
-        }
-        SetEvent(finished_.Get());
-    }
-}
-
-bool WorkerPool::Wait(const Ticket& ticket, const std::function<void()>& pump) {
-    for (;;) {
-        // Reset before looking: a job that ends after the look sets the event again.
-        ResetEvent(finished_.Get());
-        {
-            std::lock_guard lock(mutex_);
-            if (ticket.state_ == Ticket::State::Done) return true;
-            if (ticket.state_ == Ticket::State::Dropped) return false;
-        }
-        HANDLE event = finished_.Get();
-        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_OBJECT_0 + 1 && pump) pump();
+        ticket->state_ = Ticket::State::Done;
+        PostCompletion(ticket);
     }
 }
 
 void WorkerPool::Stop() {
-    std::deque<std::shared_ptr<Ticket>> dropped;
+    std::deque<TicketPtr> dropped;
     {
         std::lock_guard lock(mutex_);
         if (stopping_ && threads_.empty()) return;
@@ -109,10 +122,11 @@ void WorkerPool::Stop() {
         dropped.swap(queue_);
     }
     wake_.notify_all();
+    // Blocks without handling messages: a decode still running ends on its own, and the program is
+    // going away, so nothing is left to answer.
     for (std::thread& thread : threads_)
         if (thread.joinable()) thread.join();
     threads_.clear();
-    SetEvent(finished_.Get());
 }
 
 namespace {

@@ -1,9 +1,9 @@
 // A small pool of worker threads for decoding off the user-interface thread. Jobs run in the order they
-// were submitted; the user-interface thread waits for one while it goes on handling its messages. Jobs must
-// touch no window and no unsynchronised global state.
+// were submitted (an urgent one first); when a job has run, its completion runs on the user-interface
+// thread, brought back as a posted message. Nothing ever waits for a job there. Jobs must touch no window
+// and no unsynchronised global state.
 #pragma once
-#include "base/handles.h"
-
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -20,19 +20,27 @@ int DefaultWorkerCount();
 class WorkerPool {
   public:
     using Job = std::function<void()>;
-    // What the submitter keeps of a job: whether it has run.
+    using Completion = std::function<void()>;
+    enum class Urgency { InTurn, First };
+
+    // What the submitter keeps of a job. It belongs to the pool that gave it: another pool ignores it.
     class Ticket {
       public:
+        // The job has run or was dropped.
         bool Finished() const;
 
       private:
         friend class WorkerPool;
         enum class State { Queued, Running, Done, Dropped };
-        explicit Ticket(WorkerPool& pool, Job job) : pool_(&pool), job_(std::move(job)) {}
-        WorkerPool* pool_;
+        Ticket(const WorkerPool& pool, Job job) : pool_(&pool), job_(std::move(job)) {}
+        const WorkerPool* pool_; // identity only, never followed
         Job job_;
-        State state_ = State::Queued;
+        std::atomic<State> state_{State::Queued};
+        // Touched only on the user-interface thread.
+        Completion completion_;
+        bool delivered_ = false; // the message the worker posted at the job's end has been handled
     };
+    using TicketPtr = std::shared_ptr<Ticket>;
 
     explicit WorkerPool(int threads = DefaultWorkerCount());
     ~WorkerPool();
@@ -40,26 +48,26 @@ class WorkerPool {
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     int Threads() const { return static_cast<int>(threads_.size()); }
-    // Queues the job. After Stop the job is dropped at once.
-    std::shared_ptr<Ticket> Submit(Job job);
-    // Drops the queued jobs of these tickets that have not started.
-    void Drop(const std::vector<std::shared_ptr<Ticket>>& tickets);
-    // Waits until the ticket's job has run or was dropped; meanwhile the calling thread's messages are
-    // handled by pump whenever some arrive. True when the job ran.
-    bool Wait(const Ticket& ticket, const std::function<void()>& pump);
-    // Drops the queued jobs, waits for the running ones and ends the threads. The pool takes no more jobs.
+    // Queues the job; once it has run, the completion runs on the calling (user-interface) thread. After
+    // Stop the job is dropped at once and the completion never runs.
+    TicketPtr Submit(Job job, Completion completion = {}, Urgency urgency = Urgency::InTurn);
+    // Sets what runs once the ticket's job has run (on the user-interface thread, from a posted message,
+    // also when it has run already). Not for a dropped ticket.
+    void WhenDone(const TicketPtr& ticket, Completion completion);
+    // Drops these tickets: a job not started never starts, and no completion of theirs runs.
+    void Drop(const std::vector<TicketPtr>& tickets);
+    // Drops the queued jobs, lets the running ones end and ends the threads. The pool takes no more jobs.
     void Stop();
 
   private:
     void Work();
+    void PostCompletion(const TicketPtr& ticket);
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::shared_ptr<Ticket>> queue_;
+    std::deque<TicketPtr> queue_;
     std::vector<std::thread> threads_;
     bool stopping_ = false;
-    // Set whenever a job ends, so that a waiting thread can also wait for its messages.
-    KernelHandle finished_;
 };
 
 // The program's decode workers, started on first use; StopDecodeWorkers ends them (the program does at exit).

@@ -88,6 +88,11 @@ void TOptionsForm::BtnApplyClick(Control&) {
     for (int i = 0; i < AssocCount; ++i)
         AssocState[i] = AssocStateFor(boxes[static_cast<std::size_t>(i)]->State());
     WriteAssociations();
+    // What the registry holds now: an extension another program has stays grayed after an uncheck,
+    // since only our own claim is removed.
+    ReadAssociations();
+    for (int i = 0; i < AssocCount; ++i)
+        boxes[static_cast<std::size_t>(i)]->SetState(BoxStateFor(AssocState[i]));
 
     if (ComboBoxBgColor->ItemIndex() >= 0) BgColorIdx = ComboBoxBgColor->ItemIndex();
     if (ApplyOptions) ApplyOptions();

@@ -121,8 +121,6 @@ void TThumbNail::InitThumb(Control* parent, Component* owner, int row, int col) 
     PMI->SetTabStop(false);
     PMI->SetTabOrder(0);
     PMI->SetPopup(form_.PopupMenu);
-
-    App().ProcessMessages();
 }
 
 void TThumbNail::PanelClick(Control&) {
@@ -150,11 +148,13 @@ void TThumbNail::PanelExit(Control&) {
 struct TCvThumbForm::Job {
     ThumbRequest request;
     ThumbResult result;
-    std::shared_ptr<WorkerPool::Ticket> ticket;
+    WorkerPool::TicketPtr ticket;
+    bool done = false; // its completion has run
 };
 
 TCvThumbForm::TCvThumbForm(Component* owner, ThumbHost host)
-    : Form(owner, FormStyle{.className = "TCvThumbForm", .minimizeBox = false}), host_(std::move(host)) {
+    : Form(owner, FormStyle{.className = "TCvThumbForm", .minimizeBox = false}), host_(std::move(host)),
+      self_(std::make_shared<TCvThumbForm*>(this)) {
     TPictureView::RegisterKind();
     BuildLayout(*this, ThumbFormDesign());
     PopupMenu = &ComponentAs<ui::PopupMenu>(*this, "PopupMenu");
@@ -180,6 +180,7 @@ TCvThumbForm::TCvThumbForm(Component* owner, ThumbHost host)
 }
 
 TCvThumbForm::~TCvThumbForm() {
+    *self_ = nullptr;
     DropPending();
     DestroyHandle();
 }
@@ -203,6 +204,18 @@ bool TCvThumbForm::MustStop() const {
     return closePending_ || App().Terminated();
 }
 
+void TCvThumbForm::QueueStep() {
+    if (stepQueued_) return;
+    stepQueued_ = true;
+    // Run when the loop has nothing else to do: keys, clicks and painting of the cells come first.
+    App().QueueIdleTask([self = self_] {
+        if (TCvThumbForm* form = *self) {
+            form->stepQueued_ = false;
+            form->Step();
+        }
+    });
+}
+
 void TCvThumbForm::DestroyCells() {
     // The focus must not stay with a panel that is going away.
     if (Control* active = ActiveControl(); active && active != this) {
@@ -224,13 +237,19 @@ void TCvThumbForm::SubmitAhead(std::size_t upTo) {
     for (; submitted_ < upTo; ++submitted_) {
         auto job = std::make_shared<Job>();
         job->request = {ThumbDir + "\\" + (*FileNames)[submitted_], cellSizes_, depth_, true};
-        job->ticket = workers.Submit([job, &library] { job->result = DecodeThumb(library, job->request); });
+        const std::size_t index = submitted_;
+        job->ticket = workers.Submit([job, &library] { job->result = DecodeThumb(library, job->request); },
+                                     [job, index, self = self_] {
+                                         job->done = true;
+                                         TCvThumbForm* form = *self;
+                                         if (form && form->Busy && index == form->built_) form->QueueStep();
+                                     });
         jobs_[submitted_] = job;
     }
 }
 
 void TCvThumbForm::DropPending() {
-    std::vector<std::shared_ptr<WorkerPool::Ticket>> tickets;
+    std::vector<WorkerPool::TicketPtr> tickets;
     for (auto& [index, job] : jobs_)
         tickets.push_back(job->ticket);
     if (!tickets.empty()) DecodeWorkers().Drop(tickets);
@@ -256,117 +275,155 @@ void TCvThumbForm::UpdateExtent() {
 void TCvThumbForm::BuildThumbnails() {
     Busy = true;
     FileNames.emplace();
-    DestroyCells();
-    App().ProcessMessages();
-    ThumbCount = 0;
-    SetCaption("Initializing. Please wait...");
-
-    // Ordinary, read-only, hidden and system files; no directories. At most 500, in the file system's order.
-    int count = 0;
-    int seen = 0;
-    for (FileSearch search(JoinEntry(ThumbDir, "*")); search.Valid() && count < kMaxThumbs; search.Next()) {
-        // A folder of thousands of files takes a while: the window goes on answering meanwhile.
-        if (++seen % kScanStepsPerPump == 0) {
-            App().ProcessMessages();
-            if (MustStop()) break;
-        }
-        // By the entry's kind and its exact name: a folder named like a picture is no picture.
-        if (search.IsDirectory()) continue;
-        const std::string name = search.Name();
-        if (!IsPictureFile(name)) continue;
-        ++count;
-        FileNames->push_back(name);
-    }
-
-    if (count == 0) {
-        SetCaption("Thumbnails");
-        FileNames.reset();
-        BeepMessageBox(Handle(), MB_ICONASTERISK, MB_OK, "No Images found in this Directory !",
-                       "Information");
-        Busy = false;
-        if (closePending_) {
-            closePending_ = false;
-            Close();
-        }
-        return;
-    }
-
-    const double step = 100.0 / count;
-    SetCursor(CursorKind::HourGlass);
-    std::stable_sort(FileNames->begin(), FileNames->end(), LessByLocale);
-    double progress = 0;
-    SetCaption(std::string(kProgress) + "0 %");
-
-    cellSizes_ = CurrentThumbSizes();
-    depth_ = DepthCodeFor(Handle());
-    const std::size_t ahead = kAheadPerWorker * static_cast<std::size_t>(DecodeWorkers().Threads());
-    for (std::size_t i = 0; i < FileNames->size(); ++i) {
-        if (MustStop()) break;
-        SubmitAhead(i + 1 + ahead);
-        ++ThumbCount;
-        progress += step;
-        auto* cell = new TThumbNail(this);
-        Thumbs[static_cast<std::size_t>(ThumbCount)] = cell;
-        cell->InitThumb(this, cell, (ThumbCount - 1) / Cols, (ThumbCount - 1) % Cols);
-        UpdateExtent();
-        LoadThumb(ThumbDir + "\\" + (*FileNames)[i], *cell);
-        // The same text again would only cost a redraw of the frame.
-        if (const std::string text = kProgress + std::to_string(static_cast<int>(progress)) + " %";
-            text != Caption())
-            SetCaption(text);
-        if (ThumbCount == kMaxThumbs) {
-            BeepMessageBox(Handle(), MB_ICONEXCLAMATION, MB_OK,
-                           "The maximum loadable amount of 500 Thumbnails has reached !\r"
-                           "Further Imagefiles are ignored by Corvane.",
-                           "Warning");
-            break;
-        }
-        // A close that waits for the build stops it without asking.
-        if (MustStop()) break;
-        if (AbortRequested) {
-            AbortRequested = false;
-            if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Abort Creating Thumbnails ?",
-                               "Question") == IDYES)
-                break;
-        }
-    }
     DropPending();
+    DestroyCells();
+    ThumbCount = 0;
+    built_ = 0;
+    found_ = 0;
+    SetCaption("Initializing. Please wait...");
+    // Ordinary, read-only, hidden and system files; no directories. At most 500, in the file system's order.
+    scan_ = std::make_unique<FileSearch>(JoinEntry(ThumbDir, "*"));
+    phase_ = Phase::Scanning;
+    QueueStep();
+}
 
-    for (int i = 1; i <= ThumbCount; ++i) {
-        Thumbs[static_cast<std::size_t>(i)]->Panel->SetCursor(CursorKind::Arrow);
-        Thumbs[static_cast<std::size_t>(i)]->PMI->SetCursor(CursorKind::Arrow);
-    }
-    SetCaption(std::to_string(count) + " Thumbnails in " + ThumbDir);
-    FileNames.reset();
-    if (ThumbCount > 0 && !App().Terminated()) Thumbs[1]->Panel->SetFocus();
-    Busy = false;
-    AbortRequested = false;
-    SetCursor(CursorKind::Default);
-    if (closePending_) {
+void TCvThumbForm::Step() {
+    if (!Busy || stepping_) return;
+    stepping_ = true;
+    if (MustStop())
+        EndBuild();
+    else if (phase_ == Phase::Scanning)
+        ScanStep();
+    else
+        CellStep();
+    stepping_ = false;
+    if (Busy && !MustStop() && phase_ == Phase::Scanning) QueueStep();
+    // A close that came while a box of the build was open, once the build has ended.
+    if (!Busy && closePending_) {
         closePending_ = false;
         Close();
     }
 }
 
-void TCvThumbForm::LoadThumb(const std::string& fileName, TThumbNail& cell) {
-    // The decode asked for ahead, or, for a cell outside a build, one made here and now.
-    std::shared_ptr<Job> job;
-    const std::size_t index = static_cast<std::size_t>(ThumbCount - 1);
-    if (auto found = jobs_.find(index); found != jobs_.end() && found->second->request.fileName == fileName) {
-        job = found->second;
-        jobs_.erase(found);
-        DecodeWorkers().Wait(*job->ticket, [] { App().ProcessMessages(); });
-    } else {
-        job = std::make_shared<Job>();
-        job->request = {fileName, cellSizes_, DepthCodeFor(Handle()), true};
-        job->result = DecodeThumb(ImagingLibrary(), job->request);
+void TCvThumbForm::ScanStep() {
+    // A folder of thousands of files takes a while: the window goes on answering between the steps.
+    for (int steps = 0; steps < kScanStepsPerPump; ++steps) {
+        if (!scan_->Valid() || found_ >= kMaxThumbs) {
+            scan_.reset();
+            ScanEnded();
+            return;
+        }
+        // By the entry's kind and its exact name: a folder named like a picture is no picture.
+        if (!scan_->IsDirectory()) {
+            const std::string name = scan_->Name();
+            if (IsPictureFile(name)) {
+                ++found_;
+                FileNames->push_back(name);
+            }
+        }
+        scan_->Next();
     }
-    ThumbResult& result = job->result;
+}
 
+void TCvThumbForm::ScanEnded() {
+    if (found_ == 0) {
+        SetCaption("Thumbnails");
+        FileNames.reset();
+        BeepMessageBox(Handle(), MB_ICONASTERISK, MB_OK, "No Images found in this Directory !",
+                       "Information");
+        Busy = false;
+        AbortRequested = false;
+        return;
+    }
+    progressStep_ = 100.0 / found_;
+    SetCursor(CursorKind::HourGlass);
+    std::stable_sort(FileNames->begin(), FileNames->end(), LessByLocale);
+    progress_ = 0;
+    SetCaption(std::string(kProgress) + "0 %");
+    cellSizes_ = CurrentThumbSizes();
+    depth_ = DepthCodeFor(Handle());
+    phase_ = Phase::Cells;
+    SubmitAhead(Ahead());
+    if (jobs_.count(0) && jobs_[0]->done) QueueStep();
+}
+
+std::size_t TCvThumbForm::Ahead() const {
+    return 1 + kAheadPerWorker * static_cast<std::size_t>(DecodeWorkers().Threads());
+}
+
+void TCvThumbForm::CellStep() {
+    // One cell per step, when its decode has ended; its completion brings the next step.
+    const auto found = jobs_.find(built_);
+    if (found == jobs_.end() || !found->second->done) return;
+    const std::shared_ptr<Job> job = found->second;
+    jobs_.erase(found);
+    const std::string fileName = ThumbDir + "\\" + (*FileNames)[built_];
+    ++built_;
+    SubmitAhead(built_ + Ahead());
+    ++ThumbCount;
+    progress_ += progressStep_;
+    auto* cell = new TThumbNail(this);
+    Thumbs[static_cast<std::size_t>(ThumbCount)] = cell;
+    cell->InitThumb(this, cell, (ThumbCount - 1) / Cols, (ThumbCount - 1) % Cols);
+    UpdateExtent();
+    FillCell(fileName, *cell, job->result);
+    // The same text again would only cost a redraw of the frame.
+    if (const std::string text = kProgress + std::to_string(static_cast<int>(progress_)) + " %";
+        text != Caption())
+        SetCaption(text);
+    if (ThumbCount == kMaxThumbs) {
+        BeepMessageBox(Handle(), MB_ICONEXCLAMATION, MB_OK,
+                       "The maximum loadable amount of 500 Thumbnails has reached !\r"
+                       "Further Imagefiles are ignored by Corvane.",
+                       "Warning");
+        EndBuild();
+        return;
+    }
+    // A close that waits for the build stops it without asking.
+    if (MustStop()) {
+        EndBuild();
+        return;
+    }
+    if (AbortRequested) {
+        AbortRequested = false;
+        if (BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Abort Creating Thumbnails ?", "Question") ==
+            IDYES) {
+            EndBuild();
+            return;
+        }
+    }
+    if (built_ >= FileNames->size()) {
+        EndBuild();
+        return;
+    }
+    if (const auto next = jobs_.find(built_); next != jobs_.end() && next->second->done) QueueStep();
+}
+
+void TCvThumbForm::EndBuild() {
+    DropPending();
+    scan_.reset();
+    for (int i = 1; i <= ThumbCount; ++i) {
+        Thumbs[static_cast<std::size_t>(i)]->Panel->SetCursor(CursorKind::Arrow);
+        Thumbs[static_cast<std::size_t>(i)]->PMI->SetCursor(CursorKind::Arrow);
+    }
+    SetCaption(std::to_string(found_) + " Thumbnails in " + ThumbDir);
+    FileNames.reset();
+    if (ThumbCount > 0 && !App().Terminated()) Thumbs[1]->Panel->SetFocus();
+    Busy = false;
+    AbortRequested = false;
+    SetCursor(CursorKind::Default);
+}
+
+void TCvThumbForm::LoadThumb(const std::string& fileName, TThumbNail& cell) {
+    // A cell outside a build: decoded here and now.
+    ThumbResult result = DecodeThumb(ImagingLibrary(), {fileName, cellSizes_, DepthCodeFor(Handle()), true});
+    FillCell(fileName, cell, result);
+}
+
+void TCvThumbForm::FillCell(const std::string& fileName, TThumbNail& cell, ThumbResult& result) {
     if (result.header.code >= 1) {
         cell.PMI->SetHeader(result.header);
         if (result.picture.code < 1) cell.PMI->ReportFailure(result.picture.code, fileName, true);
-        App().ProcessMessages();
         const ThumbBox& box = result.box;
         cell.PMI->SetBounds(box.left, box.top, box.width, box.height);
         cell.PMI->SetVisible(true);
@@ -456,13 +513,15 @@ void TCvThumbForm::FormResize(Control&) {
 }
 
 void TCvThumbForm::FormClose(Form&, CloseAction& action) {
-    if (Busy) {
-        // Never freed under a running build: the build stops after its current cell and closes then.
-        AbortRequested = true;
+    if (Busy && stepping_) {
+        // A box of the build is open: the window is not freed under it; the build ends once the box
+        // is answered, and the close follows.
         closePending_ = true;
         action = CloseAction::None;
         return;
     }
+    // Between two cells nothing of the build is running: it ends here, with the cells made so far.
+    if (Busy) EndBuild();
     if (host_.window) host_.window->SetEnabled(false);
     const bool allowed = (host_.closing && host_.closing()) ||
                          BeepMessageBox(Handle(), MB_ICONQUESTION, MB_YESNO, "Close the Thumbnail-Window ?",

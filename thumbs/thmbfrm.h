@@ -4,6 +4,7 @@
 // window takes each cell's result when the cell's turn comes.
 #pragma once
 #include "image/picview.h"
+#include "base/handles.h"
 #include "image/workerpool.h"
 #include "thumbs/thumbdecode.h"
 #include "ui/form.h"
@@ -86,9 +87,10 @@ class TCvThumbForm : public ui::Form {
     std::optional<std::vector<std::string>> FileNames; // only during a build
     std::string ThumbDir;
 
-    // (Re)builds every cell for ThumbDir.
+    // Starts (re)building every cell for ThumbDir; the build goes on from the message loop, one step
+    // per pass, while Busy.
     void BuildThumbnails();
-    // Fills the cell with the picture of the file (decoded ahead when the build asked for it).
+    // Fills the cell with the picture of the file, decoded here and now (outside a build).
     void LoadThumb(const std::string& fileName, TThumbNail& cell);
     // The 1-based index of the cell with the focus, or 0.
     int FocusedThumb() const;
@@ -111,6 +113,16 @@ class TCvThumbForm : public ui::Form {
 
   private:
     struct Job;
+    enum class Phase { Scanning, Cells };
+    // The build's steps: a part of the folder scanned, or one cell made once its decode has ended.
+    void QueueStep();
+    void Step();
+    void ScanStep();
+    void ScanEnded();
+    void CellStep();
+    void EndBuild();
+    std::size_t Ahead() const;
+    void FillCell(const std::string& fileName, TThumbNail& cell, ThumbResult& result);
     void DestroyCells();
     // Submits the decodes of the sorted names up to `upTo` (exclusive) that are not yet submitted.
     void SubmitAhead(std::size_t upTo);
@@ -131,8 +143,17 @@ class TCvThumbForm : public ui::Form {
     std::size_t submitted_ = 0;
     // The grid's extent, in the window's unscrolled coordinates.
     int gridWidth_ = 0, gridHeight_ = 0;
-    // A close asked for while building: done once the build has ended.
+    // A close asked for while a box of the build was open: done once the build has ended.
     bool closePending_ = false;
+    // What queued steps and completions reach the window through; cleared when it goes.
+    std::shared_ptr<TCvThumbForm*> self_;
+    bool stepQueued_ = false;
+    bool stepping_ = false; // a step runs (it may have a box open)
+    Phase phase_ = Phase::Scanning;
+    std::unique_ptr<FileSearch> scan_;
+    int found_ = 0;         // picture files the scan found
+    std::size_t built_ = 0; // cells made from the sorted names
+    double progress_ = 0, progressStep_ = 0;
 };
 
 // The thumbnail sizes as the settings have them now.

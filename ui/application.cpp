@@ -26,11 +26,38 @@ void Application::Run(Form& mainForm) {
     }
 }
 
+namespace {
+// What the loop takes while input is held: everything but keyboard and mouse input.
+constexpr UINT kHeldPeek = PM_QS_POSTMESSAGE | PM_QS_PAINT | PM_QS_SENDMESSAGE;
+constexpr DWORD kHeldWake = QS_POSTMESSAGE | QS_HOTKEY | QS_TIMER | QS_PAINT | QS_SENDMESSAGE;
+} // namespace
+
+bool Application::Take(MSG& message) {
+    return PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | (InputHeld() ? kHeldPeek : 0)) != FALSE;
+}
+
+bool Application::RunIdleTask() {
+    if (idleTasks_.empty()) return false;
+    std::function<void()> task = std::move(idleTasks_.front());
+    idleTasks_.pop_front();
+    if (task) task();
+    return true;
+}
+
+void Application::QueueIdleTask(std::function<void()> task) {
+    idleTasks_.push_back(std::move(task));
+}
+
 bool Application::HandleMessage() {
     if (terminated_) return false;
     MSG message;
-    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got <= 0) {
+    while (!Take(message)) {
+        if (RunIdleTask()) return !terminated_;
+        // Wakes only for what arrives after the look above, so input left waiting under a hold does not
+        // wake it again and again.
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, InputHeld() ? kHeldWake : QS_ALLINPUT, 0);
+    }
+    if (message.message == WM_QUIT) {
         terminated_ = true;
         return false;
     }
@@ -40,14 +67,18 @@ bool Application::HandleMessage() {
 
 void Application::ProcessMessages() {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            terminated_ = true;
-            // Leave it for the outer loop too, which ends on it.
-            PostQuitMessage(static_cast<int>(message.wParam));
+    for (;;) {
+        if (Take(message)) {
+            if (message.message == WM_QUIT) {
+                terminated_ = true;
+                // Leave it for the outer loop too, which ends on it.
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            Dispatch(message);
+        } else if (!RunIdleTask()) {
             return;
         }
-        Dispatch(message);
     }
 }
 
@@ -110,6 +141,14 @@ bool Application::HelpCommand(UINT command, ULONG_PTR data) {
 bool Application::ContextHelp(int context) {
     if (context == 0) return false;
     return HelpCommand(HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+}
+
+InputHold::InputHold() {
+    App().HoldInput();
+}
+
+InputHold::~InputHold() {
+    App().ReleaseInput();
 }
 
 } // namespace ui

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -23,10 +24,24 @@ class Application {
     void Run(Form& mainForm);
     Form* MainForm() const { return mainForm_; }
     void SetMainForm(Form* form);
-    // Takes and handles one message; waits for one when the queue is empty. False once the loop must end.
+    // Takes and handles one message; when the queue is empty it runs one idle task instead, and waits for
+    // a message when there is none. False once the loop must end.
     bool HandleMessage();
-    // Handles every message waiting in the queue, then returns (long operations call this).
+    // Handles every message waiting in the queue and every idle task, then returns (for tests, which
+    // drive the loop themselves).
     void ProcessMessages();
+    // Runs the task once the loop has nothing else to do: after every waiting message, input and paint
+    // included. Tasks run one per pass of the loop, in the order queued; modal loops don't run them.
+    void QueueIdleTask(std::function<void()> task);
+
+    // While input is held, the loop takes no keyboard or mouse input: it stays in the queue and is
+    // handled in order once the last hold ends, as if the thread had been busy all along. Posted, sent
+    // and paint messages go on. Holds nest.
+    void HoldInput() { ++inputHolds_; }
+    void ReleaseInput() {
+        if (inputHolds_ > 0) --inputHolds_;
+    }
+    bool InputHeld() const { return inputHolds_ > 0; }
     // Ends the event loop (and so the program) once the current message is handled.
     void Terminate();
     bool Terminated() const { return terminated_; }
@@ -62,6 +77,9 @@ class Application {
   private:
     Application() = default;
     void Dispatch(MSG& message);
+    // Takes a waiting message the hold allows; false when there is none.
+    bool Take(MSG& message);
+    bool RunIdleTask();
 
     Form* mainForm_ = nullptr;
     bool terminated_ = false;
@@ -70,6 +88,17 @@ class Application {
     ScreenCursor screenCursor_ = ScreenCursor::Default;
     std::string helpFile_;
     int cmdShow_ = SW_SHOWDEFAULT;
+    int inputHolds_ = 0;
+    std::deque<std::function<void()>> idleTasks_;
+};
+
+// Holds the input for the life of the object.
+class InputHold {
+  public:
+    InputHold();
+    ~InputHold();
+    InputHold(const InputHold&) = delete;
+    InputHold& operator=(const InputHold&) = delete;
 };
 
 inline Application& App() {

@@ -69,10 +69,10 @@ TEST_F(DecodeAheadTest, PictureFromAheadLooksAsADirectDecode) {
     const std::string b = PutFixture("b.jpg", "jpeg/progressive.jpg");
     PutFixture("c.gif", "gif/87a-global.gif");
     OpenFolder();
-    form->LoadPicture(a);
+    Load(a);
     EXPECT_EQ(Held(), Names{"b.jpg"});
     ASSERT_TRUE(WaitReady(b));
-    form->LoadPicture(b);
+    Load(b);
     EXPECT_EQ(form->PicturesAhead.Hits(), 1);
     EXPECT_EQ(Held(), Names{"c.gif"}) << "the next one is on its way";
     const std::string caption = test::WindowText(form->Handle()), info = form->LabelImageinfo->Caption();
@@ -80,8 +80,8 @@ TEST_F(DecodeAheadTest, PictureFromAheadLooksAsADirectDecode) {
     EXPECT_TRUE(fullView->PMI->Picture().SharesGraphicWith(form->PMI->Picture()));
 
     form->PicturesAhead.SetEnabled(false);
-    form->LoadPicture(a);
-    form->LoadPicture(b);
+    Load(a);
+    Load(b);
     EXPECT_EQ(form->PicturesAhead.Hits(), 1) << "decoded directly this time";
     EXPECT_TRUE(Held().empty());
     EXPECT_EQ(test::WindowText(form->Handle()), caption);
@@ -95,10 +95,10 @@ TEST_F(DecodeAheadTest, FileChangedSinceIsDecodedAgain) {
     const std::string a = PutFixture("a.jpg", "jpeg/baseline-420.jpg");
     const std::string b = PutFixture("b.gif", "gif/87a-global.gif");
     OpenFolder();
-    form->LoadPicture(a);
+    Load(a);
     ASSERT_TRUE(WaitReady(b));
     PutFixture("b.gif", "gif/89a-transparent.gif");
-    form->LoadPicture(b);
+    Load(b);
     EXPECT_EQ(form->PicturesAhead.Hits(), 0);
     DecodedPicture direct = DecodePicture(ImagingLibrary(), *FindFormat(b), b, form->PMI->DecodeDepth(),
                                           form->PMI->ImageDither());
@@ -112,18 +112,18 @@ TEST_F(DecodeAheadTest, FailedDecodeAheadGivesTheUsualBoxesOnce) {
     const std::string b = Put("b.gif", ReadFileBytes(test::FixturePath("gif/87a-global.gif")).substr(0, 80));
     const std::string c = Put("c.jpg", "this is not a picture");
     OpenFolder();
-    form->LoadPicture(a);
+    Load(a);
     ASSERT_TRUE(WaitReady(b));
     {
         ScriptedMessageBoxes boxes({IDOK, IDOK});
-        form->LoadPicture(b);
+        Load(b);
         ASSERT_EQ(boxes.Asked().size(), 2u);
         EXPECT_EQ(boxes.Asked()[1].text, "Reading gif file failed");
     }
     ASSERT_TRUE(WaitReady(c));
     {
         ScriptedMessageBoxes boxes({IDOK});
-        form->LoadPicture(c);
+        Load(c);
         EXPECT_EQ(boxes.Asked().size(), 1u);
     }
     EXPECT_EQ(form->LabelImageinfo->Caption(), "Imageinfo:  N/A");
@@ -135,15 +135,15 @@ TEST_F(DecodeAheadTest, TheNeighbourFollowsTheLastMove) {
     for (int i = 0; i < 4; ++i)
         Put(names[i], test::SolidBmpFile(40, 20, RGB(60 * i, 0, 0)));
     OpenFolder();
-    form->LoadPicture(folder / "b.bmp");
+    Load(folder / "b.bmp");
     EXPECT_EQ(Held(), Names{"c.bmp"}) << "the first picture looks down the list";
     ASSERT_TRUE(WaitReady(folder / "c.bmp"));
-    form->LoadPicture(folder / "c.bmp"); // "+"
+    Load(folder / "c.bmp"); // "+"
     EXPECT_EQ(Held(), Names{"d.bmp"});
-    form->LoadPicture(folder / "b.bmp"); // "-"
+    Load(folder / "b.bmp"); // "-"
     EXPECT_EQ(Held(), (Names{"d.bmp", "a.bmp"})) << "at most two ahead, the newest last";
     ASSERT_TRUE(WaitReady(folder / "a.bmp"));
-    form->LoadPicture(folder / "a.bmp");
+    Load(folder / "a.bmp");
     EXPECT_EQ(form->PicturesAhead.Hits(), 2);
     EXPECT_EQ(Held(), (Names{"d.bmp", "b.bmp"})) << "at the top of the list the way on is down";
     EXPECT_EQ(PixelsOf(form->PMI->Picture().Bitmap()).substr(0, 3), std::string("\0\0\0", 3));
@@ -158,21 +158,28 @@ TEST_F(DecodeAheadTest, TheBudgetAndTheFolderBoundWhatIsHeld) {
     const std::string hugeFile = Put("huge.jpg", huge);
     const std::string small = PutFixture("small.jpg", "jpeg/baseline-420.jpg");
     {
-        DecodeAhead ahead([] { Pump(0); });
+        DecodeAhead ahead;
         ahead.Prefetch(ImagingLibrary(), hugeFile, 24, true);
         ahead.Prefetch(ImagingLibrary(), small, 24, true);
+        // What a take hands over, once the loop has brought the decode's end.
+        auto take = [&ahead](const std::string& file) {
+            std::optional<std::optional<DecodedPicture>> given;
+            if (!ahead.Take(file, 24, true, [&given](auto picture) { given = std::move(picture); }))
+                return false;
+            return test::RunUntil([&given] { return given.has_value(); }) && given->has_value();
+        };
         ASSERT_TRUE(WaitReady(ahead, hugeFile));
-        EXPECT_FALSE(ahead.Take(hugeFile, 24, true)) << "not decoded ahead";
+        EXPECT_FALSE(take(hugeFile)) << "not decoded ahead";
         ASSERT_TRUE(WaitReady(ahead, small));
-        EXPECT_TRUE(ahead.Take(small, 24, true));
-        EXPECT_FALSE(ahead.Take(small, 24, true)) << "taken once";
+        EXPECT_TRUE(take(small));
+        EXPECT_FALSE(take(small)) << "taken once";
     }
 
     // What was held is let go when the list leaves the folder.
     const std::string first = Put("a.bmp", test::SolidBmpFile(40, 20, RGB(0, 0, 255)));
     const std::string big = Put("b.bmp", test::SolidBmpFile(2000, 1500, RGB(0, 128, 0)));
     OpenFolder();
-    form->LoadPicture(first);
+    Load(first);
     ASSERT_TRUE(WaitReady(big));
     const long bitmaps = LiveHandles(HandleKind::Bitmap);
     const std::size_t bytes = PrivateBytes();
@@ -194,9 +201,7 @@ TEST_F(DecodeAheadTest, HundredPagesKeepHandlesAndMemoryFlat) {
     }
     OpenFolder();
     // Up and down the list, so that both neighbours are decoded ahead and taken.
-    auto page = [&](int i) {
-        form->LoadPicture(files[static_cast<std::size_t>(i / 6 % 2 ? 5 - i % 6 : i % 6)]);
-    };
+    auto page = [&](int i) { Load(files[static_cast<std::size_t>(i / 6 % 2 ? 5 - i % 6 : i % 6)]); };
     for (int i = 0; i < 12; ++i)
         page(i);
     const long bitmaps = LiveHandles(HandleKind::Bitmap), palettes = LiveHandles(HandleKind::Palette);
@@ -220,6 +225,58 @@ TEST(DecodeAheadProgram, ClosingWhileAPictureIsDecodedAheadEndsCleanly) {
     test::ProgramRun run(test::ProgramCommandLine(test::ProgramPath(), folder / "a.bmp"), folder.Path());
     ASSERT_TRUE(run.MainWindow());
     EXPECT_TRUE(run.Close(5000)) << "the program did not end";
+}
+
+// User and kernel time of a process, in milliseconds.
+double CpuMs(HANDLE process) {
+    FILETIME created, ended, kernel, user;
+    if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
+    auto ms = [](const FILETIME& t) {
+        return static_cast<double>((std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+TEST(DecodeAheadProgram, ClosingWhileALoadWaitsForItsDecodeEndsWithTheDecodeAndUsesNoCoreMeanwhile) {
+    test::ScratchKey key{SettingsKey};
+    test::TempFolder folder;
+    WriteFileBytes(folder / "a.bmp", test::SolidBmpFile(40, 20, RGB(0, 0, 255)));
+    WriteFileBytes(folder / "b.bmp", test::SolidBmpFile(9000, 6000, RGB(0, 128, 0)));
+    // What the decode of the big one takes here, to bound the program's end by.
+    const DWORD start = GetTickCount();
+    DecodedPicture alone =
+        DecodePicture(ImagingLibrary(), *FindFormat(folder / "b.bmp"), folder / "b.bmp", 24, true);
+    const DWORD decodeMs = GetTickCount() - start;
+    ASSERT_GE(alone.code, 1);
+    alone = {};
+
+    test::ProgramRun run(test::ProgramCommandLine(test::ProgramPath(), folder / "a.bmp"), folder.Path());
+    const HWND main = run.MainWindow();
+    ASSERT_TRUE(main);
+    // Down and Enter in the list: the big picture, decoded ahead meanwhile, is asked for.
+    HWND list = nullptr;
+    EnumChildWindows(
+        main,
+        [](HWND child, LPARAM found) {
+            char name[32] = "";
+            GetClassNameA(child, name, sizeof name);
+            if (lstrcmpiA(name, "LISTBOX") != 0) return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&list));
+    ASSERT_TRUE(list);
+    PostMessageA(list, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 1);
+    Sleep(30);
+    const double cpuBefore = CpuMs(run.Process());
+    const DWORD closing = GetTickCount();
+    EXPECT_TRUE(run.Close(20000)) << "the program did not end";
+    const DWORD closeMs = GetTickCount() - closing;
+    const double cpuMs = CpuMs(run.Process()) - cpuBefore;
+    EXPECT_LT(closeMs, decodeMs + 1000) << "ends within a second of the decode's end";
+    // The decode's worker runs until it ends; a waiting user-interface thread would add a core of its own.
+    EXPECT_LT(cpuMs, closeMs * 1.3 + 150) << "closed in " << closeMs << " ms";
 }
 
 } // namespace corv

@@ -255,21 +255,28 @@ TEST_F(FileBrowserTest, WithoutShowOnSelOnlyEnterAndDoubleClickLoad) {
     EXPECT_EQ(Upper(form->FLB->Directory()), Upper(folder / "sub"));
 }
 
-TEST_F(FileBrowserTest, KeysAreSwallowedWhileAPictureLoads) {
+TEST_F(FileBrowserTest, KeysPressedWhileAPictureLoadsActAfterItInOrder) {
     Create();
     ShowOnSel = true;
     Select("a.txt");
-    form->Loading = true;
-    Key(VK_DOWN);
-    Key(VK_RETURN);
-    Key(VK_DELETE);
-    EXPECT_EQ(Selected(), "a.txt");
-    EXPECT_EQ(form->CurrentFile, "");
-    EXPECT_TRUE(test::PathExists(folder / "a.txt"));
-    form->Loading = false;
-    Key(VK_DOWN);
-    EXPECT_EQ(Selected(), "b.bmp");
-    EXPECT_EQ(form->CurrentFile, folder / "b.bmp");
+    SetForegroundWindow(form->Handle());
+    form->FLB->SetFocus();
+    Pump();
+    form->LoadPicture(folder / "Photo.bmp");
+    ASSERT_TRUE(form->Loading);
+    // Typed while the picture decodes: each Down selects the next entry and shows it, after the load.
+    INPUT keys[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = VK_DOWN;
+        keys[i].ki.dwFlags = i % 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+    Pump(200);
+    ASSERT_TRUE(test::RunUntil([this] { return !form->Loading && Selected() == "Photo.bmp"; }, 5000))
+        << Selected();
+    EXPECT_EQ(form->CurrentFile, folder / "Photo.bmp");
+    EXPECT_EQ(form->FLB->SelectedPath(), form->CurrentFile) << "the selection names the picture shown";
 }
 
 TEST_F(FileBrowserTest, DeleteKeySendsTheFileToTheRecycleBinAndSelectsTheNeighbour) {

@@ -42,7 +42,7 @@ TEST_F(MainViewTest, GoodFilesOfEveryFormatGetCaptionAndInformationLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string name = Fixture(c.file);
-        form->LoadPicture(name);
+        Load(name);
         std::string upperName = name.substr(name.find_last_of('\\') + 1);
         CharUpperA(upperName.data());
         EXPECT_EQ(test::WindowText(form->Handle()), "Corvane - [" + upperName + "]");
@@ -62,11 +62,11 @@ TEST_F(MainViewTest, GoodFilesOfEveryFormatGetCaptionAndInformationLine) {
 }
 
 TEST_F(MainViewTest, BrokenFileGivesTheFailedStateAndTheLibrarysBox) {
-    form->LoadPicture(Fixture("jpeg/baseline-420.jpg"));
+    Load(Fixture("jpeg/baseline-420.jpg"));
     test::WriteFileBytes(folder / "broken.jpg", "this is not a picture");
     {
         ScriptedMessageBoxes boxes({IDOK});
-        form->LoadPicture(folder / "broken.jpg");
+        Load(folder / "broken.jpg");
         ASSERT_EQ(boxes.Asked().size(), 1u);
         EXPECT_EQ(boxes.Asked()[0].caption, "Error");
     }
@@ -81,26 +81,26 @@ TEST_F(MainViewTest, BrokenFileGivesTheFailedStateAndTheLibrarysBox) {
     EXPECT_FALSE(fullView->PMI->Visible());
 
     // The same name again is not loaded again: no second box.
-    form->LoadPicture(folder / "broken.jpg");
+    Load(folder / "broken.jpg");
 }
 
 TEST_F(MainViewTest, NoBoxWhileTheFullScreenViewShows) {
     test::WriteFileBytes(folder / "broken.gif", "GIF89a but nothing more");
     FullViewActive = true;
     ScriptedMessageBoxes boxes; // any box fails the test
-    form->LoadPicture(folder / "broken.gif");
+    Load(folder / "broken.gif");
     EXPECT_TRUE(boxes.Asked().empty());
     EXPECT_EQ(form->LabelImageinfo->Caption(), "Imageinfo:  N/A");
 }
 
 TEST_F(MainViewTest, SameNameTwiceLoadsOnceAnotherInBetweenLoadsAgain) {
     const std::string a = Fixture("bmp/v3-24.bmp"), b = Fixture("gif/87a-global.gif");
-    form->LoadPicture(a);
+    Load(a);
     const TPicture first = form->PMI->Picture();
-    form->LoadPicture(a);
+    Load(a);
     EXPECT_TRUE(form->PMI->Picture().SharesGraphicWith(first)) << "not loaded again";
-    form->LoadPicture(b);
-    form->LoadPicture(a);
+    Load(b);
+    Load(a);
     EXPECT_FALSE(form->PMI->Picture().SharesGraphicWith(first)) << "loaded again after another file";
 }
 
@@ -109,7 +109,7 @@ TEST_F(MainViewTest, ButtonsComeBackAfterADecodeThatFails) {
     const std::string png = test::ReadFileBytes(Fixture("png/rgb8.png"));
     test::WriteFileBytes(folder / "cut.png", png.substr(0, 60));
     ScriptedMessageBoxes boxes({IDOK, IDOK});
-    form->LoadPicture(folder / "cut.png");
+    Load(folder / "cut.png");
     ASSERT_EQ(boxes.Asked().size(), 2u);
     EXPECT_EQ(boxes.Asked()[1].text, "Reading png file failed");
     EXPECT_TRUE(ButtonsEnabled());
@@ -129,7 +129,7 @@ TEST_F(MainViewTest, StretchedPictureFitsTheFreeArea) {
     EXPECT_TRUE(form->PMI->Stretch());
     EXPECT_EQ(form->PanelLED->GetColor(), RGB(255, 0, 0));
     EXPECT_EQ(form->PanelImage->Width(), 360) << "without a picture the area keeps its design size";
-    form->LoadPicture(folder / "wide.bmp");
+    Load(folder / "wide.bmp");
     EXPECT_EQ(form->PMI->Width(), 600);
     EXPECT_EQ(form->PMI->Height(), 301);
     EXPECT_EQ(form->PanelImage->Width(), 608);
@@ -155,7 +155,7 @@ TEST_F(MainViewTest, StretchedPictureIsDrawnAnewWhenTheWindowShrinks) {
     test::WriteFileBytes(folder / "bands.bmp", bands);
     form->SetClientSize(848, 516);
     form->BtnStretchClick(*form->BtnStretch);
-    form->LoadPicture(folder / "bands.bmp");
+    Load(folder / "bands.bmp");
     Pump();
     ASSERT_EQ(form->PMI->Width(), 600);
     const ui::FormDesign& design = MainFormDesign();
@@ -170,7 +170,7 @@ TEST_F(MainViewTest, StretchedPictureIsDrawnAnewWhenTheWindowShrinks) {
 
 TEST_F(MainViewTest, BigPictureUnstretchedMakesTheWindowScroll) {
     test::WriteFileBytes(folder / "big.bmp", test::SolidBmpFile(2000, 1500, RGB(0, 128, 0)));
-    form->LoadPicture(folder / "big.bmp");
+    Load(folder / "big.bmp");
     Pump();
     EXPECT_EQ(form->PanelImage->Width(), 2008);
     EXPECT_EQ(form->PanelImage->Height(), 1508);
@@ -182,7 +182,7 @@ TEST_F(MainViewTest, CopyButtonPutsThePictureOnTheClipboard) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     CloseClipboard();
-    form->LoadPicture(Fixture("bmp/v3-24.bmp"));
+    Load(Fixture("bmp/v3-24.bmp"));
     form->BtnCpyClp->Click();
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
     EXPECT_EQ(ui::App().GetScreenCursor(), ui::ScreenCursor::Default);
@@ -215,7 +215,7 @@ TEST_F(MainViewTest, ShellMessagesByResultCode) {
 }
 
 TEST_F(MainViewTest, FullViewShowsThePictureAndAClickOrEscapeHidesIt) {
-    form->LoadPicture(Fixture("bmp/v3-24.bmp"));
+    Load(Fixture("bmp/v3-24.bmp"));
     form->ButtonVollbild->Click();
     Pump();
     EXPECT_TRUE(FullViewActive);
@@ -238,7 +238,7 @@ TEST_F(MainViewTest, FailureTextIsWrittenOnTheFullScreenView) {
     fullView->ShowView();
     Pump();
     test::WriteFileBytes(folder / "bad.tif", "II*\0garbage");
-    form->LoadPicture(folder / "bad.tif");
+    Load(folder / "bad.tif");
     Pump(5);
     // Red text at the top-left corner of the black view.
     WindowDc dc(fullView->Handle());
@@ -252,14 +252,14 @@ TEST_F(MainViewTest, FailureTextIsWrittenOnTheFullScreenView) {
 TEST_F(MainViewTest, HundredLoadsOfDifferentPicturesKeepHandlesFlat) {
     const char* files[] = {"jpeg/progressive.jpg", "png/palette8.png", "gif/87a-local.gif",
                            "tiff/deflate.tif",     "bmp/rle8.bmp",     "pcx/im-24.pcx"};
-    form->LoadPicture(Fixture(files[5]));
+    Load(Fixture(files[5]));
     const long bitmaps = LiveHandles(HandleKind::Bitmap), palettes = LiveHandles(HandleKind::Palette);
     PROCESS_MEMORY_COUNTERS before{};
     GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
     for (int i = 0; i < 100; ++i)
-        form->LoadPicture(Fixture(files[i % 6]));
-    form->LoadPicture(Fixture(files[0]));
-    form->LoadPicture(Fixture(files[5]));
+        Load(Fixture(files[i % 6]));
+    Load(Fixture(files[0]));
+    Load(Fixture(files[5]));
     EXPECT_EQ(LiveHandles(HandleKind::Bitmap), bitmaps);
     EXPECT_EQ(LiveHandles(HandleKind::Palette), palettes);
     EXPECT_EQ(LiveHandles(HandleKind::Dc), 0);

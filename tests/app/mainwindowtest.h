@@ -39,6 +39,15 @@ class MainWindowTest : public ::testing::Test {
         SetCurrentDirectoryA(savedDirectory);
     }
 
+    // LoadPicture, and the loop run until the picture's decode has ended.
+    void Load(const std::string& fileName) {
+        form->LoadPicture(fileName);
+        EndOfLoad();
+    }
+    bool EndOfLoad() {
+        return RunUntil([this] { return !form->Loading; });
+    }
+
     char savedDirectory[MAX_PATH] = {};
     ScratchKey key{SettingsKey};
     TempFolder folder;

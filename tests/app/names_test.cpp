@@ -262,7 +262,7 @@ TEST_F(AwkwardNamesTest, TheFileOperationsDialogActsOnExactlyTheTypedName) {
 TEST_F(AwkwardNamesTest, ThumbnailsAndTheFullScreenWalkShowEachPictureByItsOwnName) {
     TCvThumbForm& thumbs = form->OpenThumbnails();
     thumbs.BuildThumbnails();
-    Pump();
+    ASSERT_TRUE(test::RunUntil([&thumbs] { return !thumbs.Busy; }));
     std::vector<std::string> pictures, cells;
     for (const std::string& name : kFiles)
         if (IsPictureFile(name)) pictures.push_back(dir / name);

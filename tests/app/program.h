@@ -22,6 +22,7 @@ class ProgramRun {
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     bool Started() const { return process_.Valid(); }
+    HANDLE Process() const { return process_.Get(); }
     // A top-level window of the process of that class (nullptr: any) and caption (nullptr: any), waited
     // for up to the timeout; nullptr when none came.
     HWND WaitForWindow(const char* className, const char* caption, bool visible = true,

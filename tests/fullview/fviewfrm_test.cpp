@@ -1,9 +1,13 @@
 // The full-screen view with the real main window, real folders and real pictures under Wine: paging,
 // zoom, moving over the screen, closing, the pointer and the pixels on the screen.
+#include "base/files.h"
 #include "fullview/viewgeometry.h"
 #include "settings/pathtext.h"
 #include "tests/app/mainwindowtest.h"
 #include "tests/support/pictures.h"
+
+#include <atomic>
+#include <thread>
 
 namespace corv {
 namespace {
@@ -46,13 +50,14 @@ class FullViewTest : public test::MainWindowTest {
     // The list on the folder with the file selected and shown, then the view over it.
     void Open(const std::string& name) {
         GoToPath(*form, folder / name, false);
-        form->LoadPicture(folder / name);
+        Load(folder / name);
         fullView->ShowView();
         Pump();
     }
     void Type(char c) {
         PostMessageA(fullView->Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
         Pump();
+        EndOfLoad();
     }
     void Key(WORD key) { test::PostKey(fullView->Handle(), key); }
     std::string Selected() const {
@@ -127,7 +132,7 @@ TEST_F(FullViewTest, WalksFromNoSelectionTheFirstPictureAndVanishedFiles) {
     EXPECT_EQ(Selected(), "y.bmp");
 
     GoToPath(*form, folder / "c.bmp", false);
-    form->LoadPicture(folder / "c.bmp");
+    Load(folder / "c.bmp");
     DeleteFileA((folder / "b.bmp").c_str()); // gone since the list was read
     Type('-');
     EXPECT_EQ(Shown(), "c.bmp") << "a vanished entry ends the walk without loading";
@@ -321,6 +326,49 @@ TEST_F(FullViewTest, OnePaintOfTheViewPerPictureAndNoneOfTheCoveredMainPicture) 
     EXPECT_EQ(form->PMI->Width(), 200);
     EXPECT_EQ(form->PanelImage->Width(), 208);
     EXPECT_EQ(test::WindowText(form->Handle()), "Corvane - [C.BMP]");
+}
+
+TEST_F(FullViewTest, KeysPressedWhileLargePicturesLoadActAfterThemInOrder) {
+    // Large enough that a key 40 ms after the last one comes while a picture still decodes.
+    for (char c = 'a'; c <= 'e'; ++c)
+        Bmp(std::string(1, c) + ".bmp", 3000, 2000, c % 2 ? kBlue : RGB(0, 255, 0));
+    struct Case {
+        std::vector<WORD> keys; // the keypad's "+" and Escape, as the keyboard gives them
+        DWORD gapMs;
+        const char* shown;
+        bool showing;
+    } cases[] = {
+        {{VK_ADD, VK_ADD, VK_ADD}, 40, "d.bmp", true},
+        {{VK_ADD, VK_ESCAPE}, 100, "b.bmp", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        Open("a.bmp");
+        ASSERT_TRUE(Showing());
+        std::atomic<bool> typed{false};
+        std::thread typist([&] {
+            for (WORD key : c.keys) {
+                INPUT input[2] = {};
+                input[0].type = input[1].type = INPUT_KEYBOARD;
+                input[0].ki.wVk = input[1].ki.wVk = key;
+                input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                SendInput(2, input, sizeof(INPUT));
+                Sleep(c.gapMs);
+            }
+            typed = true;
+        });
+        EXPECT_TRUE(test::RunUntil([&] { return typed && !form->Loading; }));
+        typist.join();
+        Pump(300);
+        EXPECT_TRUE(EndOfLoad());
+        EXPECT_EQ(Shown(), c.shown);
+        EXPECT_EQ(Selected(), c.shown);
+        EXPECT_EQ(Showing(), c.showing);
+        EXPECT_EQ(test::WindowText(form->Handle()), "Corvane - [" + UpperCase(c.shown) + "]")
+            << "the caption follows every load";
+        if (Showing()) fullView->Close();
+        Pump();
+    }
 }
 
 } // namespace corv

@@ -1,9 +1,11 @@
-// The decode workers: decodes off the user-interface thread give the same pictures as on it, the waiting
-// thread goes on handling its messages, and stopping drops what has not started and ends every thread.
+// The decode workers: decodes off the user-interface thread give the same pictures as on it, every result
+// comes back to this thread as a message, a dropped job's never does, and stopping drops what has not
+// started and ends every thread.
 #include "image/decode.h"
 #include "image/workerpool.h"
 #include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
+#include "tests/ui/uitest.h"
 #include "thumbs/thumbdecode.h"
 
 #include <gtest/gtest.h>
@@ -47,66 +49,84 @@ TEST(DecodeWorkers, ParallelThumbnailsAreThoseOfOneAtATime) {
     }
     WorkerPool pool(4);
     std::vector<ThumbResult> results(requests.size());
-    std::vector<std::shared_ptr<WorkerPool::Ticket>> tickets;
+    std::vector<DWORD> completedOn;
     for (size_t i = 0; i < requests.size(); ++i)
-        tickets.push_back(pool.Submit([&, i] { results[i] = DecodeThumb(Lib(), requests[i]); }));
+        pool.Submit([&, i] { results[i] = DecodeThumb(Lib(), requests[i]); },
+                    [&] { completedOn.push_back(GetCurrentThreadId()); });
+    ASSERT_TRUE(test::RunUntil([&] { return completedOn.size() == requests.size(); }));
     for (size_t i = 0; i < requests.size(); ++i) {
-        ASSERT_TRUE(pool.Wait(*tickets[i], nullptr));
         EXPECT_EQ(PixelsOf(results[i].picture.bitmap.Get()), alone[i]) << requests[i].fileName;
         EXPECT_EQ(results[i].header.width, 45);
+        EXPECT_EQ(completedOn[i], GetCurrentThreadId()) << "completions run on the submitting thread";
     }
 }
 
-TEST(DecodeWorkers, TheWaitingThreadHandlesItsMessages) {
-    WorkerPool pool(1);
-    std::atomic<bool> release{false};
-    auto ticket = pool.Submit([&] {
-        while (!release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    });
-    // A message for this thread arrives while it waits; handling it lets the job end.
-    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 7, 0, 0);
-    int handled = 0;
-    const bool ran = pool.Wait(*ticket, [&] {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            if (message.message == WM_APP + 7) {
-                ++handled;
-                release = true;
-            }
-    });
-    EXPECT_TRUE(ran);
-    EXPECT_EQ(handled, 1);
-    EXPECT_TRUE(ticket->Finished());
+TEST(DecodeWorkers, CompletionsComeBackAsMessagesAndADroppedOneNever) {
+    WorkerPool pool(1), other(1);
+    std::atomic<bool> release{false}, started{false};
+    std::vector<std::string> order;
+    auto held = pool.Submit(
+        [&] {
+            started = true;
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        },
+        [&] { order.push_back("held"); });
+    while (!started)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto queued = pool.Submit([] {}, [&] { order.push_back("queued"); });
+    auto urgent = pool.Submit([] {}, [&] { order.push_back("urgent"); }, WorkerPool::Urgency::First);
+    auto dropped = pool.Submit([] {}, [&] { order.push_back("dropped"); });
+    pool.Drop({dropped});
+    other.Drop({queued}); // another pool's ticket: ignored
+    release = true;
+    // Nothing runs before the loop takes the messages: the submitter never waits inside a job's end.
+    EXPECT_TRUE(order.empty());
+    ASSERT_TRUE(test::RunUntil([&] { return order.size() == 3; }));
+    EXPECT_EQ(order, (std::vector<std::string>{"held", "urgent", "queued"}));
+    EXPECT_TRUE(dropped->Finished());
+    // Asked for after the job has run: it still comes, as a message.
+    pool.WhenDone(held, [&] { order.push_back("later"); });
+    EXPECT_EQ(order.size(), 3u);
+    ASSERT_TRUE(test::RunUntil([&] { return order.size() == 4; }));
+    // A completion dropped after its job ran, before its message was handled, never runs.
+    auto late = pool.Submit([] {}, [&] { order.push_back("late"); });
+    while (!late->Finished()) // not running the loop: its message stays queued
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    pool.Drop({late});
+    test::Pump(50);
+    EXPECT_EQ(order.back(), "later");
 }
 
 TEST(DecodeWorkers, StoppingDropsWhatHasNotStartedAndEndsTheThreads) {
     auto pool = std::make_unique<WorkerPool>(2);
     std::atomic<bool> release{false};
     std::atomic<int> ran{0};
-    std::vector<std::shared_ptr<WorkerPool::Ticket>> tickets;
+    int completed = 0;
+    std::vector<WorkerPool::TicketPtr> tickets;
     for (int i = 0; i < 2; ++i)
-        tickets.push_back(pool->Submit([&] {
-            while (!release)
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            ++ran;
-        }));
+        tickets.push_back(pool->Submit(
+            [&] {
+                while (!release)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                ++ran;
+            },
+            [&] { ++completed; }));
     for (int i = 0; i < 10; ++i)
-        tickets.push_back(pool->Submit([&] { ++ran; }));
-    // Dropping a queued job: it never runs and its wait says so.
-    pool->Drop({tickets[11]});
-    EXPECT_FALSE(pool->Wait(*tickets[11], nullptr));
+        tickets.push_back(pool->Submit([&] { ++ran; }, [&] { ++completed; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::thread releaser([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         release = true;
     });
-    pool->Stop(); // waits for the two running jobs, drops the other nine
+    pool->Stop(); // lets the two running jobs end, drops the other ten
     releaser.join();
     EXPECT_EQ(ran, 2);
-    EXPECT_FALSE(pool->Wait(*tickets[5], nullptr));
-    EXPECT_FALSE(pool->Wait(*pool->Submit([&] { ++ran; }), nullptr));
+    EXPECT_TRUE(tickets[5]->Finished());
+    EXPECT_TRUE(pool->Submit([&] { ++ran; }, [&] { ++completed; })->Finished()) << "dropped at once";
+    test::Pump(50);
     EXPECT_EQ(ran, 2);
+    EXPECT_EQ(completed, 2);
     pool.reset();
     EXPECT_GE(DefaultWorkerCount(), 1);
     EXPECT_LE(DefaultWorkerCount(), 4);

@@ -86,8 +86,14 @@ class ThumbFormTest : public ::testing::Test {
     TCvThumbForm& Build() {
         TCvThumbForm& form = Open();
         form.BuildThumbnails();
+        Finish();
         Pump();
         return form;
+    }
+    // Runs the loop until the build has ended or the window is gone.
+    void Finish() {
+        EXPECT_TRUE(test::RunUntil(
+            [this] { return !main->ThumbForm || !main->ThumbForm->Busy || ui::App().Terminated(); }));
     }
     static std::string Caption(const ui::Control& control) { return test::WindowText(control.Handle()); }
     static TThumbNail& Cell(TCvThumbForm& form, int i) { return *form.Thumbs[static_cast<std::size_t>(i)]; }
@@ -289,6 +295,7 @@ TEST_F(ThumbFormTest, AbortIsAskedAfterTheCurrentCellAndKeepsTheFullCountInTheCa
     });
     form.AbortRequested = true;
     form.BuildThumbnails();
+    Finish();
     EXPECT_EQ(asked, 7);
     EXPECT_EQ(form.ThumbCount, 7);
     EXPECT_EQ(Caption(form), "20 Thumbnails in " + folder.Path());
@@ -304,6 +311,7 @@ TEST_F(ThumbFormTest, EscapeDuringTheBuildAsksOnceTheCellIsDone) {
     // Taken while the build lets messages through, before the first cell.
     PostMessageA(form.Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
     form.BuildThumbnails();
+    Finish();
     ASSERT_EQ(boxes.Asked().size(), 1u);
     EXPECT_EQ(boxes.Asked()[0].text, "Abort Creating Thumbnails ?");
     EXPECT_EQ(form.ThumbCount, 1);
@@ -354,6 +362,7 @@ TEST_F(ThumbFormTest, TheMainWindowsButtonOpensOneWindowAndClosingItClosesThatWi
         ScriptedMessageBoxes boxes({IDYES});
         main->BtnThumbClick(*main->BtnThumb);
     }
+    Finish();
     ASSERT_TRUE(main->ThumbsOpen);
     TCvThumbForm* form = main->ThumbForm;
     ASSERT_NE(form, nullptr);
@@ -382,10 +391,10 @@ TEST_F(ThumbFormTest, ClosingTheMainWindowDuringABuildStopsItCleanly) {
     // Arrives while the build lets messages through.
     PostMessageA(main->Handle(), WM_CLOSE, 0, 0);
     form.BuildThumbnails();
+    Finish();
     EXPECT_TRUE(ui::App().Terminated());
     EXPECT_FALSE(main->ThumbsOpen);
-    EXPECT_LT(form.ThumbCount, 40);
-    EXPECT_FALSE(form.Busy);
+    EXPECT_EQ(main->ThumbForm, nullptr) << "freed, once no step of the build was running";
 }
 
 TEST_F(ThumbFormTest, ASystemCloseDuringTheBuildStopsItThenAsks) {
@@ -393,16 +402,19 @@ TEST_F(ThumbFormTest, ASystemCloseDuringTheBuildStopsItThenAsks) {
         Bmp("p" + std::to_string(i) + ".bmp", 6, 6);
     TCvThumbForm& form = Open();
     bool busyAtQuestion = true;
+    int cellsAtQuestion = -1;
     AnsweredBoxes boxes([&](const MessageBoxRequest& request) {
         EXPECT_EQ(request.text, "Close the Thumbnail-Window ?");
         busyAtQuestion = form.Busy;
+        cellsAtQuestion = form.ThumbCount;
         return IDYES;
     });
     PostMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     form.BuildThumbnails();
+    Finish();
     EXPECT_EQ(boxes.asked.size(), 1u);
     EXPECT_FALSE(busyAtQuestion);
-    EXPECT_LT(form.ThumbCount, 10);
+    EXPECT_LT(cellsAtQuestion, 10);
     EXPECT_FALSE(main->ThumbsOpen);
     Pump();
     EXPECT_EQ(main->ThumbForm, nullptr);
@@ -427,6 +439,7 @@ TEST_F(ThumbFormTest, RefreshAsksAndShowsNewFilesOfTheSameFolder) {
         ScriptedMessageBoxes boxes({IDYES});
         form.PopupRefreshClick(form);
     }
+    Finish();
     ASSERT_EQ(form.ThumbCount, 3);
     EXPECT_EQ(Cell(form, 2).FNLabel->Caption(), "b.bmp");
     EXPECT_EQ(form.FocusedThumb(), 1);
@@ -521,6 +534,7 @@ TEST_F(ThumbFormTest, FiveHundredCellsAtMostAndTheWarningOnce) {
     TCvThumbForm& form = Open();
     AnsweredBoxes boxes([](const MessageBoxRequest&) { return IDOK; });
     form.BuildThumbnails();
+    Finish();
     EXPECT_EQ(form.ThumbCount, 500);
     ASSERT_EQ(boxes.asked.size(), 1u);
     EXPECT_EQ(boxes.asked[0].text, "The maximum loadable amount of 500 Thumbnails has reached !\r"
@@ -540,6 +554,7 @@ TEST_F(ThumbFormTest, AtADriveRootTheNamesHaveTwoBackslashes) {
     TCvThumbForm& form = main->OpenThumbnails();
     AnsweredBoxes boxes([](const MessageBoxRequest&) { return IDOK; });
     form.BuildThumbnails();
+    Finish();
     EXPECT_EQ(form.ThumbDir, "C:\\");
     int found = 0;
     for (int i = 1; i <= form.ThumbCount; ++i)
@@ -567,6 +582,7 @@ TEST_F(ThumbFormTest, LargeCellsComeWithTheNextBuildAndTheNewPitchWithTheNextRes
         ScriptedMessageBoxes boxes({IDYES});
         form.PopupRefreshClick(form);
     }
+    Finish();
     EXPECT_EQ(Cell(form, 2).Panel->Width(), 120);
     EXPECT_EQ(Cell(form, 2).Panel->Height(), 140);
     EXPECT_EQ(Cell(form, 2).PMI->Width(), 116);
@@ -630,6 +646,7 @@ TEST_F(ThumbFormTest, RebuildingAndClosingGiveEveryHandleBack) {
         ScriptedMessageBoxes boxes({IDYES});
         form.PopupRefreshClick(form);
     }
+    Finish();
     EXPECT_EQ(LiveHandles(HandleKind::Bitmap), bitmaps + 15);
     {
         ScriptedMessageBoxes boxes({IDYES});
@@ -681,6 +698,25 @@ TEST_F(ThumbFormTest, TheFocusStaysOnScreenAResizeSettlesAtOnceAndALongNameIsOne
         EXPECT_EQ(width ? form.Width() : form.ClientWidth(), width ? width : 172) << w << " x " << h;
         EXPECT_EQ(height ? form.Height() : form.ClientHeight(), height ? height : 212) << w << " x " << h;
     }
+}
+
+TEST_F(ThumbFormTest, ACellDoubleClickedWhileAnotherLoadsLeavesTheSelectionOnThePictureShown) {
+    Bmp("a.bmp", 3000, 2000);
+    Bmp("b.bmp", 40, 30, RGB(0, 200, 0));
+    TCvThumbForm& form = Build();
+    Cell(form, 1).Panel->SetFocus();
+    Pump();
+    form.PopupLoadImgClick(form);
+    ASSERT_TRUE(main->Loading) << "the first picture waits for its decode";
+    // The mouse on the second cell meanwhile.
+    const HWND second = Cell(form, 2).Panel->Handle();
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageA(second, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(5, 5));
+    Pump(100);
+    ASSERT_TRUE(test::RunUntil([this] { return !main->Loading; }));
+    EXPECT_EQ(main->CurrentFile, folder / "b.bmp");
+    EXPECT_EQ(main->FLB->SelectedPath(), main->CurrentFile) << "the selection names the picture shown";
+    EXPECT_EQ(main->PMI->Picture().Width(), 40);
 }
 
 } // namespace

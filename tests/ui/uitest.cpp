@@ -30,6 +30,16 @@ void Pump(int milliseconds) {
     ui::App().ProcessMessages();
 }
 
+bool RunUntil(const std::function<bool()>& done, int milliseconds) {
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < static_cast<DWORD>(milliseconds)) {
+        ui::App().ProcessMessages();
+        if (!done()) MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, 0);
+    }
+    ui::App().ProcessMessages();
+    return done();
+}
+
 void PostKey(HWND window, WORD key, UINT message) {
     const LPARAM flags = message == WM_KEYUP ? static_cast<LPARAM>(0xC0000001) : 1;
     PostMessageA(window, message, key, flags);

@@ -9,6 +9,8 @@ namespace corv::test {
 
 // Handles the queued messages for a short while, so that posted messages and repaints are done.
 void Pump(int milliseconds = 30);
+// Runs the message loop (messages and idle tasks) until done holds or the time is up; returns done().
+bool RunUntil(const std::function<bool()>& done, int milliseconds = 20000);
 // Posts a key message (WM_KEYDOWN unless told otherwise) to a window, then pumps.
 void PostKey(HWND window, WORD key, UINT message = WM_KEYDOWN);
 std::string WindowText(HWND window);
