@@ -67,10 +67,16 @@ void TMainForm::LoadPicture(const std::string& fileName) {
     PMI->SetQuietErrors(FullViewActive);
     bool ok = false;
     bool raised = false;
-    try {
-        ok = PMI->ReadImageInfo(fileName);
-    } catch (...) {
-        raised = true;
+    // A picture decoded ahead had its header read then: it is not read a second time.
+    if (const std::optional<HeaderInfo> header = PicturesAhead.HeaderOf(fileName)) {
+        PMI->SetHeader(*header);
+        ok = true;
+    } else {
+        try {
+            ok = PMI->ReadImageInfo(fileName);
+        } catch (...) {
+            raised = true;
+        }
     }
     if (!ok) {
         ShowPicture(false);

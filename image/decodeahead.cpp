@@ -64,6 +64,7 @@ struct DecodeAhead::Job {
     // Written by the worker before its ticket is finished; read only after.
     bool decoded = false;
     FileStamp stamp;
+    HeaderInfo header;
     DecodedPicture picture;
     std::uint64_t reserved = 0;
 
@@ -86,6 +87,7 @@ struct DecodeAhead::Job {
             return;
         }
         stamp = *before;
+        this->header = header;
         picture = std::move(result);
         decoded = true;
     }
@@ -172,6 +174,17 @@ bool DecodeAhead::Take(const std::string& fileName, int depth, bool dither, Take
         taken(std::move(job->picture));
     });
     return true;
+}
+
+std::optional<HeaderInfo> DecodeAhead::HeaderOf(const std::string& fileName) const {
+    for (const auto& job : held_) {
+        if (!SameFile(job->fileName, fileName)) continue;
+        if (!job->ticket->Finished() || !job->decoded) return std::nullopt;
+        const std::optional<FileStamp> now = StampOf(fileName);
+        if (!now || !(*now == job->stamp)) return std::nullopt;
+        return job->header;
+    }
+    return std::nullopt;
 }
 
 int DecodeAhead::Hits() const {

@@ -61,6 +61,9 @@ class DecodeAhead {
     // decode failed or the file changed; the caller then decodes it as usual.
     using Taken = std::function<void(std::optional<DecodedPicture>)>;
     bool Take(const std::string& fileName, int depth, bool dither, Taken taken);
+    // The header a decode ahead of the file read, once that decode has ended well and while the file is
+    // as it was then: the load that takes the picture need not read it again.
+    std::optional<HeaderInfo> HeaderOf(const std::string& fileName) const;
     // Lets go of everything held ahead; a running decode is thrown away when it ends.
     void Clear();
 

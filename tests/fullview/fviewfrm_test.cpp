@@ -133,6 +133,8 @@ TEST_F(FullViewTest, WalksFromNoSelectionTheFirstPictureAndVanishedFiles) {
 
     GoToPath(*form, folder / "c.bmp", false);
     Load(folder / "c.bmp");
+    // Once its decode ahead has let go of it, so that the delete is done and not pending.
+    EXPECT_TRUE(test::RunUntil([this] { return form->PicturesAhead.Ready(folder / "b.bmp"); }));
     DeleteFileA((folder / "b.bmp").c_str()); // gone since the list was read
     Type('-');
     EXPECT_EQ(Shown(), "c.bmp") << "a vanished entry ends the walk without loading";
