@@ -2,6 +2,7 @@
 
 #include "base/wide.h"
 #include "image/extkey.h"
+#include "settings/store.h"
 
 namespace corv {
 
@@ -18,6 +19,13 @@ constexpr FormatEntry kFormats[] = {
     {".TIF", ReadKind::Tiff, "Reading tif file failed"},
     {".PCX", ReadKind::Pcx, "Reading pcx file failed"},
     {".JPG", ReadKind::Jpeg, "Reading jpg file failed"},
+};
+
+// With AllPictureTypes, by the whole extension, before the keys above (".JPEG" would be no key of them).
+constexpr FormatEntry kExtraFormats[] = {
+    {".JPEG", ReadKind::Jpeg, "Reading jpg file failed"},
+    {".JPE", ReadKind::Jpeg, "Reading jpg file failed"},
+    {".TIFF", ReadKind::Tiff, "Reading tif file failed"},
 };
 
 int16_t ReadFull(const CvImgLib& library, ReadKind kind, const wchar_t* name, int depth, int dither,
@@ -63,6 +71,11 @@ BitmapHandle Shrink(HBITMAP source, int width, int height) {
 } // namespace
 
 const FormatEntry* FindFormat(const std::string& fileName) {
+    if (AllPictureTypes) {
+        const std::string extension = FullExtension(fileName);
+        for (const FormatEntry& entry : kExtraFormats)
+            if (extension == entry.key) return &entry;
+    }
     const std::string key = ExtensionKey(fileName);
     for (const FormatEntry& entry : kFormats)
         if (key == entry.key) return &entry;
