@@ -44,8 +44,12 @@ TEST(PictureInfo, EveryFixtureReportsTypeSizeDepthCompressionAndFrames) {
         SCOPED_TRACE(f.file);
         const std::string bytes = test::ReadAll(test::FixtureDir() + "/" + f.file);
         PictureInfo info;
-        ASSERT_EQ(ReadPictureInfo(View(bytes), info), Status::Ok);
+        ASSERT_EQ(ReadPictureInfo(View(bytes), info, true), Status::Ok);
         EXPECT_STREQ(info.type, f.type.c_str());
+        // Without the newer types, their files are of no type the reader knows.
+        const bool newType = f.reader == "WEBP" || f.reader == "HEIF";
+        PictureInfo seven;
+        EXPECT_EQ(ReadPictureInfo(View(bytes), seven), newType ? Status::UnknownType : Status::Ok);
         EXPECT_STREQ(info.compression, f.compression.c_str());
         EXPECT_EQ(info.width, f.width);
         EXPECT_EQ(info.height, f.height);
@@ -63,7 +67,7 @@ TEST(PictureInfo, CutFilesNeverReadPastTheirEnd) {
             std::unique_ptr<uint8_t[]> cut(new uint8_t[n + 1]);
             std::memcpy(cut.get(), bytes.data(), n);
             PictureInfo info;
-            const Status s = ReadPictureInfo({cut.get(), n}, info);
+            const Status s = ReadPictureInfo({cut.get(), n}, info, true);
             if (s == Status::Ok) {
                 EXPECT_EQ(info.width, f.width) << f.file << " cut at " << n;
                 EXPECT_EQ(info.height, f.height) << f.file << " cut at " << n;
