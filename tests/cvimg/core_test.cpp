@@ -468,6 +468,7 @@ TEST(Regressions, FuzzerFindingsAreHandled) {
         const std::string bytes = test::ReadAll(entry.path().string());
         PictureInfo info;
         (void)ReadPictureInfo(View(bytes), info);
+        (void)ReadPictureInfo(View(bytes), info, true);
         for (int depth : {24, 8, 1}) {
             (void)Decode(MakeBmpDecoder(View(bytes)), depth, true);
             (void)Decode(MakePcxDecoder(View(bytes)), depth, true);
