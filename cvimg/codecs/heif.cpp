@@ -134,6 +134,9 @@ class HeifDecoder final : public Decoder {
 } // namespace
 
 std::unique_ptr<Decoder> MakeHeifDecoder(Bytes file) {
+    // libheif registers its decoders once per process; workers may ask for the first decoder together.
+    static const bool ready = heif_init(nullptr).code == heif_error_Ok;
+    (void)ready;
     return std::make_unique<HeifDecoder>(file);
 }
 
