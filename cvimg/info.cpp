@@ -379,8 +379,9 @@ Status WebpInfo(Bytes f, PictureInfo& info) {
         }
         // A still picture is known at its first coded chunk; an animation's frames are all counted.
         if (coding && !frames) break;
+        // A chunk that reaches past the end ends the walk (and the sum below cannot wrap).
+        if (size >= room) break;
         at += 8 + static_cast<size_t>(size) + (size & 1);
-        if (size > f.size) break;
     }
     if (!coding || width <= 0 || height <= 0) return Status::Corrupt;
     info.width = static_cast<int>(std::min(width, 0x10000L));

@@ -158,6 +158,45 @@ TEST(PictureInfo, SizesBeyondSixteenBitsAreTooLargeAndZeroSizesCorrupt) {
     EXPECT_EQ(ReadPictureInfo(View(std::string("not a picture")), info), Status::UnknownType);
 }
 
+// Hostile WebP and HEIF headers: sizes near 4 GB (a 32-bit sum would wrap), a zero size, boxes inside
+// boxes that claim more than their parent; each gives its answer at once.
+TEST(PictureInfo, HostileWebpAndHeifHeadersAreRefused) {
+    const std::string riff("RIFF\0\0\0\0WEBP", 12);
+    const std::string ftyp("\0\0\0\x10"
+                           "ftypheic\0\0\0\0",
+                           16);
+    struct Row {
+        std::string bytes;
+        Status status;
+    } rows[] = {
+        {riff + "ANMF\xF0\xFF\xFF\xFF" + std::string(20, 'a'), Status::Corrupt},
+        {riff + "VP8X" + std::string("\x0A\0\0\0\x02\0\0\0\x2C\0\0\x1D\0\0", 14) + "ANMF\xFF\xFF\xFF\xFF" +
+             std::string(20, 'V'),
+         Status::Ok}, // an animation whose only frame is cut: its canvas is known
+        {riff + "VP8 " + std::string(4, '\xFF') + std::string(10, '\0'), Status::Corrupt},
+        {riff + "VP8X" + std::string(14, '\xFF'), Status::Corrupt},
+        {ftyp + std::string("\0\0\0\x0C"
+                            "meta\0\0\0\0",
+                            12),
+         Status::Corrupt},
+        {ftyp + std::string("\xFF\xFF\xFF\xF0"
+                            "meta\0\0\0\0",
+                            12),
+         Status::Corrupt},
+        {ftyp +
+             std::string("\0\0\0\x18"
+                         "meta\0\0\0\0\0\0\0\x01"
+                         "iprp",
+                         20) +
+             std::string(4, '\0'),
+         Status::Corrupt},
+    };
+    for (const Row& row : rows) {
+        PictureInfo info;
+        EXPECT_EQ(ReadPictureInfo(View(row.bytes), info, true), row.status) << &row - rows;
+    }
+}
+
 TEST(PictureInfo, TiffPageChainsThatLoopAreCountedOnce) {
     std::string t = test::ReadAll(test::FixtureDir() + "/tiff/grey8.tif");
     PictureInfo info;
