@@ -81,8 +81,9 @@ class HeifDecoder final : public Decoder {
         if (!options) return Status::OutOfMemory;
         options->ignore_transformations = 0;
         options->convert_hdr_to_8bit = 1;
-        // A damaged stream is refused, not shown half decoded.
-        options->strict_decoding = 1;
+        // Strict decoding would only refuse colour descriptions with values out of range, and both
+        // decoders' glue in libheif 1.15 then leaks the decoded picture: leave it off.
+        options->strict_decoding = 0;
         const bool alpha = heif_image_handle_has_alpha_channel(handle_.get()) != 0;
         heif_image* decoded = nullptr;
         if (Status s = StatusOf(heif_decode_image(
