@@ -395,6 +395,31 @@ TEST(Cvimg32Decode, EachReaderRefusesOtherFormatsAndBadDepthCodes) {
         EXPECT_EQ(Read("BMP", bmp, depth, 0).code, kBadDepth) << depth;
 }
 
+// The container's rotation (irot) is applied by the decode and by the header alike: a HEIC whose pixi
+// property is turned into a quarter turn counter-clockwise shows 30 x 45, its top right block at the top
+// left.
+TEST(Cvimg32Decode, HeifRotationTurnsThePictureAndItsHeader) {
+    std::string bytes = test::ReadFileBytes(FixturePath("heif/heic-444-8.heic"));
+    const std::string pixi("\0\0\0\x10pixi", 8);
+    const size_t at = bytes.find(pixi);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 16, std::string("\0\0\0\x10irot\x01", 9) + std::string(7, '\0'));
+    test::TempFolder dir;
+    test::WriteFileBytes(dir / "turned.heic", bytes);
+    const Info i = GetInfo(dir / "turned.heic", true);
+    ASSERT_EQ(i.code, 1);
+    EXPECT_EQ(i.width, 30);
+    EXPECT_EQ(i.height, 45);
+    const Decoded d = Read("HEIF", dir / "turned.heic", 24, 0);
+    ASSERT_EQ(d.code, 1) << Lib().Message(d.code);
+    const Pixels p = ReadPixels(d.bitmap.Get());
+    ASSERT_EQ(p.width, 30);
+    ASSERT_EQ(p.height, 45);
+    EXPECT_LE(Diff(p.At(7, 7), {0, 0, 255}), 24);    // was the top right
+    EXPECT_LE(Diff(p.At(7, 37), {255, 0, 0}), 24);   // was the top left
+    EXPECT_LE(Diff(p.At(22, 7), {255, 255, 0}), 24); // was the bottom right
+}
+
 TEST(Cvimg32Decode, FileNamesUpToTheSystemLimitAndNoFurther) {
     test::TempFolder dir;
     // Nest folders until the full name of the picture is MAX_PATH - 1 characters long.
