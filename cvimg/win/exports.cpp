@@ -93,7 +93,9 @@ Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, i
     // The header parser knows the size before any library is asked: a picture too large for the
     // 16-bit sizes or the address space is refused as such, whatever else may be wrong with it.
     PictureInfo info;
-    if (ReadPictureInfo(file.View(), info, true) == Status::TooLarge) return Status::TooLarge;
+    // The seven's reads keep to the seven's types here too, as before the newer ones came.
+    const bool newType = format == Format::Webp || format == Format::Heif;
+    if (ReadPictureInfo(file.View(), info, newType) == Status::TooLarge) return Status::TooLarge;
     std::unique_ptr<Decoder> decoder = MakeDecoder(format, file.View());
     Layout layout;
     if (Status s = decoder->ReadHeader(layout); Failed(s)) return s;
