@@ -29,6 +29,14 @@ enum Ordinal : int {
     kOrdReadPngW = 117,
     kOrdReadTiffW = 125,
     kOrdReadScaledW = 140,
+    // The newer picture types, each with its wide form one above it: WebP; HEIF (HEIC and AVIF alike);
+    // and the header information that also knows them (LibImageInfo keeps to the seven's types).
+    kOrdReadWebp = 170,
+    kOrdReadWebpW = 171,
+    kOrdReadHeif = 172,
+    kOrdReadHeifW = 173,
+    kOrdImageInfoAll = 174,
+    kOrdImageInfoAllW = 175,
 };
 
 // The longest wide file name the module takes, in UTF-16 units without its NUL: the extended-length limit.
@@ -52,7 +60,10 @@ using LibReadJpegFn = int16_t(__stdcall*)(const char* fileName, int32_t depth, i
 using LibReadFn = int16_t(__stdcall*)(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
                                       HPALETTE* palette, int32_t reserved1, int32_t reserved2);
 
-// file name; format (the ordinal of the format's read operation: kOrdReadJpeg ... kOrdReadTiff); depth
+// The newer types' reads take LibReadFn / LibReadWFn, their information LibImageInfoFn / LibImageInfoWFn.
+
+// file name; format (the ordinal of the format's read operation: kOrdReadJpeg ... kOrdReadTiff,
+// kOrdReadWebp, kOrdReadHeif); depth
 // code; dither flag; width and height of the result; bitmap (out); palette (out). The picture is decoded at
 // the smallest size the format allows that still covers width x height, then reduced to exactly that size
 // by area averaging.

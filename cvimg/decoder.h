@@ -25,9 +25,12 @@ class Decoder {
     }
     // Fills `into`, which has the width, height and format of the layout (and the palette, if indexed).
     virtual Status Decode(Raster& into) = 0;
+    // After Decode: the picture's embedded ICC profile, empty when it has none (the colour conversion's
+    // input for the formats that carry one in their container).
+    virtual Bytes ColorProfile() const { return {}; }
 };
 
-enum class Format { Jpeg, Gif, Pcx, Bmp, Png, Tiff };
+enum class Format { Jpeg, Gif, Pcx, Bmp, Png, Tiff, Webp, Heif };
 
 // The file's bytes must outlive the decoder.
 std::unique_ptr<Decoder> MakeBmpDecoder(Bytes file);
@@ -37,5 +40,8 @@ std::unique_ptr<Decoder> MakeJpegDecoder(Bytes file);
 std::unique_ptr<Decoder> MakePngDecoder(Bytes file);
 std::unique_ptr<Decoder> MakeGifDecoder(Bytes file);
 std::unique_ptr<Decoder> MakeTiffDecoder(Bytes file);
+// WebP (still, or the first frame of an animation) and HEIF (HEIC and AVIF: the primary image).
+std::unique_ptr<Decoder> MakeWebpDecoder(Bytes file);
+std::unique_ptr<Decoder> MakeHeifDecoder(Bytes file);
 
 } // namespace cvimg

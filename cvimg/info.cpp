@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace cvimg {
 
@@ -337,12 +339,240 @@ Status PcxInfo(Bytes f, PictureInfo& info) {
     return Status::Ok;
 }
 
+// WebP: the RIFF chunks up to the first picture's coding. A simple file is one VP8 (lossy) or VP8L
+// (lossless) chunk; an extended one (VP8X) names the canvas, alpha and animation, and its frames
+// (ANMF) are counted. Chunks beyond the file's end end the walk.
+Status WebpInfo(Bytes f, PictureInfo& info) {
+    if (f.size < 30) return Status::Corrupt;
+    const uint8_t* p = f.data;
+    const char* coding = nullptr;
+    bool alpha = false;
+    int frames = 0;
+    long width = 0, height = 0;
+    for (size_t at = 12; at + 8 <= f.size;) {
+        const uint32_t size = Le32(p + at + 4);
+        const uint8_t* d = p + at + 8;
+        const size_t room = f.size - at - 8;
+        if (std::memcmp(p + at, "VP8X", 4) == 0) {
+            if (at != 12 || room < 10) return Status::Corrupt;
+            alpha = (d[0] & 0x10) != 0;
+            width = 1 + static_cast<long>(d[4] | d[5] << 8 | d[6] << 16);
+            height = 1 + static_cast<long>(d[7] | d[8] << 8 | d[9] << 16);
+        } else if (std::memcmp(p + at, "ANMF", 4) == 0) {
+            if (++frames == 1 && room >= 20) coding = std::memcmp(d + 16, "VP8L", 4) == 0 ? "VP8L" : "VP8";
+        } else if (std::memcmp(p + at, "VP8 ", 4) == 0 && !coding) {
+            coding = "VP8";
+            if (!width) {
+                if (room < 10 || d[3] != 0x9D || d[4] != 0x01 || d[5] != 0x2A) return Status::Corrupt;
+                width = Le16(d + 6) & 0x3FFF;
+                height = Le16(d + 8) & 0x3FFF;
+            }
+        } else if (std::memcmp(p + at, "VP8L", 4) == 0 && !coding) {
+            coding = "VP8L";
+            if (!width) {
+                if (room < 5 || d[0] != 0x2F) return Status::Corrupt;
+                const uint32_t bits = Le32(d + 1);
+                width = 1 + static_cast<long>(bits & 0x3FFF);
+                height = 1 + static_cast<long>(bits >> 14 & 0x3FFF);
+                alpha = (bits >> 28 & 1) != 0;
+            }
+        }
+        // A still picture is known at its first coded chunk; an animation's frames are all counted.
+        if (coding && !frames) break;
+        // A chunk that reaches past the end ends the walk (and the sum below cannot wrap).
+        if (size >= room) break;
+        at += 8 + static_cast<size_t>(size) + (size & 1);
+    }
+    if (!coding || width <= 0 || height <= 0) return Status::Corrupt;
+    info.width = static_cast<int>(std::min(width, 0x10000L));
+    info.height = static_cast<int>(std::min(height, 0x10000L));
+    info.bits = 8;
+    info.planes = alpha ? 4 : 3;
+    info.frames = frames ? frames : 1;
+    SetText(info.type, sizeof info.type, "WEBP");
+    SetText(info.compression, sizeof info.compression,
+            std::strcmp(coding, "VP8L") ? "VP8 Lossy" : "VP8L Lossless");
+    return Status::Ok;
+}
+
+// HEIF (HEIC, AVIF): the boxes of the meta box. The primary item's size is its ispe property, cropped
+// by clap and turned by irot as the decode does; its depth from pixi or the coded stream's configuration.
+struct Box {
+    const uint8_t* data = nullptr; // the content after the header
+    size_t size = 0;
+    char type[5] = "";
+};
+
+// The boxes inside [p, p + n), at most `limit` of them; false when one reaches past the end.
+bool ReadBoxes(const uint8_t* p, size_t n, std::vector<Box>& boxes, size_t limit = 4096) {
+    size_t at = 0;
+    while (at + 8 <= n && boxes.size() < limit) {
+        uint64_t size = Be32(p + at);
+        size_t header = 8;
+        if (size == 1) {
+            if (at + 16 > n) return false;
+            size = static_cast<uint64_t>(Be32(p + at + 8)) << 32 | Be32(p + at + 12);
+            header = 16;
+        } else if (size == 0) {
+            size = n - at;
+        }
+        if (size < header || size > n - at) return false;
+        Box b;
+        std::memcpy(b.type, p + at + 4, 4);
+        b.data = p + at + header;
+        b.size = static_cast<size_t>(size) - header;
+        boxes.push_back(b);
+        at += static_cast<size_t>(size);
+    }
+    return true;
+}
+
+const Box* FindBox(const std::vector<Box>& boxes, const char* type) {
+    for (const Box& b : boxes)
+        if (std::memcmp(b.type, type, 4) == 0) return &b;
+    return nullptr;
+}
+
+Status HeifInfo(Bytes f, PictureInfo& info, bool avif) {
+    std::vector<Box> top, meta, props, ipco;
+    // The file may end after the meta box: what follows is the coded data.
+    ReadBoxes(f.data, f.size, top, 64);
+    const Box* m = FindBox(top, "meta");
+    if (!m || m->size < 4 || !ReadBoxes(m->data + 4, m->size - 4, meta)) return Status::Corrupt;
+    const Box* pitm = FindBox(meta, "pitm");
+    const Box* iprp = FindBox(meta, "iprp");
+    if (!pitm || pitm->size < 6 || !iprp || !ReadBoxes(iprp->data, iprp->size, props)) return Status::Corrupt;
+    const uint32_t primary = pitm->data[0] == 0 ? Be16(pitm->data + 4)
+                             : pitm->size >= 8  ? Be32(pitm->data + 4)
+                                                : 0;
+    const Box* ipcoBox = FindBox(props, "ipco");
+    const Box* ipma = FindBox(props, "ipma");
+    if (!ipcoBox || !ipma || ipma->size < 8 || !ReadBoxes(ipcoBox->data, ipcoBox->size, ipco))
+        return Status::Corrupt;
+
+    // The primary item's property indices (from 1) out of ipma.
+    std::vector<size_t> own;
+    const uint8_t* q = ipma->data;
+    const uint8_t* end = ipma->data + ipma->size;
+    const int version = q[0];
+    const bool wide = (q[3] & 1) != 0;
+    uint32_t entries = Be32(q + 4);
+    q += 8;
+    for (; entries > 0; --entries) {
+        const size_t idSize = version < 1 ? 2 : 4;
+        if (static_cast<size_t>(end - q) < idSize + 1) return Status::Corrupt;
+        const uint32_t item = idSize == 2 ? Be16(q) : Be32(q);
+        q += idSize;
+        const int count = *q++;
+        const size_t each = wide ? 2 : 1;
+        if (static_cast<size_t>(end - q) < each * static_cast<size_t>(count)) return Status::Corrupt;
+        for (int k = 0; k < count; ++k, q += each) {
+            const size_t index = wide ? (Be16(q) & 0x7FFF) : (*q & 0x7F);
+            if (item == primary && index >= 1 && index <= ipco.size()) own.push_back(index - 1);
+        }
+    }
+
+    long width = 0, height = 0;
+    int bits = 0, chroma = -1;
+    bool turned = false;
+    const char* coding = avif ? "AV1" : "HEVC";
+    // A grid (or a derived picture) has no coding of its own: its tiles' configuration, the first in
+    // the file, stands for it.
+    bool configured = false;
+    for (size_t index : own)
+        configured = configured || std::memcmp(ipco[index].type, "hvcC", 4) == 0 ||
+                     std::memcmp(ipco[index].type, "av1C", 4) == 0;
+    if (!configured) {
+        for (size_t index = 0; index < ipco.size(); ++index)
+            if (std::memcmp(ipco[index].type, "hvcC", 4) == 0 ||
+                std::memcmp(ipco[index].type, "av1C", 4) == 0) {
+                own.push_back(index);
+                break;
+            }
+    }
+    for (size_t index : own) {
+        const Box& b = ipco[index];
+        if (std::memcmp(b.type, "ispe", 4) == 0 && b.size >= 12) {
+            width = static_cast<long>(Be32(b.data + 4) & 0x7FFFFFFF);
+            height = static_cast<long>(Be32(b.data + 8) & 0x7FFFFFFF);
+        } else if (std::memcmp(b.type, "irot", 4) == 0 && b.size >= 1) {
+            turned = (b.data[0] & 1) != 0;
+        } else if (std::memcmp(b.type, "pixi", 4) == 0 && b.size >= 6) {
+            bits = b.data[5];
+        } else if (std::memcmp(b.type, "hvcC", 4) == 0 && b.size >= 19) {
+            coding = "HEVC";
+            chroma = b.data[16] & 3;
+            if (!bits) bits = 8 + (b.data[17] & 7);
+        } else if (std::memcmp(b.type, "av1C", 4) == 0 && b.size >= 3) {
+            coding = "AV1";
+            const uint8_t flags = b.data[2];
+            const bool high = (flags & 0x40) != 0, twelve = (flags & 0x20) != 0;
+            chroma = (flags & 0x10) ? 0 : (flags & 0x08) ? ((flags & 0x04) ? 1 : 2) : 3;
+            if (!bits) bits = high ? (twelve ? 12 : 10) : 8;
+        }
+    }
+    // The crop, once the coded size is known (properties may come in any order).
+    for (size_t index : own) {
+        const Box& b = ipco[index];
+        if (std::memcmp(b.type, "clap", 4) == 0 && b.size >= 16 && Be32(b.data + 4) && Be32(b.data + 12)) {
+            width = std::min(width, static_cast<long>(Be32(b.data) / Be32(b.data + 4)));
+            height = std::min(height, static_cast<long>(Be32(b.data + 8) / Be32(b.data + 12)));
+        }
+    }
+    if (width <= 0 || height <= 0) return Status::Corrupt;
+    if (turned) std::swap(width, height);
+    // Alpha is an auxiliary item of its own; any alpha property in the file counts for the primary.
+    bool alpha = false;
+    for (const Box& b : ipco) {
+        if (std::memcmp(b.type, "auxC", 4) != 0 || b.size < 5) continue;
+        const std::string urn(reinterpret_cast<const char*>(b.data + 4),
+                              strnlen(reinterpret_cast<const char*>(b.data + 4), b.size - 4));
+        alpha = alpha || urn == "urn:mpeg:hevc:2015:auxid:1" ||
+                urn == "urn:mpeg:mpegB:cicp:systems:auxiliary:alpha";
+    }
+    info.width = static_cast<int>(std::min(width, 0x10000L));
+    info.height = static_cast<int>(std::min(height, 0x10000L));
+    info.bits = bits ? bits : 8;
+    info.planes = chroma == 0 ? (alpha ? 2 : 1) : alpha ? 4 : 3;
+    info.frames = 1;
+    SetText(info.type, sizeof info.type, avif ? "AVIF" : "HEIC");
+    static const char* const kChroma[] = {" 4:0:0", " 4:2:0", " 4:2:2", " 4:4:4"};
+    char text[26];
+    std::snprintf(text, sizeof text, "%s%s", coding, chroma >= 0 ? kChroma[chroma] : "");
+    SetText(info.compression, sizeof info.compression, text);
+    return Status::Ok;
+}
+
+// HEIF's ftyp names the brand; true for the still-picture brands, with avif for AV1's.
+bool HeifBrand(Bytes f, bool& avif) {
+    if (f.size < 16 || std::memcmp(f.data + 4, "ftyp", 4) != 0) return false;
+    const size_t size = std::min<size_t>(Be32(f.data), f.size);
+    bool heif = false;
+    avif = false;
+    for (size_t at = 8; at + 4 <= size; at += 4) {
+        if (at == 12) continue; // the minor version
+        const uint8_t* b = f.data + at;
+        for (const char* brand : {"heic", "heix", "heim", "heis", "mif1", "msf1"})
+            heif = heif || std::memcmp(b, brand, 4) == 0;
+        avif = avif || std::memcmp(b, "avif", 4) == 0 || std::memcmp(b, "avis", 4) == 0;
+    }
+    // A file that claims both is AVIF when its main brand says so.
+    if (avif && heif && std::memcmp(f.data + 8, "avif", 4) != 0 && std::memcmp(f.data + 8, "avis", 4) != 0)
+        avif = false;
+    return heif || avif;
+}
+
 } // namespace
 
-bool SniffFormat(Bytes f, int& format) {
+bool SniffFormat(Bytes f, int& format, bool allTypes) {
     const uint8_t* p = f.data;
     auto starts = [&](const char* sig, size_t n) { return f.size >= n && std::memcmp(p, sig, n) == 0; };
-    if (starts("\xFF\xD8\xFF", 3))
+    bool avif = false;
+    if (allTypes && starts("RIFF", 4) && f.size >= 12 && std::memcmp(p + 8, "WEBP", 4) == 0)
+        format = static_cast<int>(Format::Webp);
+    else if (allTypes && HeifBrand(f, avif))
+        format = static_cast<int>(Format::Heif);
+    else if (starts("\xFF\xD8\xFF", 3))
         format = static_cast<int>(Format::Jpeg);
     else if (starts("\x89PNG\r\n\x1A\n", 8))
         format = static_cast<int>(Format::Png);
@@ -359,12 +589,20 @@ bool SniffFormat(Bytes f, int& format) {
     return true;
 }
 
-Status ReadPictureInfo(Bytes file, PictureInfo& info) {
+Status ReadPictureInfo(Bytes file, PictureInfo& info, bool allTypes) {
     info = {};
     int format;
-    if (!SniffFormat(file, format)) return file.size == 0 ? Status::Corrupt : Status::UnknownType;
+    if (!SniffFormat(file, format, allTypes)) return file.size == 0 ? Status::Corrupt : Status::UnknownType;
     Status s;
+    bool avif = false;
     switch (static_cast<Format>(format)) {
+    case Format::Webp:
+        s = WebpInfo(file, info);
+        break;
+    case Format::Heif:
+        HeifBrand(file, avif);
+        s = HeifInfo(file, info, avif);
+        break;
     case Format::Jpeg:
         s = JpegInfo(file, info);
         break;

@@ -13,9 +13,10 @@ struct PictureInfo {
     int frames = 0;           // frames of an animation or pages of a multi-page file
 };
 
-Status ReadPictureInfo(Bytes file, PictureInfo& info);
+// allTypes: WebP and HEIF (HEIC, AVIF) too; without it they are of no type this reader knows.
+Status ReadPictureInfo(Bytes file, PictureInfo& info, bool allTypes = false);
 
 // The format a file's first bytes name, for the information reader; false when none matches.
-bool SniffFormat(Bytes file, int& format);
+bool SniffFormat(Bytes file, int& format, bool allTypes = false);
 
 } // namespace cvimg

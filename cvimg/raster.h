@@ -34,6 +34,10 @@ Status CheckPictureSize(int64_t width, int64_t height);
 // Where alpha is flattened, it is onto this light neutral grey: readable under dark and light content.
 constexpr Rgb kBackground{192, 192, 192};
 
+// One row of four-byte pixels with straight alpha last (red first with rgbFirst, else blue first) onto
+// kBackground, into blue-green-red. Blended in linear light, as libpng composes PNG's alpha.
+void FlattenRow(const uint8_t* in, int width, bool rgbFirst, uint8_t* bgr);
+
 class Raster {
   public:
     Raster() = default;

@@ -27,6 +27,7 @@ enum class Status : int16_t {
     TiffLayout = -26,
     PcxLayout = -27,
     GifNoImage = -28,
+    HeifVariant = -29,
 };
 
 inline bool Failed(Status s) {

@@ -30,6 +30,10 @@ void CvImgLib::Unload() {
     LibReadJPEGW = nullptr;
     LibReadGIFW = LibReadPCXW = LibReadBMPW = LibReadPNGW = LibReadTIFFW = nullptr;
     LibReadScaledW = nullptr;
+    LibReadWEBPW = LibReadHEIFW = nullptr;
+    LibReadWEBP = LibReadHEIF = nullptr;
+    LibImageInfoAllW = nullptr;
+    LibImageInfoAll = nullptr;
     module_.Reset();
 }
 
@@ -58,6 +62,16 @@ bool CvImgLib::Load(const std::string& moduleName) {
         !Bind(module, cvimg::kOrdReadScaledW, LibReadScaledW)) {
         LibReadScaled = nullptr;
         LibReadScaledW = nullptr;
+    }
+    if (!Bind(module, cvimg::kOrdReadWebpW, LibReadWEBPW) ||
+        !Bind(module, cvimg::kOrdReadHeifW, LibReadHEIFW) ||
+        !Bind(module, cvimg::kOrdImageInfoAllW, LibImageInfoAllW) ||
+        !Bind(module, cvimg::kOrdReadWebp, LibReadWEBP) || !Bind(module, cvimg::kOrdReadHeif, LibReadHEIF) ||
+        !Bind(module, cvimg::kOrdImageInfoAll, LibImageInfoAll)) {
+        LibReadWEBPW = LibReadHEIFW = nullptr;
+        LibReadWEBP = LibReadHEIF = nullptr;
+        LibImageInfoAllW = nullptr;
+        LibImageInfoAll = nullptr;
     }
     return true;
 }

@@ -48,6 +48,15 @@ class CvImgLib {
     // Optional like LibReadScaled, and bound only together with it.
     cvimg::LibReadScaledWFn LibReadScaledW = nullptr;
 
+    // The newer types (WebP, HEIF) and the information that knows them: optional, bound all together
+    // (with their ANSI forms, for other callers) or not at all.
+    cvimg::LibReadWFn LibReadWEBPW = nullptr;
+    cvimg::LibReadWFn LibReadHEIFW = nullptr;
+    cvimg::LibImageInfoWFn LibImageInfoAllW = nullptr;
+    cvimg::LibReadFn LibReadWEBP = nullptr;
+    cvimg::LibReadFn LibReadHEIF = nullptr;
+    cvimg::LibImageInfoFn LibImageInfoAll = nullptr;
+
   private:
     void Unload();
     LibraryHandle module_;

@@ -1,7 +1,9 @@
 #include "image/decode.h"
 
 #include "base/wide.h"
+#include "cvimg/status.h"
 #include "image/extkey.h"
+#include "settings/store.h"
 
 namespace corv {
 
@@ -20,6 +22,17 @@ constexpr FormatEntry kFormats[] = {
     {".JPG", ReadKind::Jpeg, "Reading jpg file failed"},
 };
 
+// With AllPictureTypes, by the whole extension, before the keys above (".JPEG" would be no key of them).
+constexpr FormatEntry kExtraFormats[] = {
+    {".JPEG", ReadKind::Jpeg, "Reading jpg file failed"},
+    {".JPE", ReadKind::Jpeg, "Reading jpg file failed"},
+    {".TIFF", ReadKind::Tiff, "Reading tif file failed"},
+    {".WEBP", ReadKind::Webp, "Reading webp file failed"},
+    {".AVIF", ReadKind::Heif, "Reading avif file failed"},
+    {".HEIC", ReadKind::Heif, "Reading heic file failed"},
+    {".HEIF", ReadKind::Heif, "Reading heic file failed"},
+};
+
 int16_t ReadFull(const CvImgLib& library, ReadKind kind, const wchar_t* name, int depth, int dither,
                  HBITMAP* bitmap, HPALETTE* palette) {
     switch (kind) {
@@ -35,6 +48,13 @@ int16_t ReadFull(const CvImgLib& library, ReadKind kind, const wchar_t* name, in
         return library.LibReadTIFFW(name, depth, dither, bitmap, palette, 0, 0);
     case ReadKind::Pcx:
         return library.LibReadPCXW(name, depth, dither, bitmap, palette, 0, 0);
+    // A module without the newer types' reads: none of their files is of a type it reads.
+    case ReadKind::Webp:
+        if (!library.LibReadWEBPW) return static_cast<int16_t>(cvimg::Status::UnknownType);
+        return library.LibReadWEBPW(name, depth, dither, bitmap, palette, 0, 0);
+    case ReadKind::Heif:
+        if (!library.LibReadHEIFW) return static_cast<int16_t>(cvimg::Status::UnknownType);
+        return library.LibReadHEIFW(name, depth, dither, bitmap, palette, 0, 0);
     case ReadKind::Resource:
         break;
     }
@@ -63,6 +83,11 @@ BitmapHandle Shrink(HBITMAP source, int width, int height) {
 } // namespace
 
 const FormatEntry* FindFormat(const std::string& fileName) {
+    if (AllPictureTypes) {
+        const std::string extension = FullExtension(fileName);
+        for (const FormatEntry& entry : kExtraFormats)
+            if (extension == entry.key) return &entry;
+    }
     const std::string key = ExtensionKey(fileName);
     for (const FormatEntry& entry : kFormats)
         if (key == entry.key) return &entry;
@@ -83,6 +108,10 @@ int ReadOrdinal(ReadKind kind) {
         return cvimg::kOrdReadTiff;
     case ReadKind::Pcx:
         return cvimg::kOrdReadPcx;
+    case ReadKind::Webp:
+        return cvimg::kOrdReadWebp;
+    case ReadKind::Heif:
+        return cvimg::kOrdReadHeif;
     case ReadKind::Resource:
         break;
     }
@@ -103,8 +132,10 @@ HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName) {
     char type[cvimg::kTypeTextSize] = {};
     char compression[cvimg::kCompressionTextSize] = {};
     int16_t width = 0, height = 0, bits = 0, planes = 0, frames = 0;
-    header.code = library.LibImageInfoW(Wide(fileName).c_str(), type, &width, &height, &bits, &planes,
-                                        &frames, compression, 0);
+    const cvimg::LibImageInfoWFn info =
+        AllPictureTypes && library.LibImageInfoAllW ? library.LibImageInfoAllW : library.LibImageInfoW;
+    header.code =
+        info(Wide(fileName).c_str(), type, &width, &height, &bits, &planes, &frames, compression, 0);
     type[sizeof type - 1] = compression[sizeof compression - 1] = '\0';
     header.type = type;
     header.compression = compression;

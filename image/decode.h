@@ -11,13 +11,13 @@
 namespace corv {
 
 // How a picture type is read, by extension key, in the order the picture view tries them.
-enum class ReadKind { Bmp, Jpeg, Resource, Png, Gif, Tiff, Pcx };
+enum class ReadKind { Bmp, Jpeg, Resource, Png, Gif, Tiff, Pcx, Webp, Heif };
 struct FormatEntry {
     const char* key;
     ReadKind kind;
     const char* failureMessage; // shown after a failed decode, after the library's own message
 };
-// The entry for a file's extension key, or nullptr.
+// The entry for a file's extension key, or nullptr. With AllPictureTypes, the whole extension first.
 const FormatEntry* FindFormat(const std::string& fileName);
 // The ordinal of the library's read operation for the kind; 0 for pictures the library does not read.
 int ReadOrdinal(ReadKind kind);
@@ -31,7 +31,8 @@ struct HeaderInfo {
     int width = 0, height = 0, bits = 0, planes = 0;
     int fileSize = -1;
 };
-// The header through the library's information operation, and the file's size.
+// The header through the library's information operation, and the file's size. With AllPictureTypes
+// the one that knows the newer types too, where the module has it.
 HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName);
 
 struct DecodedPicture {

@@ -21,11 +21,15 @@ std::string UpperKey(const std::string& text) {
 }
 } // namespace
 
-std::string ExtensionKey(const std::string& fileName) {
+std::string FullExtension(const std::string& fileName) {
     const std::size_t dot = fileName.rfind('.');
     if (dot == std::string::npos || fileName.find_first_of(":\\", dot) != std::string::npos) return {};
+    return UpperKey(fileName.substr(dot));
+}
+
+std::string ExtensionKey(const std::string& fileName) {
     // Four characters, not bytes: a key never ends inside a character.
-    return Utf8Prefix(UpperKey(fileName.substr(dot)), 4);
+    return Utf8Prefix(FullExtension(fileName), 4);
 }
 
 } // namespace corv

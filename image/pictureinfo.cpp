@@ -1,16 +1,27 @@
 #include "image/pictureinfo.h"
 
 #include "image/extkey.h"
+#include "settings/store.h"
 
 #include <cstdint>
 
 namespace corv {
 
-bool IsPictureFile(const std::string& fileName) {
+bool IsExtraPictureExtension(const std::string& fullExtension) {
+    for (const char* picture : {".JPEG", ".JPE", ".TIFF", ".PNG", ".WEBP", ".AVIF", ".HEIC", ".HEIF"})
+        if (fullExtension == picture) return true;
+    return false;
+}
+
+bool IsPictureFile(const std::string& fileName, bool allTypes) {
     const std::string key = ExtensionKey(fileName);
     for (const char* picture : {".JPG", ".BMP", ".GIF", ".PCX", ".TIF"})
         if (key == picture) return true;
-    return false;
+    return allTypes && IsExtraPictureExtension(FullExtension(fileName));
+}
+
+bool IsPictureFile(const std::string& fileName) {
+    return IsPictureFile(fileName, AllPictureTypes);
 }
 
 std::string ColorCountText(int bitsPerPixel) {

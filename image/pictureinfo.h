@@ -6,8 +6,13 @@
 namespace corv {
 
 // True for the viewer's picture types: ".JPG", ".BMP", ".GIF", ".PCX", ".TIF" by extension key,
-// so "A.TIFF" is a picture and "A.JPEG" is not.
+// so "A.TIFF" is a picture and "A.JPEG" is not. With allTypes, also the names whose whole extension is
+// one of the newer types or long forms (".JPEG", ".WEBP", ".AVIF", ".HEIC"...; ".AVI" stays a movie).
+bool IsPictureFile(const std::string& fileName, bool allTypes);
+// The same by the user's AllPictureTypes setting: the one decision every window asks.
 bool IsPictureFile(const std::string& fileName);
+// True for an extension that is a picture only with AllPictureTypes on.
+bool IsExtraPictureExtension(const std::string& fullExtension);
 
 // The colour-count word of the information line for a depth in bits per pixel ("2", "256", "16M", "N/A"...).
 std::string ColorCountText(int bitsPerPixel);

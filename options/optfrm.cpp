@@ -33,6 +33,7 @@ TOptionsForm::TOptionsForm(Component* owner) : Form(owner, DialogStyle("TOptions
     CheckMouseInFullMode = &ControlAs<CheckBox>(*this, "CheckMouseInFullMode");
     CheckExecOtherFiles = &ControlAs<CheckBox>(*this, "CheckExecOtherFiles");
     CheckBigThumbs = &ControlAs<CheckBox>(*this, "CheckBigThumbs");
+    CheckAllPictureTypes = &ControlAs<CheckBox>(*this, "CheckAllPictureTypes");
     GroupBoxFileExt = &ControlAs<GroupBox>(*this, "GroupBoxFileExt");
     CheckExtBMPVal = &ControlAs<CheckBox>(*this, "CheckExtBMPVal");
     CheckExtGIFVal = &ControlAs<CheckBox>(*this, "CheckExtGIFVal");
@@ -44,7 +45,8 @@ TOptionsForm::TOptionsForm(Component* owner) : Form(owner, DialogStyle("TOptions
 
     OnShow = [this](Control& s) { FormShow(s); };
     ComboBoxBgColor->OnChange = [this](Control& s) { EnableBtnApply(s); };
-    for (CheckBox* box : {CheckShowOnSel, CheckMouseInFullMode, CheckExecOtherFiles, CheckBigThumbs})
+    for (CheckBox* box :
+         {CheckShowOnSel, CheckMouseInFullMode, CheckExecOtherFiles, CheckBigThumbs, CheckAllPictureTypes})
         box->OnClick = [this](Control& s) { EnableBtnApply(s); };
     for (CheckBox* box : ExtensionBoxes())
         box->OnClick = [this](Control& s) { EnableBtnApply(s); };
@@ -70,6 +72,7 @@ void TOptionsForm::FormShow(Control&) {
     CheckMouseInFullMode->SetChecked(ShowMouse);
     CheckExecOtherFiles->SetChecked(ExecOtherFiles);
     CheckBigThumbs->SetChecked(BigThumbs);
+    CheckAllPictureTypes->SetChecked(AllPictureTypes);
     // Nothing has changed yet.
     BtnApply->SetEnabled(false);
 }
@@ -101,6 +104,7 @@ void TOptionsForm::BtnApplyClick(Control&) {
     ShowMouse = CheckMouseInFullMode->Checked();
     ExecOtherFiles = CheckExecOtherFiles->Checked();
     BigThumbs = CheckBigThumbs->Checked();
+    AllPictureTypes = CheckAllPictureTypes->Checked();
     SetThumbSizes();
 
     BtnApply->SetEnabled(false);

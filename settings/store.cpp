@@ -63,6 +63,7 @@ void LoadSettings() {
     SetThumbSizes();
     LastDir = Read("LastDir");
     Maximized = ReadFlag("Maximized");
+    AllPictureTypes = ReadFlag("AllPictureTypes");
 }
 
 void SaveSettings() {
@@ -74,6 +75,7 @@ void SaveSettings() {
     Write("LastDir", LastDir);
     const HWND main = MainWindowHandle();
     WriteFlag("Maximized", main && IsZoomed(main));
+    WriteFlag("AllPictureTypes", AllPictureTypes);
 }
 
 void SetThumbSizes() {

@@ -1,5 +1,6 @@
 // The user's preferences: process-wide globals, read from the registry at start and written at close.
 #pragma once
+#include <atomic>
 #include <string>
 
 namespace corv {
@@ -13,6 +14,9 @@ extern bool ExecOtherFiles; // open non-picture files through the shell
 extern bool BigThumbs;      // large thumbnail cells
 extern std::string LastDir; // the file list's directory at the last close
 extern bool Maximized;      // the main window was maximised at the last close
+// The newer picture types and the long extensions (.JPEG, .WEBP, .HEIC...) are pictures too. Read by the
+// decoding workers as well, hence atomic; defined with the portable code, which decides by it.
+extern std::atomic<bool> AllPictureTypes;
 
 // Thumbnail geometry in pixels, set by SetThumbSizes from BigThumbs.
 extern int ThumbCellWidth;

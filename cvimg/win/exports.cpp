@@ -55,6 +55,10 @@ std::unique_ptr<Decoder> MakeDecoder(Format format, Bytes file) {
         return MakePngDecoder(file);
     case Format::Tiff:
         return MakeTiffDecoder(file);
+    case Format::Webp:
+        return MakeWebpDecoder(file);
+    case Format::Heif:
+        return MakeHeifDecoder(file);
     }
     return nullptr;
 }
@@ -89,7 +93,9 @@ Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, i
     // The header parser knows the size before any library is asked: a picture too large for the
     // 16-bit sizes or the address space is refused as such, whatever else may be wrong with it.
     PictureInfo info;
-    if (ReadPictureInfo(file.View(), info) == Status::TooLarge) return Status::TooLarge;
+    // The seven's reads keep to the seven's types here too, as before the newer ones came.
+    const bool newType = format == Format::Webp || format == Format::Heif;
+    if (ReadPictureInfo(file.View(), info, newType) == Status::TooLarge) return Status::TooLarge;
     std::unique_ptr<Decoder> decoder = MakeDecoder(format, file.View());
     Layout layout;
     if (Status s = decoder->ReadHeader(layout); Failed(s)) return s;
@@ -149,15 +155,16 @@ void Put16(int16_t* out, int value) {
     if (out) *out = static_cast<int16_t>(value > 32767 ? 32767 : value < -32768 ? -32768 : value);
 }
 
+// allTypes: the newer types too; the seven's LibImageInfo knows only its own.
 int16_t Info(const wchar_t* fileName, char* typeText, int16_t* width, int16_t* height, int16_t* bits,
-             int16_t* planes, int16_t* frames, char* compressionText) {
+             int16_t* planes, int16_t* frames, char* compressionText, bool allTypes = false) {
     PictureInfo info;
     Status status = Status::BadArgument;
     if (NameOk(fileName)) {
         try {
             MappedFile file;
             status = file.Open(fileName);
-            if (!Failed(status)) status = ReadPictureInfo(file.View(), info);
+            if (!Failed(status)) status = ReadPictureInfo(file.View(), info, allTypes);
         } catch (...) {
             status = Status::OutOfMemory;
         }
@@ -194,6 +201,12 @@ int16_t ReadScaled(const wchar_t* fileName, int32_t format, int32_t depth, int32
         break;
     case kOrdReadTiff:
         which = Format::Tiff;
+        break;
+    case kOrdReadWebp:
+        which = Format::Webp;
+        break;
+    case kOrdReadHeif:
+        which = Format::Heif;
         break;
     default:
         if (bitmap) *bitmap = nullptr;
@@ -291,6 +304,36 @@ int16_t __stdcall LibReadScaledW(const wchar_t* fileName, int32_t format, int32_
     return ReadScaled(fileName, format, depth, dither, width, height, bitmap, palette);
 }
 
+// The newer types: WebP, HEIF (HEIC and AVIF), and the information that knows them too.
+
+int16_t __stdcall LibReadWEBP(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                              HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Webp, NameOrNull(WidenAnsi(fileName)), depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadWEBPW(const wchar_t* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                               HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Webp, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadHEIF(const char* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                              HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Heif, NameOrNull(WidenAnsi(fileName)), depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibReadHEIFW(const wchar_t* fileName, int32_t depth, int32_t dither, HBITMAP* bitmap,
+                               HPALETTE* palette, int32_t, int32_t) {
+    return Read(Format::Heif, fileName, depth, dither, bitmap, palette);
+}
+int16_t __stdcall LibImageInfoAll(const char* fileName, char* typeText, int16_t* width, int16_t* height,
+                                  int16_t* bits, int16_t* planes, int16_t* frames, char* compressionText,
+                                  int32_t /*reserved*/) {
+    return Info(NameOrNull(WidenAnsi(fileName)), typeText, width, height, bits, planes, frames,
+                compressionText, true);
+}
+int16_t __stdcall LibImageInfoAllW(const wchar_t* fileName, char* typeText, int16_t* width, int16_t* height,
+                                   int16_t* bits, int16_t* planes, int16_t* frames, char* compressionText,
+                                   int32_t /*reserved*/) {
+    return Info(fileName, typeText, width, height, bits, planes, frames, compressionText, true);
+}
+
 } // extern "C"
 
 // The exports must keep the exact types the program binds.
@@ -307,3 +350,9 @@ static_assert(std::is_same_v<decltype(&LibReadBMPW), LibReadWFn>);
 static_assert(std::is_same_v<decltype(&LibReadPNGW), LibReadWFn>);
 static_assert(std::is_same_v<decltype(&LibReadTIFFW), LibReadWFn>);
 static_assert(std::is_same_v<decltype(&LibReadScaledW), LibReadScaledWFn>);
+static_assert(std::is_same_v<decltype(&LibReadWEBP), LibReadFn>);
+static_assert(std::is_same_v<decltype(&LibReadWEBPW), LibReadWFn>);
+static_assert(std::is_same_v<decltype(&LibReadHEIF), LibReadFn>);
+static_assert(std::is_same_v<decltype(&LibReadHEIFW), LibReadWFn>);
+static_assert(std::is_same_v<decltype(&LibImageInfoAll), LibImageInfoFn>);
+static_assert(std::is_same_v<decltype(&LibImageInfoAllW), LibImageInfoWFn>);

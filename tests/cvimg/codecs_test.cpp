@@ -18,10 +18,18 @@ std::unique_ptr<Decoder> CodecReader(const std::string& reader, Bytes b) {
     if (reader == "JPEG") return MakeJpegDecoder(b);
     if (reader == "PNG") return MakePngDecoder(b);
     if (reader == "GIF") return MakeGifDecoder(b);
+#ifdef CORV_NEW_TYPES
+    if (reader == "WEBP") return MakeWebpDecoder(b);
+    if (reader == "HEIF") return MakeHeifDecoder(b);
+#endif
     return MakeTiffDecoder(b);
 }
 
 bool IsCodec(const Fixture& f) {
+#ifndef CORV_NEW_TYPES
+    // Built without libwebp or libheif: their fixtures have no decoder here.
+    if (f.reader == "WEBP" || f.reader == "HEIF") return false;
+#endif
     return f.reader != "BMP" && f.reader != "PCX";
 }
 

@@ -107,6 +107,32 @@ TEST_F(FullViewTest, PagingPassesOverOtherFilesAndStopsAtBothEnds) {
     EXPECT_TRUE(Showing());
 }
 
+// The walk takes the newer types only with AllPictureTypes on, and shows them; a movie's name stays out.
+TEST_F(FullViewTest, PagingTakesTheNewerTypesOnlyWithAllPictureTypes) {
+    Bmp("a.bmp", 100, 50);
+    for (const auto& [fixture, name] : {std::pair{"webp/animated.webp", "b.webp"},
+                                        {"heif/avif-422-10.avif", "c.avif"},
+                                        {"webp/lossless.webp", "d.avi"},
+                                        {"heif/heic-420-8.heic", "e.HEIC"}})
+        ASSERT_TRUE(CopyFileA(test::FixturePath(fixture).c_str(), (folder / name).c_str(), FALSE));
+    Bmp("f.bmp", 100, 50);
+    for (bool all : {false, true}) {
+        SCOPED_TRACE(all);
+        AllPictureTypes = all;
+        Open("a.bmp");
+        const std::vector<std::string> walk =
+            all ? std::vector<std::string>{"b.webp", "c.avif", "e.HEIC", "f.bmp"}
+                : std::vector<std::string>{"f.bmp"};
+        for (const std::string& next : walk) {
+            Key(VK_ADD);
+            EXPECT_EQ(Shown(), next);
+            EXPECT_EQ(fullView->PMI->Width(), next == "f.bmp" ? 100 : 45) << next;
+        }
+        Key(VK_ESCAPE);
+    }
+    AllPictureTypes = false;
+}
+
 TEST_F(FullViewTest, WalksFromNoSelectionTheFirstPictureAndVanishedFiles) {
     // Digits sort before "[..]": this folder's list starts with a picture.
     Bmp("0.bmp", 20, 10);

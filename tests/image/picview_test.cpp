@@ -3,6 +3,7 @@
 #include "image/cvimglib.h"
 #include "image/extkey.h"
 #include "base/files.h"
+#include "settings/store.h"
 #include "tests/cvimg/awkward.h"
 #include "tests/support/pictures.h"
 #include "tests/support/winsupport.h"
@@ -182,6 +183,43 @@ TEST_F(PictureViewTest, ExtensionKeysDecideTheDecoder) {
     EXPECT_EQ(view_->LoadStatus(), "file not found");
     view_->SetImageName(folder / "missing.jpg");
     EXPECT_EQ(view_->LoadStatus(), "file not found");
+}
+
+// The newer types and the long names decode, and give their header, only with the option on; off, the
+// view keeps its picture as for any name without a decoder.
+TEST_F(PictureViewTest, AllPictureTypesDecideTheNewerDecoders) {
+    struct Row {
+        const char *fixture, *name, *type;
+    } rows[] = {
+        {"webp/alpha-lossy.webp", "PIC.WEBP", "WEBP"}, {"heif/heic-444-12.heic", "pic.heic", "HEIC"},
+        {"heif/heic-422-10.heic", "PIC.HEIF", "HEIC"}, {"heif/avif-420-8.avif", "pic.AVIF", "AVIF"},
+        {"jpeg/baseline-444.jpg", "PIC.JPEG", "JPEG"}, {"jpeg/baseline-420.jpg", "PIC.JPE", "JPEG"},
+        {"tiff/lzw.tif", "PIC.TIFF", "TIFF"},
+    };
+    TempFolder folder;
+    view_->SetImageReadRes(lColorTrue);
+    for (bool all : {false, true}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (all ? " on" : " off"));
+            const std::string name = folder / row.name;
+            ASSERT_TRUE(CopyFileA(Fixture(row.fixture).c_str(), name.c_str(), FALSE));
+            AllPictureTypes = all;
+            Show(45, 30, RGB(0, 0, 200), RGB(0, 0, 200));
+            const HBITMAP before = view_->Picture().Bitmap();
+            view_->SetImageName(name);
+            AllPictureTypes = false;
+            // ".TIFF" has the key of ".TIF": a picture either way.
+            const bool decoded = all || std::string(row.name) == "PIC.TIFF";
+            EXPECT_EQ(view_->Picture().Bitmap() != before, decoded);
+            if (!decoded) continue;
+            EXPECT_EQ(view_->ImageType(), row.type);
+            EXPECT_EQ(view_->ImageWidth(), 45);
+            EXPECT_EQ(view_->Picture().Width(), 45);
+            EXPECT_EQ(view_->Picture().Height(), 30);
+            EXPECT_TRUE(Near(At(7, 7), RGB(255, 0, 0))) << std::hex << At(7, 7);
+            EXPECT_TRUE(Near(At(7, 22), RGB(255, 255, 255))) << std::hex << At(7, 22);
+        }
+    }
 }
 
 TEST_F(PictureViewTest, WritingTheSameNameLoadsAgainAndReadingReloads) {

@@ -28,13 +28,13 @@ class OptionsFormTest : public ::testing::Test {
     void SetUp() override {
         for (const char* extension : AssocExtensions)
             RegDeleteTreeA(HKEY_CLASSES_ROOT, extension);
-        ShowOnSel = ShowMouse = ExecOtherFiles = BigThumbs = false;
+        ShowOnSel = ShowMouse = ExecOtherFiles = BigThumbs = AllPictureTypes = false;
         BgColorIdx = 0;
         SetThumbSizes();
     }
     void TearDown() override {
         form.reset();
-        ShowOnSel = ShowMouse = ExecOtherFiles = BigThumbs = false;
+        ShowOnSel = ShowMouse = ExecOtherFiles = BigThumbs = AllPictureTypes = false;
         BgColorIdx = 0;
         SetThumbSizes();
     }
@@ -70,7 +70,7 @@ TEST_F(OptionsFormTest, ADialogAsDesigned) {
     RECT client;
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 384);
-    EXPECT_EQ(client.bottom, 180);
+    EXPECT_EQ(client.bottom, 199);
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0) << "a fixed dialog border";
     RECT outer;
@@ -80,6 +80,15 @@ TEST_F(OptionsFormTest, ADialogAsDesigned) {
     EXPECT_EQ(form->HelpContext(), 130);
     // The boxes are the group boxes' children: their frames hold them.
     EXPECT_EQ(GetParent(form->CheckBigThumbs->Handle()), form->GroupBoxGeneral->Handle());
+    EXPECT_EQ(GetParent(form->CheckAllPictureTypes->Handle()), form->GroupBoxGeneral->Handle());
+    EXPECT_EQ(test::WindowText(form->CheckAllPictureTypes->Handle()), "Show all &picture types");
+    // Below the thumbnails box at the boxes' pitch, inside its group's frame.
+    RECT thumbs, all, group;
+    GetWindowRect(form->CheckBigThumbs->Handle(), &thumbs);
+    GetWindowRect(form->CheckAllPictureTypes->Handle(), &all);
+    GetWindowRect(form->GroupBoxGeneral->Handle(), &group);
+    EXPECT_EQ(all.top - thumbs.top, 19);
+    EXPECT_LT(all.bottom, group.bottom);
     EXPECT_EQ(GetParent(form->CheckExtTIFVal->Handle()), form->GroupBoxFileExt->Handle());
 
     // The colour list: a drop-down list without typing, the nine names, six lines dropped down.
@@ -115,9 +124,9 @@ TEST_F(OptionsFormTest, ADialogAsDesigned) {
 
 TEST_F(OptionsFormTest, TabOrderAndMnemonics) {
     Open();
-    std::vector<ui::Control*> expected{form->ComboBoxBgColor, form->CheckShowOnSel,
+    std::vector<ui::Control*> expected{form->ComboBoxBgColor,      form->CheckShowOnSel,
                                        form->CheckMouseInFullMode, form->CheckExecOtherFiles,
-                                       form->CheckBigThumbs};
+                                       form->CheckBigThumbs,       form->CheckAllPictureTypes};
     for (ui::CheckBox* box : form->ExtensionBoxes())
         expected.push_back(box);
     expected.push_back(form->BtnClose);
@@ -140,6 +149,11 @@ TEST_F(OptionsFormTest, TabOrderAndMnemonics) {
     EXPECT_TRUE(BigThumbs) << "Alt+A applies";
     EXPECT_FALSE(IsWindowEnabled(form->BtnApply->Handle()));
     EXPECT_EQ(GetFocus(), form->BtnClose->Handle()) << "the focus leaves the disabled Apply for Close";
+    test::PostKey(GetFocus(), 'p', WM_SYSCHAR);
+    EXPECT_TRUE(form->CheckAllPictureTypes->Checked()) << "Alt+P clicks the box";
+    EXPECT_FALSE(AllPictureTypes) << "not before Apply";
+    test::PostKey(GetFocus(), 'a', WM_SYSCHAR);
+    EXPECT_TRUE(AllPictureTypes);
 }
 
 TEST_F(OptionsFormTest, ExtensionBoxesCycleUncheckedGrayedChecked) {
@@ -172,6 +186,7 @@ TEST_F(OptionsFormTest, ShowsTheSettingsAndTheAssociationsWithApplyDisabled) {
     BgColorIdx = 6;
     ShowOnSel = true;
     BigThumbs = true;
+    AllPictureTypes = true;
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         Open();
@@ -184,6 +199,7 @@ TEST_F(OptionsFormTest, ShowsTheSettingsAndTheAssociationsWithApplyDisabled) {
         EXPECT_FALSE(form->CheckMouseInFullMode->Checked());
         EXPECT_FALSE(form->CheckExecOtherFiles->Checked());
         EXPECT_TRUE(form->CheckBigThumbs->Checked());
+        EXPECT_TRUE(form->CheckAllPictureTypes->Checked());
         EXPECT_FALSE(IsWindowEnabled(form->BtnApply->Handle()));
         form.reset();
     }

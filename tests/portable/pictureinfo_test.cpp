@@ -1,6 +1,7 @@
 #include "image/pictureinfo.h"
 #include "image/extkey.h"
 #include "image/placement.h"
+#include "settings/store.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,32 @@ TEST(IsPictureFile, ByExtensionKey) {
         EXPECT_TRUE(IsPictureFile(yes)) << yes;
     for (const char* no : {"a.jpeg", "b.png", "README", "C:\\PIC.JPG\\FILE", "x.jp", ".JP", ""})
         EXPECT_FALSE(IsPictureFile(no)) << no;
+}
+
+// The newer types and the long extensions count only with the option, and on the whole extension.
+TEST(IsPictureFile, AllTypesByWholeExtension) {
+    struct Row {
+        const char* name;
+        bool off, on;
+    } rows[] = {
+        {"a.jpeg", false, true},      {"b.JPE", false, true},
+        {"c.Tiff", true, true},       {"d.png", false, true},
+        {"e.webp", false, true},      {"f.AVIF", false, true},
+        {"g.heic", false, true},      {"h.HEIF", false, true},
+        {"i.avi", false, false},      {"j.avifx", false, false},
+        {"k.web", false, false},      {"l.hei", false, false},
+        {"m.jpg", true, true},        {"C:\\X.WEBP\\FILE", false, false},
+        {"n.webp.txt", false, false}, {"o.JPEGX", false, false},
+        {"p.TIFFANY", true, true}, // a ".TIF" key, as the Parts say
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(IsPictureFile(row.name, false), row.off) << row.name;
+        EXPECT_EQ(IsPictureFile(row.name, true), row.on) << row.name;
+        AllPictureTypes = true;
+        EXPECT_EQ(IsPictureFile(row.name), row.on) << row.name << ", by the setting";
+        AllPictureTypes = false;
+        EXPECT_EQ(IsPictureFile(row.name), row.off) << row.name << ", by the setting";
+    }
 }
 
 TEST(ColorCountText, ByBitsPerPixel) {

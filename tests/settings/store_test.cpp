@@ -45,7 +45,7 @@ class MainWindow {
 } // namespace
 
 TEST_F(Settings, FirstRunGivesDefaults) {
-    ShowOnSel = ShowMouse = ExecOtherFiles = BigThumbs = Maximized = true;
+    ShowOnSel = ShowMouse = ExecOtherFiles = BigThumbs = Maximized = AllPictureTypes = true;
     BgColorIdx = 5;
     LastDir = "stale";
     LoadSettings();
@@ -54,6 +54,7 @@ TEST_F(Settings, FirstRunGivesDefaults) {
     EXPECT_FALSE(ExecOtherFiles);
     EXPECT_FALSE(BigThumbs);
     EXPECT_FALSE(Maximized);
+    EXPECT_FALSE(AllPictureTypes) << "the Parts' picture types unless asked";
     EXPECT_EQ(BgColorIdx, 0);
     EXPECT_EQ(LastDir, "");
     EXPECT_EQ(ThumbCellWidth, 80);
@@ -70,7 +71,9 @@ TEST_F(Settings, LoadReadsEveryValue) {
     Store("BigThumbs", "1");
     Store("LastDir", "C:\\My Pictures");
     Store("Maximized", "1");
+    Store("AllPictureTypes", "1");
     LoadSettings();
+    EXPECT_TRUE(AllPictureTypes);
     EXPECT_TRUE(ShowOnSel);
     EXPECT_EQ(BgColorIdx, 8);
     EXPECT_TRUE(ShowMouse);
@@ -102,7 +105,10 @@ TEST_F(Settings, OnlyTheExactTextOneIsTrue) {
     for (const char* notTrue : {"true", " 1", "1 ", "01", "0", "2", "yes", ""}) {
         Store("ShowOnSel", notTrue);
         Store("BigThumbs", notTrue);
+        Store("AllPictureTypes", notTrue);
+        AllPictureTypes = true;
         LoadSettings();
+        EXPECT_FALSE(AllPictureTypes) << '"' << notTrue << '"';
         EXPECT_FALSE(ShowOnSel) << '"' << notTrue << '"';
         EXPECT_FALSE(BigThumbs) << '"' << notTrue << '"';
     }
@@ -130,6 +136,11 @@ TEST_F(Settings, SaveWritesTextAndRoundTrips) {
     EXPECT_EQ(Stored("BigThumbs"), "1");
     EXPECT_EQ(Stored("LastDir"), "D:\\Fotos\\2026");
     EXPECT_EQ(Stored("Maximized"), "0");
+    EXPECT_EQ(Stored("AllPictureTypes"), "0");
+    AllPictureTypes = true;
+    SaveSettings();
+    EXPECT_EQ(Stored("AllPictureTypes"), "1");
+    AllPictureTypes = false;
 
     ShowOnSel = ExecOtherFiles = BigThumbs = false;
     BgColorIdx = 0;
@@ -140,6 +151,8 @@ TEST_F(Settings, SaveWritesTextAndRoundTrips) {
     EXPECT_TRUE(ExecOtherFiles);
     EXPECT_TRUE(BigThumbs);
     EXPECT_EQ(LastDir, "D:\\Fotos\\2026");
+    EXPECT_TRUE(AllPictureTypes);
+    AllPictureTypes = false;
     EXPECT_EQ(ThumbCellWidth, 120);
 }
 

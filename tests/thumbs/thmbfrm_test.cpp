@@ -163,6 +163,49 @@ TEST_F(ThumbFormTest, PicturesOnlyInNameOrderRegardlessOfCaseWithTheirBoxesAndHe
     EXPECT_EQ(Cell(form, 3).Panel->GetColor(), kThumbFocused);
 }
 
+// The newer types and the long extensions get cells, headers and pictures only with the option on.
+TEST_F(ThumbFormTest, TheNewerTypesAreCellsOnlyWithAllPictureTypes) {
+    struct Row {
+        const char *fixture, *name, *compression;
+    } rows[] = {
+        {"webp/lossy.webp", "a.webp", "VP8 Lossy"},
+        {"heif/heic-420-8.heic", "b.HEIC", "HEVC 4:2:0"},
+        {"heif/avif-444-8.avif", "c.avif", "AV1 4:4:4"},
+        {"jpeg/baseline-420.jpg", "d.jpeg", "JPEG Baseline"},
+        {"heif/heic-alpha.heic", "e.heif", "HEVC 4:4:4"},
+    };
+    for (const Row& row : rows)
+        Copy(row.fixture, row.name);
+    Copy("webp/lossless.webp", "f.avi"); // a movie's name: never a picture
+    Bmp("g.bmp", 20, 10);
+    AllPictureTypes = false;
+    TCvThumbForm& form = Build();
+    for (bool all : {false, true}) {
+        SCOPED_TRACE(all);
+        if (all) {
+            AllPictureTypes = true;
+            ScriptedMessageBoxes boxes({IDYES});
+            form.PopupRefreshClick(form);
+        }
+        ASSERT_EQ(form.ThumbCount, all ? 6 : 1);
+        EXPECT_EQ(Cell(form, form.ThumbCount).FNLabel->Caption(), "g.bmp");
+        for (int i = 1; all && i <= 5; ++i) {
+            const Row& row = rows[i - 1];
+            TThumbNail& cell = Cell(form, i);
+            SCOPED_TRACE(row.name);
+            EXPECT_EQ(cell.FNLabel->Caption(), row.name);
+            EXPECT_EQ(cell.ImgWidth, 45);
+            EXPECT_EQ(cell.ImgHeight, 30);
+            EXPECT_EQ(cell.Compression, row.compression);
+            // The red block's corner of the reduced picture.
+            const COLORREF corner = PixelOf(cell.PMI->Picture().Bitmap(), 2, 2);
+            EXPECT_GT(GetRValue(corner), 180) << std::hex << corner;
+            EXPECT_LT(GetGValue(corner), 70) << std::hex << corner;
+        }
+    }
+    AllPictureTypes = false;
+}
+
 TEST_F(ThumbFormTest, HiddenAndSystemPicturesGetCellsSubdirectoriesDoNot) {
     Bmp("hidden.bmp", 4, 4);
     Bmp("system.bmp", 4, 4);
