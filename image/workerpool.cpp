@@ -31,7 +31,7 @@ WorkerPool::~WorkerPool() {
 }
 
 WorkerPool::TicketPtr WorkerPool::Submit(Job job, Completion completion, Urgency urgency) {
-    TicketPtr ticket(new Ticket(*this, std::move(job)));
+    TicketPtr ticket(new Ticket(*this, std::move(job), urgency));
     ticket->completion_ = std::move(completion);
     {
         std::lock_guard lock(mutex_);
@@ -98,11 +98,15 @@ void WorkerPool::Work() {
             ticket->state_ = Ticket::State::Running;
         }
         Job job = std::move(ticket->job_);
+        // The picture the user waits for decodes as fast as the window itself would run it.
+        const bool urgent = ticket->urgency_ == Urgency::First;
+        if (urgent) SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
         try {
             job();
         } catch (...) {
             // A job reports its own failures in what it fills; nothing may escape a worker.
         }
+        if (urgent) SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
         job = nullptr;
         ticket->state_ = Ticket::State::Done;
         PostCompletion(ticket);

@@ -32,9 +32,11 @@ class WorkerPool {
       private:
         friend class WorkerPool;
         enum class State { Queued, Running, Done, Dropped };
-        Ticket(const WorkerPool& pool, Job job) : pool_(&pool), job_(std::move(job)) {}
+        Ticket(const WorkerPool& pool, Job job, Urgency urgency)
+            : pool_(&pool), job_(std::move(job)), urgency_(urgency) {}
         const WorkerPool* pool_; // identity only, never followed
         Job job_;
+        Urgency urgency_;
         std::atomic<State> state_{State::Queued};
         // Touched only on the user-interface thread.
         Completion completion_;

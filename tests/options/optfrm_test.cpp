@@ -207,7 +207,7 @@ TEST_F(OptionsFormTest, ShowsTheSettingsAndTheAssociationsWithApplyDisabled) {
 
 TEST_F(OptionsFormTest, ApplyWritesWhatTheBoxesSayAndStaysOpen) {
     RegWriteString(HKEY_CLASSES_ROOT, ".PCX", "", "PaintShop.Image"); // clicked once: ours
-    RegWriteString(HKEY_CLASSES_ROOT, ".GIF", "", "giffile");         // left alone
+    RegWriteString(HKEY_CLASSES_ROOT, ".GIF", "", "giffile");         // unchecked, yet another's: left alone
     RegWriteString(HKEY_CLASSES_ROOT, ".TIF", "", "Corvane");         // clicked once: unchecked
     RegWriteString(HKEY_CLASSES_ROOT, ".TIF", "Content Type", "image/tiff");
     Open();
@@ -215,12 +215,16 @@ TEST_F(OptionsFormTest, ApplyWritesWhatTheBoxesSayAndStaysOpen) {
     EXPECT_EQ(form->CheckExtPCXVal->State(), CheckState::Checked);
     Click(*form->CheckExtTIFVal);
     EXPECT_EQ(form->CheckExtTIFVal->State(), CheckState::Unchecked);
+    Click(*form->CheckExtGIFVal);
+    Click(*form->CheckExtGIFVal);
+    EXPECT_EQ(form->CheckExtGIFVal->State(), CheckState::Unchecked);
     EXPECT_TRUE(IsWindowEnabled(form->BtnApply->Handle())) << "a click enables Apply";
     EXPECT_EQ(Default(".PCX"), "PaintShop.Image") << "nothing is written before Apply";
 
     Click(*form->BtnApply);
     EXPECT_EQ(Default(".PCX"), "Corvane");
     EXPECT_EQ(Default(".GIF"), "giffile");
+    EXPECT_EQ(form->CheckExtGIFVal->State(), CheckState::Grayed) << "the registry's state, at once";
     EXPECT_EQ(Default(".TIF"), "");
     EXPECT_EQ(RegReadString(HKEY_CLASSES_ROOT, ".TIF", "Content Type"), "image/tiff");
     EXPECT_EQ(Default(".BMP"), "") << "unchecked and not ours: nothing written";
