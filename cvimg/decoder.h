@@ -7,6 +7,8 @@
 
 namespace cvimg {
 
+class RowFilter;
+
 struct Layout {
     int width = 0, height = 0;
     PixelFormat format = PixelFormat::Bgr24;
@@ -25,6 +27,12 @@ class Decoder {
     }
     // Fills `into`, which has the width, height and format of the layout (and the palette, if indexed).
     virtual Status Decode(Raster& into) = 0;
+    // A decoder that can pass each blue-green-red row through the filter as it decodes it, while the row is
+    // still in the cache, takes the filter and says so. The others leave the filtering to the caller.
+    virtual bool TakeRowFilter(const RowFilter* filter) {
+        (void)filter;
+        return false;
+    }
 };
 
 enum class Format { Jpeg, Gif, Pcx, Bmp, Png, Tiff };

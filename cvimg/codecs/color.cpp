@@ -1,0 +1,259 @@
+// Colour conversion with Little CMS. Almost every photo's profile and almost every display's is a matrix
+// with three tone curves (sRGB, Adobe RGB, Display P3, ProPhoto): for those the conversion is three table
+// look-ups, a 3 x 3 matrix in fixed point and three more look-ups per pixel, built from the profiles that
+// Little CMS has read. Anything else (table-based profiles) goes through a Little CMS transform.
+#include "cvimg/color.h"
+
+#include <cmath>
+#include <cstring>
+
+#include <lcms2.h>
+#include <zlib.h>
+
+namespace cvimg {
+
+namespace {
+
+struct Profile {
+    cmsHPROFILE h = nullptr;
+    explicit Profile(cmsHPROFILE p = nullptr) : h(p) {}
+    ~Profile() {
+        if (h) cmsCloseProfile(h);
+    }
+    Profile(const Profile&) = delete;
+    Profile& operator=(const Profile&) = delete;
+};
+
+constexpr int kLinearBits = 14;
+constexpr int kLinearOne = 1 << kLinearBits;
+
+struct MatrixShaper {
+    double toXyz[3][3]; // columns: the red, green and blue colorants
+    const cmsToneCurve* curves[3];
+};
+
+bool ReadMatrixShaper(cmsHPROFILE p, MatrixShaper& m) {
+    if (cmsGetColorSpace(p) != cmsSigRgbData || !cmsIsMatrixShaper(p)) return false;
+    const cmsTagSignature colorants[3] = {cmsSigRedColorantTag, cmsSigGreenColorantTag,
+                                          cmsSigBlueColorantTag};
+    const cmsTagSignature trcs[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
+    for (int c = 0; c < 3; ++c) {
+        const auto* xyz = static_cast<const cmsCIEXYZ*>(cmsReadTag(p, colorants[c]));
+        m.curves[c] = static_cast<const cmsToneCurve*>(cmsReadTag(p, trcs[c]));
+        if (!xyz || !m.curves[c]) return false;
+        m.toXyz[0][c] = xyz->X, m.toXyz[1][c] = xyz->Y, m.toXyz[2][c] = xyz->Z;
+    }
+    return true;
+}
+
+bool Invert(const double a[3][3], double out[3][3]) {
+    const double det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+                       a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+                       a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+    if (std::fabs(det) < 1e-9) return false;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const int r1 = (c + 1) % 3, r2 = (c + 2) % 3, c1 = (r + 1) % 3, c2 = (r + 2) % 3;
+            out[r][c] = (a[r1][c1] * a[r2][c2] - a[r1][c2] * a[r2][c1]) / det;
+        }
+    return true;
+}
+
+// The profile a PNG's colour chunks describe, or none.
+cmsHPROFILE PngChunkProfile(const PhotoMeta& meta) {
+    if (meta.srgb) return cmsCreate_sRGBProfile();
+    if (meta.gamma == 0 && !meta.hasChromaticities) return nullptr;
+    // Most encoders write gAMA 1/2.2 alone for "the usual": that is sRGB in all but name.
+    if (!meta.hasChromaticities && meta.gamma >= 45000 && meta.gamma <= 46000) return nullptr;
+    cmsCIExyY white{0.3127, 0.3290, 1.0};
+    cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
+    if (meta.hasChromaticities) {
+        const uint32_t* c = meta.chromaticities;
+        for (int k = 0; k < 8; ++k)
+            if (c[k] == 0 || c[k] > 100000) return nullptr;
+        white = {c[0] / 1e5, c[1] / 1e5, 1.0};
+        primaries = {
+            {c[2] / 1e5, c[3] / 1e5, 1.0}, {c[4] / 1e5, c[5] / 1e5, 1.0}, {c[6] / 1e5, c[7] / 1e5, 1.0}};
+    }
+    cmsToneCurve* curve = nullptr;
+    if (meta.gamma) {
+        curve = cmsBuildGamma(nullptr, 100000.0 / meta.gamma);
+    } else {
+        // sRGB's own curve where only the primaries are given.
+        const double srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+        curve = cmsBuildParametricToneCurve(nullptr, 4, srgb);
+    }
+    if (!curve) return nullptr;
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE p = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    return p;
+}
+
+} // namespace
+
+std::string InflateProfile(const std::string& compressed, size_t limit) {
+    std::string out;
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return {};
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+    z.avail_in = static_cast<uInt>(compressed.size());
+    char buffer[16384];
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        z.next_out = reinterpret_cast<Bytef*>(buffer);
+        z.avail_out = sizeof buffer;
+        rc = inflate(&z, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END) break;
+        out.append(buffer, sizeof buffer - z.avail_out);
+        if (out.size() > limit) {
+            rc = Z_DATA_ERROR;
+            break;
+        }
+        if (rc == Z_OK && z.avail_in == 0 && z.avail_out != 0) rc = Z_BUF_ERROR; // truncated
+    }
+    inflateEnd(&z);
+    return rc == Z_STREAM_END ? out : std::string();
+}
+
+struct ColorConversion::Impl {
+    bool fast = false;
+    uint16_t linear[3][256];           // the picture's value to linear light, in 1/kLinearOne
+    int32_t matrix[3][3];              // the picture's linear RGB to the display's, in 1/kLinearOne
+    uint8_t encode[3][kLinearOne + 1]; // the display's linear light to its value
+    cmsHTRANSFORM transform = nullptr;
+    bool grey = false; // an Indexed8 picture with a grey profile: its palette is converted as grey levels
+    ~Impl() {
+        if (transform) cmsDeleteTransform(transform);
+    }
+};
+
+ColorConversion::ColorConversion() = default;
+ColorConversion::~ColorConversion() = default;
+
+bool ColorConversion::Prepare(const PhotoMeta& meta, const std::string& displayProfile, PixelFormat format) {
+    impl_.reset();
+    std::string inflated;
+    const std::string* icc = &meta.icc;
+    if (icc->empty() && !meta.iccZlib.empty()) {
+        inflated = InflateProfile(meta.iccZlib);
+        icc = &inflated;
+    }
+    Profile source(!icc->empty()
+                       ? cmsOpenProfileFromMem(icc->data(), static_cast<cmsUInt32Number>(icc->size()))
+                       : PngChunkProfile(meta));
+    if (!source.h) return false;
+    Profile display(displayProfile.empty()
+                        ? cmsCreate_sRGBProfile()
+                        : cmsOpenProfileFromMem(displayProfile.data(),
+                                                static_cast<cmsUInt32Number>(displayProfile.size())));
+    if (display.h &&
+        (cmsGetColorSpace(display.h) != cmsSigRgbData || cmsGetDeviceClass(display.h) == cmsSigLinkClass)) {
+        cmsCloseProfile(display.h);
+        display.h = nullptr;
+    }
+    if (!display.h) display.h = cmsCreate_sRGBProfile(); // a display profile we cannot use: the standard one
+    if (!display.h) return false;
+    const cmsColorSpaceSignature space = cmsGetColorSpace(source.h);
+    const bool grey = format == PixelFormat::Indexed8 && space == cmsSigGrayData;
+    if (!grey && space != cmsSigRgbData) return false; // CMYK, Lab and the like are not what the rows hold
+    if (cmsGetDeviceClass(source.h) == cmsSigLinkClass || cmsGetDeviceClass(source.h) == cmsSigAbstractClass)
+        return false;
+
+    auto impl = std::make_unique<Impl>();
+    impl->grey = grey;
+    MatrixShaper from, to;
+    double toInverse[3][3];
+    if (!grey && ReadMatrixShaper(source.h, from) && ReadMatrixShaper(display.h, to) &&
+        Invert(to.toXyz, toInverse)) {
+        bool ok = true;
+        for (int c = 0; c < 3 && ok; ++c) {
+            for (int v = 0; v < 256; ++v) {
+                const double lin =
+                    cmsEvalToneCurveFloat(from.curves[c], static_cast<cmsFloat32Number>(v / 255.0));
+                impl->linear[c][v] =
+                    static_cast<uint16_t>(std::lround(std::fmin(std::fmax(lin, 0.0), 1.0) * kLinearOne));
+            }
+            cmsToneCurve* reverse = cmsReverseToneCurve(to.curves[c]);
+            if (!reverse) {
+                ok = false;
+                break;
+            }
+            for (int v = 0; v <= kLinearOne; ++v) {
+                const double e =
+                    cmsEvalToneCurveFloat(reverse, static_cast<cmsFloat32Number>(double(v) / kLinearOne));
+                impl->encode[c][v] =
+                    static_cast<uint8_t>(std::lround(std::fmin(std::fmax(e, 0.0), 1.0) * 255));
+            }
+            cmsFreeToneCurve(reverse);
+        }
+        for (int r = 0; r < 3 && ok; ++r)
+            for (int c = 0; c < 3; ++c) {
+                double sum = 0;
+                for (int k = 0; k < 3; ++k)
+                    sum += toInverse[r][k] * from.toXyz[k][c];
+                if (std::fabs(sum) > 64) ok = false;
+                impl->matrix[r][c] = static_cast<int32_t>(std::lround(sum * kLinearOne));
+            }
+        impl->fast = ok;
+    }
+    if (!impl->fast) {
+        impl->transform =
+            cmsCreateTransform(source.h, grey ? TYPE_GRAY_8 : TYPE_BGR_8, display.h,
+                               grey ? TYPE_RGB_8 : TYPE_BGR_8, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+        if (!impl->transform) return false;
+    }
+    impl_ = std::move(impl);
+    return true;
+}
+
+void ColorConversion::Row(uint8_t* bgr, int width) const {
+    if (!impl_) return;
+    const Impl& m = *impl_;
+    if (!m.fast) {
+        if (!m.grey) cmsDoTransform(m.transform, bgr, bgr, static_cast<cmsUInt32Number>(width));
+        return;
+    }
+    const int32_t(*k)[3] = m.matrix;
+    constexpr int32_t half = 1 << (kLinearBits - 1);
+    for (int x = 0; x < width; ++x, bgr += 3) {
+        const int32_t r = m.linear[0][bgr[2]], g = m.linear[1][bgr[1]], b = m.linear[2][bgr[0]];
+        int32_t R = (k[0][0] * r + k[0][1] * g + k[0][2] * b + half) >> kLinearBits;
+        int32_t G = (k[1][0] * r + k[1][1] * g + k[1][2] * b + half) >> kLinearBits;
+        int32_t B = (k[2][0] * r + k[2][1] * g + k[2][2] * b + half) >> kLinearBits;
+        R = R < 0 ? 0 : R > kLinearOne ? kLinearOne : R;
+        G = G < 0 ? 0 : G > kLinearOne ? kLinearOne : G;
+        B = B < 0 ? 0 : B > kLinearOne ? kLinearOne : B;
+        bgr[0] = m.encode[2][B], bgr[1] = m.encode[1][G], bgr[2] = m.encode[0][R];
+    }
+}
+
+void ColorConversion::Apply(Raster& raster) const {
+    if (!impl_) return;
+    if (raster.Format() == PixelFormat::Bgr24) {
+        for (int y = 0; y < raster.Height(); ++y)
+            Row(raster.Row(y), raster.Width());
+        return;
+    }
+    Palette& p = raster.palette;
+    uint8_t in[256 * 3], out[256 * 3];
+    for (int i = 0; i < p.count; ++i) {
+        if (impl_->grey) {
+            in[i] = p.colors[i].r;
+        } else {
+            in[3 * i] = p.colors[i].b, in[3 * i + 1] = p.colors[i].g, in[3 * i + 2] = p.colors[i].r;
+        }
+    }
+    if (impl_->grey) {
+        cmsDoTransform(impl_->transform, in, out, static_cast<cmsUInt32Number>(p.count));
+        for (int i = 0; i < p.count; ++i)
+            p.colors[i] = {out[3 * i], out[3 * i + 1], out[3 * i + 2]};
+        return;
+    }
+    std::memcpy(out, in, sizeof in);
+    Row(out, p.count);
+    for (int i = 0; i < p.count; ++i)
+        p.colors[i] = {out[3 * i + 2], out[3 * i + 1], out[3 * i]};
+}
+
+} // namespace cvimg
