@@ -132,7 +132,7 @@ void TMainForm::DecodeNextAhead(const std::string& previousFile) {
         for (int i = shown + direction; i >= 0 && i < FLB->Count(); i += direction) {
             if (FLB->IsDirectoryItem(i) || !corv::IsPictureFile(FLB->Entry(i).name)) continue;
             PicturesAhead.Prefetch(ImagingLibrary(), FLB->EntryPath(i), PMI->DecodeDepth(),
-                                   PMI->ImageDither());
+                                   PMI->ImageDither(), PMI->PhotoOptionsNow());
             return;
         }
 }

@@ -33,6 +33,9 @@ class Decoder {
         (void)filter;
         return false;
     }
+    // What is left to do of an EXIF orientation (1..8) after the decoder's own handling of it: all of it,
+    // unless the format's decoder turns pictures itself.
+    virtual int ResidualOrientation(int orientation) const { return orientation; }
 };
 
 enum class Format { Jpeg, Gif, Pcx, Bmp, Png, Tiff };

@@ -30,6 +30,8 @@ void CvImgLib::Unload() {
     LibReadJPEGW = nullptr;
     LibReadGIFW = LibReadPCXW = LibReadBMPW = LibReadPNGW = LibReadTIFFW = nullptr;
     LibReadScaledW = nullptr;
+    LibImageInfoEx = nullptr;
+    LibReadEx = nullptr;
     module_.Reset();
 }
 
@@ -58,6 +60,11 @@ bool CvImgLib::Load(const std::string& moduleName) {
         !Bind(module, cvimg::kOrdReadScaledW, LibReadScaledW)) {
         LibReadScaled = nullptr;
         LibReadScaledW = nullptr;
+    }
+    if (!Bind(module, cvimg::kOrdImageInfoEx, LibImageInfoEx) ||
+        !Bind(module, cvimg::kOrdReadEx, LibReadEx)) {
+        LibImageInfoEx = nullptr;
+        LibReadEx = nullptr;
     }
     return true;
 }

@@ -58,6 +58,7 @@ struct DecodeAhead::Job {
     std::string fileName;
     int depth = 0;
     bool dither = false;
+    PhotoOptions photo;
     std::shared_ptr<Budget> budget;
     std::shared_ptr<WorkerPool::Ticket> ticket;
     // Written by the worker before its ticket is finished; read only after.
@@ -76,7 +77,7 @@ struct DecodeAhead::Job {
         const std::uint64_t bytes = DecodedBytes(header.width, header.height, depth);
         if (bytes == 0 || !budget->Reserve(bytes)) return;
         reserved = bytes;
-        DecodedPicture result = DecodePicture(library, format, fileName, depth, dither);
+        DecodedPicture result = DecodePicture(library, format, fileName, depth, dither, 0, 0, photo);
         // A file written while it was read may have been read half old, half new.
         const std::optional<FileStamp> after = StampOf(fileName);
         if (result.code < 1 || !result.bitmap || !after || !(*after == *before)) {
@@ -120,13 +121,14 @@ void DecodeAhead::Release(std::shared_ptr<Job> job) {
     if (worker_ && job->ticket) worker_->Drop({job->ticket});
 }
 
-void DecodeAhead::Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither) {
+void DecodeAhead::Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither,
+                           const PhotoOptions& photo) {
     if (!enabled_ || !library.Loaded()) return;
     const FormatEntry* format = FindFormat(fileName);
     if (!format || ReadOrdinal(format->kind) == 0) return;
     for (const auto& job : held_) {
         if (!SameFile(job->fileName, fileName)) continue;
-        if (job->depth == depth && job->dither == dither) {
+        if (job->depth == depth && job->dither == dither && job->photo == photo) {
             // Held already: it becomes the newest, the last to make room.
             std::shared_ptr<Job> kept = job;
             held_.erase(std::find(held_.begin(), held_.end(), kept));
@@ -143,6 +145,7 @@ void DecodeAhead::Prefetch(const CvImgLib& library, const std::string& fileName,
     job->fileName = fileName;
     job->depth = depth;
     job->dither = dither;
+    job->photo = photo;
     job->budget = budget_;
     if (!worker_) worker_ = std::make_unique<WorkerPool>(1);
     // The job and its ticket hold each other until the job has run or was dropped.
@@ -150,14 +153,15 @@ void DecodeAhead::Prefetch(const CvImgLib& library, const std::string& fileName,
     held_.push_back(std::move(job));
 }
 
-std::optional<DecodedPicture> DecodeAhead::Take(const std::string& fileName, int depth, bool dither) {
+std::optional<DecodedPicture> DecodeAhead::Take(const std::string& fileName, int depth, bool dither,
+                                                const PhotoOptions& photo) {
     const auto found = std::find_if(held_.begin(), held_.end(), [&](const std::shared_ptr<Job>& job) {
         return SameFile(job->fileName, fileName);
     });
     if (found == held_.end()) return std::nullopt;
     const std::shared_ptr<Job> job = *found;
     Release(job);
-    if (job->depth != depth || job->dither != dither) return std::nullopt;
+    if (job->depth != depth || job->dither != dither || !(job->photo == photo)) return std::nullopt;
     // Released above, so a message handled meanwhile cannot take or drop it a second time.
     if (!worker_->Wait(*job->ticket, pump_) || !job->decoded) return std::nullopt;
     const std::optional<FileStamp> now = StampOf(fileName);

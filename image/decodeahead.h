@@ -1,8 +1,8 @@
 // Pictures decoded ahead of the user: while one picture is looked at, the next one in the direction of the
 // last move is decoded on a worker thread of its own, so that the next page shows at once. What is held
 // ahead is tied to the file as it was on disk (name, size, last write) and to the depth and dither it was
-// decoded for; anything else is decoded again as usual. A decode that failed is thrown away, so the normal
-// load reports the failure as it always does.
+// decoded for (and the photo options); anything else is decoded again as usual. A decode that failed is
+// thrown away, so the normal load reports the failure as it always does.
 #pragma once
 #include "image/decode.h"
 
@@ -54,10 +54,12 @@ class DecodeAhead {
 
     // Starts decoding the file ahead, unless it is held already for that depth and dither or is not a
     // picture the imaging module decodes. The oldest held picture makes room when kMaxHeld are held.
-    void Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither);
+    void Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither,
+                  const PhotoOptions& photo = {});
     // The picture decoded ahead for the file as it is on disk now, at that depth and dither; waits for
     // a decode still running. Nothing when there is none, it failed, or the file changed.
-    std::optional<DecodedPicture> Take(const std::string& fileName, int depth, bool dither);
+    std::optional<DecodedPicture> Take(const std::string& fileName, int depth, bool dither,
+                                       const PhotoOptions& photo = {});
     // Lets go of everything held ahead; a running decode is thrown away when it ends.
     void Clear();
 

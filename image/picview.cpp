@@ -193,6 +193,7 @@ std::string TPictureView::LoadImage() {
     }
     const int depth = DecodeDepth();
     const int dither = imageDither_ ? 1 : 0;
+    const PhotoOptions photo = PhotoOptionsNow();
 
     if (key == ".WMF" || key == ".ICO") {
         ClearImage();
@@ -220,10 +221,10 @@ std::string TPictureView::LoadImage() {
                     ShowError(kModuleMissing, MB_ICONHAND, "Error");
                 } else {
                     std::optional<DecodedPicture> ahead;
-                    if (decodeAhead_) ahead = decodeAhead_->Take(imageName_, depth, dither != 0);
+                    if (decodeAhead_) ahead = decodeAhead_->Take(imageName_, depth, dither != 0, photo);
                     DecodedPicture picture =
                         ahead ? std::move(*ahead)
-                              : DecodePicture(library, *entry, imageName_, depth, dither != 0);
+                              : DecodePicture(library, *entry, imageName_, depth, dither != 0, 0, 0, photo);
                     bitmap = std::move(picture.bitmap);
                     palette = std::move(picture.palette);
                     decoded = picture.code >= 1;
@@ -275,10 +276,14 @@ bool TPictureView::ReadImageInfo(const std::string& fileName) {
         ShowError(kModuleMissing, MB_ICONHAND, "Error");
         return false;
     }
-    const HeaderInfo header = ReadHeader(library, fileName);
+    const HeaderInfo header = ReadHeader(library, fileName, PhotoOptionsNow());
     SetHeader(header);
     if (header.code < 1) ShowError(library.Message(header.code), MB_ICONHAND, "Error");
     return header.code >= 1;
+}
+
+PhotoOptions TPictureView::PhotoOptionsNow() const {
+    return PhotoOptionsFor(HandleAllocated() ? Handle() : nullptr);
 }
 
 void TPictureView::SetHeader(const HeaderInfo& header) {

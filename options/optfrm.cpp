@@ -33,6 +33,7 @@ TOptionsForm::TOptionsForm(Component* owner) : Form(owner, DialogStyle("TOptions
     CheckMouseInFullMode = &ControlAs<CheckBox>(*this, "CheckMouseInFullMode");
     CheckExecOtherFiles = &ControlAs<CheckBox>(*this, "CheckExecOtherFiles");
     CheckBigThumbs = &ControlAs<CheckBox>(*this, "CheckBigThumbs");
+    CheckAutoRotate = &ControlAs<CheckBox>(*this, "CheckAutoRotate");
     GroupBoxFileExt = &ControlAs<GroupBox>(*this, "GroupBoxFileExt");
     CheckExtBMPVal = &ControlAs<CheckBox>(*this, "CheckExtBMPVal");
     CheckExtGIFVal = &ControlAs<CheckBox>(*this, "CheckExtGIFVal");
@@ -44,7 +45,8 @@ TOptionsForm::TOptionsForm(Component* owner) : Form(owner, DialogStyle("TOptions
 
     OnShow = [this](Control& s) { FormShow(s); };
     ComboBoxBgColor->OnChange = [this](Control& s) { EnableBtnApply(s); };
-    for (CheckBox* box : {CheckShowOnSel, CheckMouseInFullMode, CheckExecOtherFiles, CheckBigThumbs})
+    for (CheckBox* box :
+         {CheckShowOnSel, CheckMouseInFullMode, CheckExecOtherFiles, CheckBigThumbs, CheckAutoRotate})
         box->OnClick = [this](Control& s) { EnableBtnApply(s); };
     for (CheckBox* box : ExtensionBoxes())
         box->OnClick = [this](Control& s) { EnableBtnApply(s); };
@@ -70,6 +72,7 @@ void TOptionsForm::FormShow(Control&) {
     CheckMouseInFullMode->SetChecked(ShowMouse);
     CheckExecOtherFiles->SetChecked(ExecOtherFiles);
     CheckBigThumbs->SetChecked(BigThumbs);
+    CheckAutoRotate->SetChecked(AutoRotate);
     // Nothing has changed yet.
     BtnApply->SetEnabled(false);
 }
@@ -96,6 +99,7 @@ void TOptionsForm::BtnApplyClick(Control&) {
     ShowMouse = CheckMouseInFullMode->Checked();
     ExecOtherFiles = CheckExecOtherFiles->Checked();
     BigThumbs = CheckBigThumbs->Checked();
+    AutoRotate = CheckAutoRotate->Checked();
     SetThumbSizes();
 
     BtnApply->SetEnabled(false);

@@ -13,6 +13,7 @@ extern bool ExecOtherFiles; // open non-picture files through the shell
 extern bool BigThumbs;      // large thumbnail cells
 extern std::string LastDir; // the file list's directory at the last close
 extern bool Maximized;      // the main window was maximised at the last close
+extern bool AutoRotate;     // photos shown upright by their EXIF orientation; on unless turned off
 
 // Thumbnail geometry in pixels, set by SetThumbSizes from BigThumbs.
 extern int ThumbCellWidth;

@@ -223,7 +223,7 @@ void TCvThumbForm::SubmitAhead(std::size_t upTo) {
     WorkerPool& workers = DecodeWorkers();
     for (; submitted_ < upTo; ++submitted_) {
         auto job = std::make_shared<Job>();
-        job->request = {ThumbDir + "\\" + (*FileNames)[submitted_], cellSizes_, depth_, true};
+        job->request = {ThumbDir + "\\" + (*FileNames)[submitted_], cellSizes_, depth_, true, photo_};
         job->ticket = workers.Submit([job, &library] { job->result = DecodeThumb(library, job->request); });
         jobs_[submitted_] = job;
     }
@@ -299,6 +299,7 @@ void TCvThumbForm::BuildThumbnails() {
 
     cellSizes_ = CurrentThumbSizes();
     depth_ = DepthCodeFor(Handle());
+    photo_ = ThumbPhotoOptions(Handle());
     const std::size_t ahead = kAheadPerWorker * static_cast<std::size_t>(DecodeWorkers().Threads());
     for (std::size_t i = 0; i < FileNames->size(); ++i) {
         if (MustStop()) break;
@@ -358,7 +359,7 @@ void TCvThumbForm::LoadThumb(const std::string& fileName, TThumbNail& cell) {
         DecodeWorkers().Wait(*job->ticket, [] { App().ProcessMessages(); });
     } else {
         job = std::make_shared<Job>();
-        job->request = {fileName, cellSizes_, DepthCodeFor(Handle()), true};
+        job->request = {fileName, cellSizes_, DepthCodeFor(Handle()), true, ThumbPhotoOptions(Handle())};
         job->result = DecodeThumb(ImagingLibrary(), job->request);
     }
     ThumbResult& result = job->result;

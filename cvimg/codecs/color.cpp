@@ -63,8 +63,15 @@ bool Invert(const double a[3][3], double out[3][3]) {
 cmsHPROFILE PngChunkProfile(const PhotoMeta& meta) {
     if (meta.srgb) return cmsCreate_sRGBProfile();
     if (meta.gamma == 0 && !meta.hasChromaticities) return nullptr;
-    // Most encoders write gAMA 1/2.2 alone for "the usual": that is sRGB in all but name.
-    if (!meta.hasChromaticities && meta.gamma >= 45000 && meta.gamma <= 46000) return nullptr;
+    // Encoders write gAMA 1/2.2, alone or with sRGB's chromaticities, for "the usual": sRGB in all but name.
+    static constexpr uint32_t kSrgbChromaticities[8] = {31270, 32900, 64000, 33000,
+                                                        30000, 60000, 15000, 6000};
+    bool srgbPrimaries = true;
+    for (int k = 0; k < 8 && meta.hasChromaticities; ++k)
+        if (meta.chromaticities[k] + 1000 < kSrgbChromaticities[k] ||
+            meta.chromaticities[k] > kSrgbChromaticities[k] + 1000)
+            srgbPrimaries = false;
+    if (srgbPrimaries && (meta.gamma == 0 || (meta.gamma >= 45000 && meta.gamma <= 46000))) return nullptr;
     cmsCIExyY white{0.3127, 0.3290, 1.0};
     cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
     if (meta.hasChromaticities) {
@@ -75,11 +82,13 @@ cmsHPROFILE PngChunkProfile(const PhotoMeta& meta) {
         primaries = {
             {c[2] / 1e5, c[3] / 1e5, 1.0}, {c[4] / 1e5, c[5] / 1e5, 1.0}, {c[6] / 1e5, c[7] / 1e5, 1.0}};
     }
+    // Without cHRM libpng's own gamma handling (to its 8-bit output, gamma 1/2.2) is all there is to do.
+    if (!meta.hasChromaticities) return nullptr;
     cmsToneCurve* curve = nullptr;
     if (meta.gamma) {
-        curve = cmsBuildGamma(nullptr, 100000.0 / meta.gamma);
+        curve = cmsBuildGamma(nullptr, 2.2);
     } else {
-        // sRGB's own curve where only the primaries are given.
+        // libpng leaves the values alone: they are taken as sRGB's curve.
         const double srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
         curve = cmsBuildParametricToneCurve(nullptr, 4, srgb);
     }

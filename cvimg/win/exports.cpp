@@ -115,11 +115,10 @@ Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, i
     if (ReadPictureInfo(file.View(), info) == Status::TooLarge) return Status::TooLarge;
     PhotoMeta meta;
     if (flags & (kPhotoUpright | kPhotoColor | kPhotoPreview)) ReadPhotoMeta(file.View(), meta);
-    const int orientation = (flags & kPhotoUpright) ? meta.orientation : 1;
+    std::unique_ptr<Decoder> decoder = MakeDecoder(format, file.View());
+    const int orientation = (flags & kPhotoUpright) ? decoder->ResidualOrientation(meta.orientation) : 1;
     // What the decode must cover before the picture is turned.
     if (SwapsSides(orientation)) std::swap(width, height);
-
-    std::unique_ptr<Decoder> decoder = MakeDecoder(format, file.View());
     Layout layout;
     if (Status s = decoder->ReadHeader(layout); Failed(s)) return s;
     if (Status s = CheckPictureSize(layout.width, layout.height); Failed(s)) return s;
