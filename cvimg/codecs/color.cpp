@@ -4,8 +4,12 @@
 // Little CMS has read. Anything else (table-based profiles) goes through a Little CMS transform.
 #include "cvimg/color.h"
 
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include <lcms2.h>
 #include <zlib.h>
@@ -26,6 +30,11 @@ struct Profile {
 
 constexpr int kLinearBits = 14;
 constexpr int kLinearOne = 1 << kLinearBits;
+// The display's curves are looked up at 12 bits of linear light: three tables of 4 KB stay in the first-level
+// cache beside the rows, where 16 KB each would not; the step is under one output level even in the darks.
+constexpr int kEncodeBits = 12;
+constexpr int kEncodeShift = kLinearBits - kEncodeBits;
+constexpr int kEncodeSize = (1 << kEncodeBits) + 1;
 
 struct MatrixShaper {
     double toXyz[3][3]; // columns: the red, green and blue colorants
@@ -127,9 +136,11 @@ std::string InflateProfile(const std::string& compressed, size_t limit) {
 
 struct ColorConversion::Impl {
     bool fast = false;
-    uint16_t linear[3][256];           // the picture's value to linear light, in 1/kLinearOne
-    int32_t matrix[3][3];              // the picture's linear RGB to the display's, in 1/kLinearOne
-    uint8_t encode[3][kLinearOne + 1]; // the display's linear light to its value
+    uint16_t linear[3][256]; // the picture's value to linear light, in 1/kLinearOne
+    int32_t matrix[3][3];    // the picture's linear RGB to the display's, in 1/kLinearOne
+    // matrix[r][c] x linear[c][v]: a row of the matrix product is three look-ups and two additions.
+    int32_t product[3][3][256];
+    uint8_t encode[3][kEncodeSize]; // the display's linear light, in 1/4096, to its value
     cmsHTRANSFORM transform = nullptr;
     bool grey = false; // an Indexed8 picture with a grey profile: its palette is converted as grey levels
     ~Impl() {
@@ -188,9 +199,9 @@ bool ColorConversion::Prepare(const PhotoMeta& meta, const std::string& displayP
                 ok = false;
                 break;
             }
-            for (int v = 0; v <= kLinearOne; ++v) {
-                const double e =
-                    cmsEvalToneCurveFloat(reverse, static_cast<cmsFloat32Number>(double(v) / kLinearOne));
+            for (int v = 0; v < kEncodeSize; ++v) {
+                const double e = cmsEvalToneCurveFloat(
+                    reverse, static_cast<cmsFloat32Number>(double(v) / (kEncodeSize - 1)));
                 impl->encode[c][v] =
                     static_cast<uint8_t>(std::lround(std::fmin(std::fmax(e, 0.0), 1.0) * 255));
             }
@@ -201,9 +212,15 @@ bool ColorConversion::Prepare(const PhotoMeta& meta, const std::string& displayP
                 double sum = 0;
                 for (int k = 0; k < 3; ++k)
                     sum += toInverse[r][k] * from.toXyz[k][c];
-                if (std::fabs(sum) > 64) ok = false;
+                // Within 2.5 the fixed-point sums of the product tables cannot overflow; wider gamuts'
+                // matrices go to Little CMS.
+                if (std::fabs(sum) > 2.5) ok = false;
                 impl->matrix[r][c] = static_cast<int32_t>(std::lround(sum * kLinearOne));
             }
+        for (int r = 0; r < 3 && ok; ++r)
+            for (int c = 0; c < 3; ++c)
+                for (int v = 0; v < 256; ++v)
+                    impl->product[r][c][v] = impl->matrix[r][c] * impl->linear[c][v];
         impl->fast = ok;
     }
     if (!impl->fast) {
@@ -223,18 +240,88 @@ void ColorConversion::Row(uint8_t* bgr, int width) const {
         if (!m.grey) cmsDoTransform(m.transform, bgr, bgr, static_cast<cmsUInt32Number>(width));
         return;
     }
-    const int32_t(*k)[3] = m.matrix;
-    constexpr int32_t half = 1 << (kLinearBits - 1);
+    constexpr int kShift = kLinearBits + kEncodeShift;
+    constexpr int32_t round = 1 << (kShift - 1), top = kEncodeSize - 1;
+    const int32_t(*p)[3][256] = m.product;
     for (int x = 0; x < width; ++x, bgr += 3) {
-        const int32_t r = m.linear[0][bgr[2]], g = m.linear[1][bgr[1]], b = m.linear[2][bgr[0]];
-        int32_t R = (k[0][0] * r + k[0][1] * g + k[0][2] * b + half) >> kLinearBits;
-        int32_t G = (k[1][0] * r + k[1][1] * g + k[1][2] * b + half) >> kLinearBits;
-        int32_t B = (k[2][0] * r + k[2][1] * g + k[2][2] * b + half) >> kLinearBits;
-        R = R < 0 ? 0 : R > kLinearOne ? kLinearOne : R;
-        G = G < 0 ? 0 : G > kLinearOne ? kLinearOne : G;
-        B = B < 0 ? 0 : B > kLinearOne ? kLinearOne : B;
+        const uint8_t r = bgr[2], g = bgr[1], b = bgr[0];
+        int32_t R = (p[0][0][r] + p[0][1][g] + p[0][2][b] + round) >> kShift;
+        int32_t G = (p[1][0][r] + p[1][1][g] + p[1][2][b] + round) >> kShift;
+        int32_t B = (p[2][0][r] + p[2][1][g] + p[2][2][b] + round) >> kShift;
+        R = R < 0 ? 0 : R > top ? top : R;
+        G = G < 0 ? 0 : G > top ? top : G;
+        B = B < 0 ? 0 : B > top ? top : B;
         bgr[0] = m.encode[2][B], bgr[1] = m.encode[1][G], bgr[2] = m.encode[0][R];
     }
+}
+
+struct ParallelRows::Shared {
+    const RowFilter& inner;
+    std::vector<uint8_t*> rows;
+    std::vector<int> widths;
+    std::atomic<size_t> ready{0};
+    size_t done = 0;
+    bool finishing = false;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::thread helper;
+
+    Shared(const RowFilter& f, int count) : inner(f), rows(static_cast<size_t>(count)), widths(rows.size()) {}
+    void Run() {
+        for (;;) {
+            size_t upTo = ready.load(std::memory_order_acquire);
+            if (upTo == done) {
+                std::unique_lock<std::mutex> lock(mutex);
+                wake.wait(lock, [&] { return finishing || ready.load(std::memory_order_acquire) != done; });
+                upTo = ready.load(std::memory_order_acquire);
+                if (upTo == done) return; // finishing, and nothing left
+            }
+            for (; done < upTo; ++done)
+                inner.Row(rows[done], widths[done]);
+        }
+    }
+};
+
+ParallelRows::ParallelRows(const RowFilter& inner, int rows)
+    : shared_(std::make_unique<Shared>(inner, rows)) {
+    try {
+        shared_->helper = std::thread([s = shared_.get()] { s->Run(); });
+    } catch (...) {
+        // No thread to be had: the rows are filtered as they come.
+    }
+}
+
+ParallelRows::~ParallelRows() {
+    Finish();
+}
+
+void ParallelRows::Row(uint8_t* bgr, int width) const {
+    Shared& s = *shared_;
+    const size_t n = s.ready.load(std::memory_order_relaxed);
+    if (n >= s.rows.size()) return;
+    if (!s.helper.joinable()) {
+        s.inner.Row(bgr, width);
+        return;
+    }
+    s.rows[n] = bgr;
+    s.widths[n] = width;
+    s.ready.store(n + 1, std::memory_order_release);
+    // A word every few rows is enough to keep the helper going; it sleeps only when it has caught up.
+    if ((n & 15) == 15) {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.wake.notify_one();
+    }
+}
+
+void ParallelRows::Finish() {
+    Shared& s = *shared_;
+    if (!s.helper.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.finishing = true;
+    }
+    s.wake.notify_one();
+    s.helper.join();
 }
 
 void ColorConversion::Apply(Raster& raster) const {

@@ -140,19 +140,29 @@ Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, i
 
     Raster raster;
     const bool exact = !reduce || (layout.width == width && layout.height == height);
-    const bool filtered = convert && layout.format == PixelFormat::Bgr24 && decoder->TakeRowFilter(&color);
-    if (depth == 24 && layout.format == PixelFormat::Bgr24 && exact && orientation == 1) {
+    const bool direct = depth == 24 && layout.format == PixelFormat::Bgr24 && exact && orientation == 1;
+    if (direct) {
         // True colour in, true colour out: the decoder writes straight into the section.
         if (Status s = CreateDib(layout.width, layout.height, 24, nullptr, dib); Failed(s)) return s;
         raster.Attach(layout.width, layout.height, layout.format, dib.top, dib.step);
-        if (Status s = decoder->Decode(raster); Failed(s)) return s;
-        if (convert && !filtered) color.Apply(raster);
-        return Status::Ok;
+    } else if (Status s = raster.Allocate(layout.width, layout.height, layout.format); Failed(s)) {
+        return s;
     }
-    if (Status s = raster.Allocate(layout.width, layout.height, layout.format); Failed(s)) return s;
+    // A big picture's rows are converted on a second thread while the decoder goes on; declared after the
+    // raster, so that it has finished with the rows before they go.
+    std::unique_ptr<ParallelRows> parallel;
+    const RowFilter* filter = &color;
+    if (convert && layout.format == PixelFormat::Bgr24 &&
+        uint64_t(layout.width) * uint64_t(layout.height) >= 1'000'000) {
+        parallel = std::make_unique<ParallelRows>(color, layout.height);
+        filter = parallel.get();
+    }
+    const bool filtered = convert && layout.format == PixelFormat::Bgr24 && decoder->TakeRowFilter(filter);
     if (Status s = decoder->Decode(raster); Failed(s)) return s;
-    decoder.reset();
+    if (parallel) parallel->Finish();
     if (convert && !filtered) color.Apply(raster);
+    if (direct) return Status::Ok;
+    decoder.reset();
 
     const Raster* current = &raster;
     Raster small;
