@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 using corv::bench::Median;
@@ -47,6 +48,41 @@ double Decode(const corv::CvImgLib& lib, const std::wstring& file, int flags, CO
     return elapsed;
 }
 
+// Every .JPG of the folder reduced to the cell it fills (a 3:2 photo: 76 x 51), one after another.
+double ThumbFolder(const corv::CvImgLib& lib, const std::string& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(corv::Wide(folder + "\\*.JPG").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return -1;
+    double total = 0;
+    do {
+        const std::wstring name = corv::Wide(folder) + L"\\" + found.cFileName;
+        corv::BitmapHandle bitmap;
+        corv::PaletteHandle palette;
+        const double start = Now();
+        const int16_t code = lib.LibReadEx(name.c_str(), cvimg::kOrdReadJpeg, 24, 1, 76, 51,
+                                           cvimg::kPhotoUpright | cvimg::kPhotoColor | cvimg::kPhotoPreview,
+                                           nullptr, corv::OutParam(bitmap), corv::OutParam(palette));
+        total += Now() - start;
+        if (code < 1) total = -1e9;
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return total;
+}
+
+int Thumbs(const corv::CvImgLib& lib, const std::string& a, const std::string& b, int runs) {
+    std::vector<double> first, second;
+    for (int i = 0; i < runs; ++i) {
+        first.push_back(ThumbFolder(lib, a));
+        second.push_back(ThumbFolder(lib, b));
+        if (first.back() < 0 || second.back() < 0) {
+            std::fprintf(stderr, "a thumbnail read failed\n");
+            return 1;
+        }
+    }
+    std::printf("folder1 %.3f\nfolder2 %.3f\n", Median(first), Median(second));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -59,6 +95,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot load the photo read of %s\n", argv[1]);
         return 1;
     }
+    if (std::string(argv[2]) == "thumbs" && argc >= 5)
+        return Thumbs(lib, argv[3], argv[4], argc > 5 ? std::atoi(argv[5]) : 3);
     const std::wstring file = corv::Wide(argv[2]);
     const int runs = argc > 3 ? std::atoi(argv[3]) : 5;
     std::vector<double> plain, color, plainCpu, colorCpu;

@@ -11,6 +11,9 @@
 #include <mutex>
 #include <thread>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#endif
 #include <lcms2.h>
 #include <zlib.h>
 
@@ -108,6 +111,47 @@ cmsHPROFILE PngChunkProfile(const PhotoMeta& meta) {
     return p;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+bool HasSse2() {
+    return __builtin_cpu_supports("sse2");
+}
+
+// The sum of one pixel's three shares (blue-green-red in), in the low half of a register.
+__attribute__((target("sse2"))) inline __m128i ShareSum(const int16_t (*shares)[256][4], const uint8_t* px) {
+    const auto* r = reinterpret_cast<const __m128i*>(shares[0][px[2]]);
+    const auto* g = reinterpret_cast<const __m128i*>(shares[1][px[1]]);
+    const auto* b = reinterpret_cast<const __m128i*>(shares[2][px[0]]);
+    return _mm_add_epi16(_mm_add_epi16(_mm_loadl_epi64(r), _mm_loadl_epi64(g)), _mm_loadl_epi64(b));
+}
+
+// The matrix-and-curves conversion of a row with SSE2. The shares are 16-bit, already at the 12 bits the
+// display's tables are looked up with: one 8-byte load per input channel, and two pixels' sums and clamps in
+// one register.
+__attribute__((target("sse2"))) void
+VectorRow(const int16_t (*shares)[256][4], const uint8_t (*encode)[kEncodeSize], uint8_t* bgr, int width) {
+    const __m128i zero = _mm_setzero_si128(), top = _mm_set1_epi16(kEncodeSize - 1);
+    int x = 0;
+    for (; x + 2 <= width; x += 2, bgr += 6) {
+        __m128i w = _mm_unpacklo_epi64(ShareSum(shares, bgr), ShareSum(shares, bgr + 3));
+        w = _mm_min_epi16(_mm_max_epi16(w, zero), top);
+        bgr[0] = encode[2][_mm_extract_epi16(w, 2)], bgr[1] = encode[1][_mm_extract_epi16(w, 1)];
+        bgr[2] = encode[0][_mm_extract_epi16(w, 0)];
+        bgr[3] = encode[2][_mm_extract_epi16(w, 6)], bgr[4] = encode[1][_mm_extract_epi16(w, 5)];
+        bgr[5] = encode[0][_mm_extract_epi16(w, 4)];
+    }
+    if (x < width) {
+        __m128i w = _mm_min_epi16(_mm_max_epi16(ShareSum(shares, bgr), zero), top);
+        bgr[0] = encode[2][_mm_extract_epi16(w, 2)], bgr[1] = encode[1][_mm_extract_epi16(w, 1)];
+        bgr[2] = encode[0][_mm_extract_epi16(w, 0)];
+    }
+}
+#else
+bool HasSse2() {
+    return false;
+}
+void VectorRow(const int16_t (*)[256][4], const uint8_t (*)[kEncodeSize], uint8_t*, int) {}
+#endif
+
 } // namespace
 
 std::string InflateProfile(const std::string& compressed, size_t limit) {
@@ -140,6 +184,10 @@ struct ColorConversion::Impl {
     int32_t matrix[3][3];    // the picture's linear RGB to the display's, in 1/kLinearOne
     // matrix[r][c] x linear[c][v]: a row of the matrix product is three look-ups and two additions.
     int32_t product[3][3][256];
+    // The same by input channel, in 1/4096: the three outputs' shares of one input value side by side (and
+    // a 0), so that one 8-byte load fetches what three scalar loads would.
+    int16_t shares[3][256][4];
+    bool vector = false;            // the processor has SSE2
     uint8_t encode[3][kEncodeSize]; // the display's linear light, in 1/4096, to its value
     cmsHTRANSFORM transform = nullptr;
     bool grey = false; // an Indexed8 picture with a grey profile: its palette is converted as grey levels
@@ -221,6 +269,15 @@ bool ColorConversion::Prepare(const PhotoMeta& meta, const std::string& displayP
             for (int c = 0; c < 3; ++c)
                 for (int v = 0; v < 256; ++v)
                     impl->product[r][c][v] = impl->matrix[r][c] * impl->linear[c][v];
+        constexpr int kDown = kLinearBits + kEncodeShift;
+        for (int c = 0; c < 3 && ok; ++c)
+            for (int v = 0; v < 256; ++v) {
+                for (int r = 0; r < 3; ++r)
+                    impl->shares[c][v][r] =
+                        static_cast<int16_t>((impl->product[r][c][v] + (1 << (kDown - 1))) >> kDown);
+                impl->shares[c][v][3] = 0;
+            }
+        impl->vector = HasSse2();
         impl->fast = ok;
     }
     if (!impl->fast) {
@@ -238,6 +295,10 @@ void ColorConversion::Row(uint8_t* bgr, int width) const {
     const Impl& m = *impl_;
     if (!m.fast) {
         if (!m.grey) cmsDoTransform(m.transform, bgr, bgr, static_cast<cmsUInt32Number>(width));
+        return;
+    }
+    if (m.vector) {
+        VectorRow(m.shares, m.encode, bgr, width);
         return;
     }
     constexpr int kShift = kLinearBits + kEncodeShift;
