@@ -204,6 +204,13 @@ int16_t Read(Format format, const wchar_t* name, int32_t depth, int32_t dither, 
     try {
         status =
             ReadPicture(format, name, depth, dither != 0, width, height, flags, displayProfile, dib, pal);
+        // A camera's preview that turns out broken only costs the picture its shortcut.
+        if (Failed(status) && (flags & kPhotoPreview)) {
+            dib = {};
+            pal.Reset();
+            status = ReadPicture(format, name, depth, dither != 0, width, height, flags & ~kPhotoPreview,
+                                 displayProfile, dib, pal);
+        }
     } catch (const std::bad_alloc&) {
         status = Status::OutOfMemory;
     } catch (...) {

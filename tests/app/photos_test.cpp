@@ -125,6 +125,13 @@ class PhotoTest : public test::MainWindowTest {
 TEST_F(PhotoTest, PanelClipboardAndCellsUprightInTheirColoursAndAsStoredWithTheOptionOff) {
     const std::vector<PhotoFixture> fixtures = PhotoFixtures();
     ASSERT_GE(fixtures.size(), 30u);
+    // No photo, however broken its metadata, is a failure with a message.
+    int boxes = 0;
+    MessageBoxHandler previous = SetMessageBoxHandler([&boxes](const MessageBoxRequest& request) {
+        ADD_FAILURE() << "a message: " << request.text;
+        ++boxes;
+        return IDOK;
+    });
     for (bool upright : {true, false}) {
         AutoRotate = upright;
         for (const PhotoFixture& f : fixtures) {
@@ -181,11 +188,13 @@ TEST_F(PhotoTest, PanelClipboardAndCellsUprightInTheirColoursAndAsStoredWithTheO
             }
         }
         {
-            test::ScriptedMessageBoxes boxes({IDYES});
+            test::ScriptedMessageBoxes answers({IDYES});
             thumbs.Close();
             Pump();
         }
     }
+    SetMessageBoxHandler(std::move(previous));
+    EXPECT_EQ(boxes, 0);
 }
 
 } // namespace corv
