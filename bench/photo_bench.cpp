@@ -1,8 +1,8 @@
 // Times what photos cost beyond the decode, through CVIMG32.DLL's photo read: the full decode of a JPEG at
 // 24 bits with its embedded profile converted to sRGB against the same decode without conversion, the two
 // alternating so that both meet the same machine. Prints the medians in milliseconds, "decode <ms>" and
-// "color <ms>" (wall clock) and "cpu-decode <ms>" and "cpu-color <ms>" (processor time of all threads: the
-// conversion runs beside the decode on a second thread), and checks that the conversion changed the pixels (a
+// "color <ms>" (wall clock) and "cpu-decode <ms>" and "cpu-color <ms>" (processor time, which a loaded
+// machine disturbs less), and checks that the conversion changed the pixels (a
 // profile that was never applied would be a cheap benchmark). Usage: photo_bench DLL-PATH JPEG-PATH [runs]
 #include "base/handles.h"
 #include "base/wide.h"

@@ -39,24 +39,6 @@ class ColorConversion final : public RowFilter {
     std::unique_ptr<Impl> impl_;
 };
 
-// Hands each row to a helper thread that filters it while the decoder goes on with the next rows: a big
-// picture's conversion then costs little more than the decode alone. Rows must come in order, at most
-// `rows` of them; Finish (or the destructor) waits until every row handed over is filtered.
-class ParallelRows final : public RowFilter {
-  public:
-    ParallelRows(const RowFilter& inner, int rows);
-    ~ParallelRows() override;
-    ParallelRows(const ParallelRows&) = delete;
-    ParallelRows& operator=(const ParallelRows&) = delete;
-
-    void Row(uint8_t* bgr, int width) const override;
-    void Finish();
-
-  private:
-    struct Shared;
-    std::unique_ptr<Shared> shared_;
-};
-
 // PNG's iCCP profile inflated; empty when the data is broken or larger than `limit`.
 std::string InflateProfile(const std::string& compressed, size_t limit = 16u << 20);
 

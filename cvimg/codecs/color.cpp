@@ -4,12 +4,8 @@
 // Little CMS has read. Anything else (table-based profiles) goes through a Little CMS transform.
 #include "cvimg/color.h"
 
-#include <atomic>
 #include <cmath>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <thread>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <emmintrin.h>
@@ -314,75 +310,6 @@ void ColorConversion::Row(uint8_t* bgr, int width) const {
         B = B < 0 ? 0 : B > top ? top : B;
         bgr[0] = m.encode[2][B], bgr[1] = m.encode[1][G], bgr[2] = m.encode[0][R];
     }
-}
-
-struct ParallelRows::Shared {
-    const RowFilter& inner;
-    std::vector<uint8_t*> rows;
-    std::vector<int> widths;
-    std::atomic<size_t> ready{0};
-    size_t done = 0;
-    bool finishing = false;
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::thread helper;
-
-    Shared(const RowFilter& f, int count) : inner(f), rows(static_cast<size_t>(count)), widths(rows.size()) {}
-    void Run() {
-        for (;;) {
-            size_t upTo = ready.load(std::memory_order_acquire);
-            if (upTo == done) {
-                std::unique_lock<std::mutex> lock(mutex);
-                wake.wait(lock, [&] { return finishing || ready.load(std::memory_order_acquire) != done; });
-                upTo = ready.load(std::memory_order_acquire);
-                if (upTo == done) return; // finishing, and nothing left
-            }
-            for (; done < upTo; ++done)
-                inner.Row(rows[done], widths[done]);
-        }
-    }
-};
-
-ParallelRows::ParallelRows(const RowFilter& inner, int rows)
-    : shared_(std::make_unique<Shared>(inner, rows)) {
-    try {
-        shared_->helper = std::thread([s = shared_.get()] { s->Run(); });
-    } catch (...) {
-        // No thread to be had: the rows are filtered as they come.
-    }
-}
-
-ParallelRows::~ParallelRows() {
-    Finish();
-}
-
-void ParallelRows::Row(uint8_t* bgr, int width) const {
-    Shared& s = *shared_;
-    const size_t n = s.ready.load(std::memory_order_relaxed);
-    if (n >= s.rows.size()) return;
-    if (!s.helper.joinable()) {
-        s.inner.Row(bgr, width);
-        return;
-    }
-    s.rows[n] = bgr;
-    s.widths[n] = width;
-    s.ready.store(n + 1, std::memory_order_release);
-    // A word every few rows is enough to keep the helper going; it sleeps only when it has caught up.
-    if ((n & 15) == 15) {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        s.wake.notify_one();
-    }
-}
-
-void ParallelRows::Finish() {
-    Shared& s = *shared_;
-    if (!s.helper.joinable()) return;
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        s.finishing = true;
-    }
-    s.wake.notify_one();
-    s.helper.join();
 }
 
 void ColorConversion::Apply(Raster& raster) const {

@@ -148,18 +148,8 @@ Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, i
     } else if (Status s = raster.Allocate(layout.width, layout.height, layout.format); Failed(s)) {
         return s;
     }
-    // A big picture's rows are converted on a second thread while the decoder goes on; declared after the
-    // raster, so that it has finished with the rows before they go.
-    std::unique_ptr<ParallelRows> parallel;
-    const RowFilter* filter = &color;
-    if (convert && layout.format == PixelFormat::Bgr24 &&
-        uint64_t(layout.width) * uint64_t(layout.height) >= 1'000'000) {
-        parallel = std::make_unique<ParallelRows>(color, layout.height);
-        filter = parallel.get();
-    }
-    const bool filtered = convert && layout.format == PixelFormat::Bgr24 && decoder->TakeRowFilter(filter);
+    const bool filtered = convert && layout.format == PixelFormat::Bgr24 && decoder->TakeRowFilter(&color);
     if (Status s = decoder->Decode(raster); Failed(s)) return s;
-    if (parallel) parallel->Finish();
     if (convert && !filtered) color.Apply(raster);
     if (direct) return Status::Ok;
     decoder.reset();
