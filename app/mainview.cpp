@@ -68,7 +68,7 @@ void TMainForm::LoadPicture(const std::string& fileName) {
     bool ok = false;
     bool raised = false;
     // A picture decoded ahead had its header read then: it is not read a second time.
-    if (const std::optional<HeaderInfo> header = PicturesAhead.HeaderOf(fileName)) {
+    if (const std::optional<HeaderInfo> header = PicturesAhead.HeaderOf(fileName, PMI->PhotoOptionsNow())) {
         PMI->SetHeader(*header);
         ok = true;
     } else {
@@ -165,7 +165,7 @@ void TMainForm::DecodeNextAhead(const std::string& previousFile) {
         for (int i = shown + direction; i >= 0 && i < FLB->Count(); i += direction) {
             if (FLB->IsDirectoryItem(i) || !corv::IsPictureFile(FLB->Entry(i).name)) continue;
             PicturesAhead.Prefetch(ImagingLibrary(), FLB->EntryPath(i), PMI->DecodeDepth(),
-                                   PMI->ImageDither());
+                                   PMI->ImageDither(), PMI->PhotoOptionsNow());
             return;
         }
 }

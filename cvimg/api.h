@@ -37,6 +37,19 @@ enum Ordinal : int {
     kOrdReadHeifW = 173,
     kOrdImageInfoAll = 174,
     kOrdImageInfoAllW = 175,
+    // Photos as they were taken: the header's upright size, and any read with orientation, colour and the
+    // camera's preview as the flags ask. Wide names only.
+    kOrdImageInfoEx = 150,
+    kOrdReadEx = 151,
+};
+
+// What the two photo operations apply; each is asked for by the caller, so that threads with different
+// wishes can share the module.
+enum PhotoFlag : int32_t {
+    kPhotoUpright = 1,  // turn the picture by its EXIF orientation (sizes are the upright ones)
+    kPhotoColor = 2,    // convert an embedded profile to the display's
+    kPhotoPreview = 4,  // a reduced read may take a JPEG's EXIF thumbnail where it is big enough
+    kPhotoAllTypes = 8, // the header information knows the newer types too (WebP, HEIF)
 };
 
 // The longest wide file name the module takes, in UTF-16 units without its NUL: the extended-length limit.
@@ -85,5 +98,17 @@ using LibReadWFn = int16_t(__stdcall*)(const wchar_t* fileName, int32_t depth, i
 using LibReadScaledWFn = int16_t(__stdcall*)(const wchar_t* fileName, int32_t format, int32_t depth,
                                              int32_t dither, int32_t width, int32_t height, HBITMAP* bitmap,
                                              HPALETTE* palette);
+
+// wide file name; photo flags; then as LibImageInfo. With kPhotoUpright, width and height are the upright
+// ones.
+using LibImageInfoExFn = int16_t(__stdcall*)(const wchar_t* fileName, int32_t flags, char* typeText,
+                                             int16_t* width, int16_t* height, int16_t* bits, int16_t* planes,
+                                             int16_t* frames, char* compressionText);
+// wide file name; format (as for LibReadScaled); depth code; dither flag; width and height of the result
+// (0 x 0: the picture's own size; else reduced to exactly that, upright); photo flags; the display's ICC
+// profile file (null: sRGB); bitmap (out); palette (out).
+using LibReadExFn = int16_t(__stdcall*)(const wchar_t* fileName, int32_t format, int32_t depth,
+                                        int32_t dither, int32_t width, int32_t height, int32_t flags,
+                                        const wchar_t* displayProfile, HBITMAP* bitmap, HPALETTE* palette);
 
 } // namespace cvimg

@@ -7,6 +7,8 @@
 
 namespace cvimg {
 
+class RowFilter;
+
 struct Layout {
     int width = 0, height = 0;
     PixelFormat format = PixelFormat::Bgr24;
@@ -28,6 +30,15 @@ class Decoder {
     // After Decode: the picture's embedded ICC profile, empty when it has none (the colour conversion's
     // input for the formats that carry one in their container).
     virtual Bytes ColorProfile() const { return {}; }
+    // A decoder that can pass each blue-green-red row through the filter as it decodes it, while the row is
+    // still in the cache, takes the filter and says so. The others leave the filtering to the caller.
+    virtual bool TakeRowFilter(const RowFilter* filter) {
+        (void)filter;
+        return false;
+    }
+    // What is left to do of an EXIF orientation (1..8) after the decoder's own handling of it: all of it,
+    // unless the format's decoder turns pictures itself.
+    virtual int ResidualOrientation(int orientation) const { return orientation; }
 };
 
 enum class Format { Jpeg, Gif, Pcx, Bmp, Png, Tiff, Webp, Heif };

@@ -34,6 +34,8 @@ void CvImgLib::Unload() {
     LibReadWEBP = LibReadHEIF = nullptr;
     LibImageInfoAllW = nullptr;
     LibImageInfoAll = nullptr;
+    LibImageInfoEx = nullptr;
+    LibReadEx = nullptr;
     module_.Reset();
 }
 
@@ -72,6 +74,11 @@ bool CvImgLib::Load(const std::string& moduleName) {
         LibReadWEBP = LibReadHEIF = nullptr;
         LibImageInfoAllW = nullptr;
         LibImageInfoAll = nullptr;
+    }
+    if (!Bind(module, cvimg::kOrdImageInfoEx, LibImageInfoEx) ||
+        !Bind(module, cvimg::kOrdReadEx, LibReadEx)) {
+        LibImageInfoEx = nullptr;
+        LibReadEx = nullptr;
     }
     return true;
 }

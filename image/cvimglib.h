@@ -47,6 +47,10 @@ class CvImgLib {
     cvimg::LibReadWFn LibReadTIFFW = nullptr;
     // Optional like LibReadScaled, and bound only together with it.
     cvimg::LibReadScaledWFn LibReadScaledW = nullptr;
+    // The photo operations (upright, in the display's colours, the camera's preview): optional, and bound
+    // together or not at all.
+    cvimg::LibImageInfoExFn LibImageInfoEx = nullptr;
+    cvimg::LibReadExFn LibReadEx = nullptr;
 
     // The newer types (WebP, HEIF) and the information that knows them: optional, bound all together
     // (with their ANSI forms, for other callers) or not at all.

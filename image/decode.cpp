@@ -127,15 +127,32 @@ int FileSizeOf(const std::string& name) {
     return size.QuadPart > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size.QuadPart);
 }
 
-HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName) {
+PhotoOptions PhotoOptionsFor(HWND window) {
+    PhotoOptions photo;
+    photo.flags = cvimg::kPhotoColor | (AutoRotate ? cvimg::kPhotoUpright : 0);
+    // The profile Windows gives the screen the window is on, when the user has set one.
+    WindowDc dc(window);
+    wchar_t name[MAX_PATH + 1] = L"";
+    DWORD size = MAX_PATH;
+    if (dc.Get() && GetICMProfileW(dc.Get(), &size, name)) photo.displayProfile = Utf8(name);
+    return photo;
+}
+
+HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName, const PhotoOptions& photo) {
     HeaderInfo header;
     char type[cvimg::kTypeTextSize] = {};
     char compression[cvimg::kCompressionTextSize] = {};
     int16_t width = 0, height = 0, bits = 0, planes = 0, frames = 0;
-    const cvimg::LibImageInfoWFn info =
-        AllPictureTypes && library.LibImageInfoAllW ? library.LibImageInfoAllW : library.LibImageInfoW;
-    header.code =
-        info(Wide(fileName).c_str(), type, &width, &height, &bits, &planes, &frames, compression, 0);
+    if (photo.flags && library.LibImageInfoEx) {
+        const int32_t flags = photo.flags | (AllPictureTypes ? cvimg::kPhotoAllTypes : 0);
+        header.code = library.LibImageInfoEx(Wide(fileName).c_str(), flags, type, &width, &height, &bits,
+                                             &planes, &frames, compression);
+    } else {
+        const cvimg::LibImageInfoWFn info =
+            AllPictureTypes && library.LibImageInfoAllW ? library.LibImageInfoAllW : library.LibImageInfoW;
+        header.code =
+            info(Wide(fileName).c_str(), type, &width, &height, &bits, &planes, &frames, compression, 0);
+    }
     type[sizeof type - 1] = compression[sizeof compression - 1] = '\0';
     header.type = type;
     header.compression = compression;
@@ -148,7 +165,7 @@ HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName) {
 }
 
 DecodedPicture DecodePicture(const CvImgLib& library, const FormatEntry& format, const std::string& fileName,
-                             int depth, bool dither, int width, int height) {
+                             int depth, bool dither, int width, int height, const PhotoOptions& photo) {
     DecodedPicture result;
     HBITMAP bitmap = nullptr;
     HPALETTE palette = nullptr;
@@ -158,7 +175,12 @@ DecodedPicture DecodePicture(const CvImgLib& library, const FormatEntry& format,
     const bool reduce = width > 0 && height > 0;
     // A module without the scaled read (either form of it) gets the fallback below.
     const bool scaled = library.LibReadScaled && library.LibReadScaledW;
-    if (reduce && scaled) {
+    if (photo.flags && library.LibReadEx) {
+        const std::wstring profile = Wide(photo.displayProfile);
+        result.code = library.LibReadEx(name, ReadOrdinal(format.kind), depth, dither ? 1 : 0,
+                                        reduce ? width : 0, reduce ? height : 0, photo.flags,
+                                        profile.empty() ? nullptr : profile.c_str(), &bitmap, &palette);
+    } else if (reduce && scaled) {
         result.code = library.LibReadScaledW(name, ReadOrdinal(format.kind), depth, dither ? 1 : 0, width,
                                              height, &bitmap, &palette);
     } else {
@@ -173,7 +195,7 @@ DecodedPicture DecodePicture(const CvImgLib& library, const FormatEntry& format,
         result.palette.Reset();
         return result;
     }
-    if (reduce && !scaled) {
+    if (reduce && !scaled && !(photo.flags && library.LibReadEx)) {
         result.bitmap = Shrink(result.bitmap.Get(), width, height);
         result.palette.Reset();
     }

@@ -25,15 +25,27 @@ int ReadOrdinal(ReadKind kind);
 // The size of a file in bytes, -1 when it cannot be opened.
 int FileSizeOf(const std::string& name);
 
+// How photos are read: the module's photo flags (cvimg::PhotoFlag) and the display's colour profile (a file
+// name; empty: sRGB). The default reads pictures as the module's seven operations do.
+struct PhotoOptions {
+    int flags = 0;
+    std::string displayProfile;
+    bool operator==(const PhotoOptions&) const = default;
+};
+// Upright (while the AutoRotate setting is on) and in the colours of the screen the window is on. Read on the
+// user-interface thread; the workers get what it gave.
+PhotoOptions PhotoOptionsFor(HWND window);
+
 struct HeaderInfo {
     int16_t code = 0; // the library's result: 1 or more is success
     std::string type, compression;
     int width = 0, height = 0, bits = 0, planes = 0;
     int fileSize = -1;
 };
-// The header through the library's information operation, and the file's size. With AllPictureTypes
-// the one that knows the newer types too, where the module has it.
-HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName);
+// The header through the library's information operation, and the file's size; with the upright flag the
+// size is the upright one. With AllPictureTypes the operation knows the newer types too, where the module
+// has it.
+HeaderInfo ReadHeader(const CvImgLib& library, const std::string& fileName, const PhotoOptions& photo = {});
 
 struct DecodedPicture {
     int16_t code = 0; // the library's result: 1 or more is success; on failure no handles
@@ -42,7 +54,9 @@ struct DecodedPicture {
 };
 // Decodes one of the library's pictures by its extension key to the depth code: at its own size, or, with a
 // width and height, reduced to exactly that size (decoded small where the format allows, then averaged).
+// The photo options apply where the module has its photo operations.
 DecodedPicture DecodePicture(const CvImgLib& library, const FormatEntry& format, const std::string& fileName,
-                             int depth, bool dither, int width = 0, int height = 0);
+                             int depth, bool dither, int width = 0, int height = 0,
+                             const PhotoOptions& photo = {});
 
 } // namespace corv

@@ -59,6 +59,7 @@ struct DecodeAhead::Job {
     std::string fileName;
     int depth = 0;
     bool dither = false;
+    PhotoOptions photo;
     std::shared_ptr<Budget> budget;
     WorkerPool::TicketPtr ticket;
     // Written by the worker before its ticket is finished; read only after.
@@ -73,12 +74,12 @@ struct DecodeAhead::Job {
     void Run(const CvImgLib& library, const FormatEntry& format) {
         const std::optional<FileStamp> before = StampOf(fileName);
         if (!before) return;
-        const HeaderInfo header = ReadHeader(library, fileName);
+        const HeaderInfo header = ReadHeader(library, fileName, photo);
         if (header.code < 1) return;
         const std::uint64_t bytes = DecodedBytes(header.width, header.height, depth);
         if (bytes == 0 || !budget->Reserve(bytes)) return;
         reserved = bytes;
-        DecodedPicture result = DecodePicture(library, format, fileName, depth, dither);
+        DecodedPicture result = DecodePicture(library, format, fileName, depth, dither, 0, 0, photo);
         // A file written while it was read may have been read half old, half new.
         const std::optional<FileStamp> after = StampOf(fileName);
         if (result.code < 1 || !result.bitmap || !after || !(*after == *before)) {
@@ -122,13 +123,14 @@ void DecodeAhead::Release(std::shared_ptr<Job> job) {
     if (worker_ && job->ticket) worker_->Drop({job->ticket});
 }
 
-void DecodeAhead::Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither) {
+void DecodeAhead::Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither,
+                           const PhotoOptions& photo) {
     if (!enabled_ || !library.Loaded()) return;
     const FormatEntry* format = FindFormat(fileName);
     if (!format || ReadOrdinal(format->kind) == 0) return;
     for (const auto& job : held_) {
         if (!SameFile(job->fileName, fileName)) continue;
-        if (job->depth == depth && job->dither == dither) {
+        if (job->depth == depth && job->dither == dither && job->photo == photo) {
             // Held already: it becomes the newest, the last to make room.
             std::shared_ptr<Job> kept = job;
             held_.erase(std::find(held_.begin(), held_.end(), kept));
@@ -145,6 +147,7 @@ void DecodeAhead::Prefetch(const CvImgLib& library, const std::string& fileName,
     job->fileName = fileName;
     job->depth = depth;
     job->dither = dither;
+    job->photo = photo;
     job->budget = budget_;
     if (!worker_) worker_ = std::make_unique<WorkerPool>(1);
     // The job and its ticket hold each other until the job has run or was dropped.
@@ -152,7 +155,8 @@ void DecodeAhead::Prefetch(const CvImgLib& library, const std::string& fileName,
     held_.push_back(std::move(job));
 }
 
-bool DecodeAhead::Take(const std::string& fileName, int depth, bool dither, Taken taken) {
+bool DecodeAhead::Take(const std::string& fileName, int depth, bool dither, const PhotoOptions& photo,
+                       Taken taken) {
     const auto found = std::find_if(held_.begin(), held_.end(), [&](const std::shared_ptr<Job>& job) {
         return SameFile(job->fileName, fileName);
     });
@@ -160,7 +164,7 @@ bool DecodeAhead::Take(const std::string& fileName, int depth, bool dither, Take
     const std::shared_ptr<Job> job = *found;
     // No longer held: nothing else can take it or drop it now.
     held_.erase(found);
-    if (job->depth != depth || job->dither != dither) {
+    if (job->depth != depth || job->dither != dither || !(job->photo == photo)) {
         worker_->Drop({job->ticket});
         return false;
     }
@@ -176,10 +180,11 @@ bool DecodeAhead::Take(const std::string& fileName, int depth, bool dither, Take
     return true;
 }
 
-std::optional<HeaderInfo> DecodeAhead::HeaderOf(const std::string& fileName) const {
+std::optional<HeaderInfo> DecodeAhead::HeaderOf(const std::string& fileName,
+                                                const PhotoOptions& photo) const {
     for (const auto& job : held_) {
         if (!SameFile(job->fileName, fileName)) continue;
-        if (!job->ticket->Finished() || !job->decoded) return std::nullopt;
+        if (!job->ticket->Finished() || !job->decoded || !(job->photo == photo)) return std::nullopt;
         const std::optional<FileStamp> now = StampOf(fileName);
         if (!now || !(*now == job->stamp)) return std::nullopt;
         return job->header;

@@ -1,9 +1,9 @@
 // Pictures decoded ahead of the user: while one picture is looked at, the next one in the direction of the
 // last move is decoded on a worker thread of its own, so that the next page shows at once. What is held
 // ahead is tied to the file as it was on disk (name, size, last write) and to the depth and dither it was
-// decoded for; anything else is decoded again as usual. A decode that failed is thrown away, so the normal
-// load reports the failure as it always does. Taking a picture never waits: a decode still running hands
-// its picture over when it ends.
+// decoded for (and the photo options); anything else is decoded again as usual. A decode that failed is
+// thrown away, so the normal load reports the failure as it always does. Taking a picture never waits: a
+// decode still running hands its picture over when it ends.
 #pragma once
 #include "image/decode.h"
 
@@ -54,16 +54,17 @@ class DecodeAhead {
 
     // Starts decoding the file ahead, unless it is held already for that depth and dither or is not a
     // picture the imaging module decodes. The oldest held picture makes room when kMaxHeld are held.
-    void Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither);
-    // Takes what is held ahead for the file: false when nothing is held for it at that depth and dither.
-    // Otherwise taken runs on this thread once the decode has ended (from a posted message, also when it
-    // has ended already), with the picture decoded for the file as it is on disk then, or nothing when the
-    // decode failed or the file changed; the caller then decodes it as usual.
+    void Prefetch(const CvImgLib& library, const std::string& fileName, int depth, bool dither,
+                  const PhotoOptions& photo = {});
+    // Takes what is held ahead for the file: false when nothing is held for it at that depth, dither and
+    // photo options. Otherwise taken runs on this thread once the decode has ended (from a posted message,
+    // also when it has ended already), with the picture decoded for the file as it is on disk then, or
+    // nothing when the decode failed or the file changed; the caller then decodes it as usual.
     using Taken = std::function<void(std::optional<DecodedPicture>)>;
-    bool Take(const std::string& fileName, int depth, bool dither, Taken taken);
-    // The header a decode ahead of the file read, once that decode has ended well and while the file is
-    // as it was then: the load that takes the picture need not read it again.
-    std::optional<HeaderInfo> HeaderOf(const std::string& fileName) const;
+    bool Take(const std::string& fileName, int depth, bool dither, const PhotoOptions& photo, Taken taken);
+    // The header a decode ahead of the file read with these photo options, once that decode has ended
+    // well and while the file is as it was then: the load that takes the picture need not read it again.
+    std::optional<HeaderInfo> HeaderOf(const std::string& fileName, const PhotoOptions& photo) const;
     // Lets go of everything held ahead; a running decode is thrown away when it ends.
     void Clear();
 

@@ -202,6 +202,7 @@ std::string TPictureView::LoadImage() {
     }
     const int depth = DecodeDepth();
     const int dither = imageDither_ ? 1 : 0;
+    const PhotoOptions photo = PhotoOptionsNow();
 
     if (key == ".WMF" || key == ".ICO") {
         ClearImage();
@@ -228,7 +229,8 @@ std::string TPictureView::LoadImage() {
                 if (!library.Loaded()) {
                     ShowError(kModuleMissing, MB_ICONHAND, "Error");
                 } else {
-                    DecodedPicture picture = DecodePicture(library, *entry, imageName_, depth, dither != 0);
+                    DecodedPicture picture =
+                        DecodePicture(library, *entry, imageName_, depth, dither != 0, 0, 0, photo);
                     bitmap = std::move(picture.bitmap);
                     palette = std::move(picture.palette);
                     decoded = picture.code >= 1;
@@ -271,6 +273,7 @@ void TPictureView::BeginLoad(const std::string& name, std::function<void()> done
     ClearImage();
     const int depth = DecodeDepth();
     const bool dither = imageDither_;
+    const PhotoOptions photo = PhotoOptionsNow();
     auto load = std::make_shared<PendingLoad>();
     load->view = this;
     pendingLoad_ = load;
@@ -282,17 +285,17 @@ void TPictureView::BeginLoad(const std::string& name, std::function<void()> done
         view->TakeDecoded(*entry, std::move(picture));
         if (done) done();
     };
-    auto decode = [load, entry, name, depth, dither, finish, &library] {
+    auto decode = [load, entry, name, depth, dither, photo, finish, &library] {
         auto result = std::make_shared<DecodedPicture>();
         // Before the decodes for thumbnails: this is the picture the user waits for.
         load->ticket = DecodeWorkers().Submit(
-            [result, entry, name, depth, dither, &library] {
-                *result = DecodePicture(library, *entry, name, depth, dither);
+            [result, entry, name, depth, dither, photo, &library] {
+                *result = DecodePicture(library, *entry, name, depth, dither, 0, 0, photo);
             },
             [result, finish] { finish(std::move(*result)); }, WorkerPool::Urgency::First);
     };
     const bool ahead =
-        decodeAhead_ && decodeAhead_->Take(name, depth, dither, [load, finish, decode](auto picture) {
+        decodeAhead_ && decodeAhead_->Take(name, depth, dither, photo, [load, finish, decode](auto picture) {
             if (!load->view) return;
             if (picture)
                 finish(std::move(*picture));
@@ -343,10 +346,14 @@ bool TPictureView::ReadImageInfo(const std::string& fileName) {
         ShowError(kModuleMissing, MB_ICONHAND, "Error");
         return false;
     }
-    const HeaderInfo header = ReadHeader(library, fileName);
+    const HeaderInfo header = ReadHeader(library, fileName, PhotoOptionsNow());
     SetHeader(header);
     if (header.code < 1) ShowError(library.Message(header.code), MB_ICONHAND, "Error");
     return header.code >= 1;
+}
+
+PhotoOptions TPictureView::PhotoOptionsNow() const {
+    return PhotoOptionsFor(HandleAllocated() ? Handle() : nullptr);
 }
 
 void TPictureView::SetHeader(const HeaderInfo& header) {

@@ -3,6 +3,7 @@
 // resources), reports the picture's header information, exchanges its picture with the clipboard and
 // paints it unscaled, centred, stretched or aspect-fitted, with palettes for 256-colour displays.
 #pragma once
+#include "image/decode.h"
 #include "image/picture.h"
 #include "ui/stdctrls.h"
 
@@ -140,6 +141,9 @@ class TPictureView : public ui::CustomControl {
     int DepthFromDisplay() const;
     // The depth code pictures are decoded to, by ImageReadRes.
     int DecodeDepth() const;
+    // How photos are read for this control now: upright by the AutoRotate setting, in the colours of its
+    // screen.
+    PhotoOptions PhotoOptionsNow() const;
     // Where pictures decoded ahead are taken from instead of decoding them again; none by default.
     void SetDecodeAhead(DecodeAhead* ahead) { decodeAhead_ = ahead; }
 

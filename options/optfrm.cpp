@@ -33,6 +33,7 @@ TOptionsForm::TOptionsForm(Component* owner) : Form(owner, DialogStyle("TOptions
     CheckMouseInFullMode = &ControlAs<CheckBox>(*this, "CheckMouseInFullMode");
     CheckExecOtherFiles = &ControlAs<CheckBox>(*this, "CheckExecOtherFiles");
     CheckBigThumbs = &ControlAs<CheckBox>(*this, "CheckBigThumbs");
+    CheckAutoRotate = &ControlAs<CheckBox>(*this, "CheckAutoRotate");
     CheckAllPictureTypes = &ControlAs<CheckBox>(*this, "CheckAllPictureTypes");
     GroupBoxFileExt = &ControlAs<GroupBox>(*this, "GroupBoxFileExt");
     CheckExtBMPVal = &ControlAs<CheckBox>(*this, "CheckExtBMPVal");
@@ -45,8 +46,8 @@ TOptionsForm::TOptionsForm(Component* owner) : Form(owner, DialogStyle("TOptions
 
     OnShow = [this](Control& s) { FormShow(s); };
     ComboBoxBgColor->OnChange = [this](Control& s) { EnableBtnApply(s); };
-    for (CheckBox* box :
-         {CheckShowOnSel, CheckMouseInFullMode, CheckExecOtherFiles, CheckBigThumbs, CheckAllPictureTypes})
+    for (CheckBox* box : {CheckShowOnSel, CheckMouseInFullMode, CheckExecOtherFiles, CheckBigThumbs,
+                          CheckAutoRotate, CheckAllPictureTypes})
         box->OnClick = [this](Control& s) { EnableBtnApply(s); };
     for (CheckBox* box : ExtensionBoxes())
         box->OnClick = [this](Control& s) { EnableBtnApply(s); };
@@ -72,6 +73,7 @@ void TOptionsForm::FormShow(Control&) {
     CheckMouseInFullMode->SetChecked(ShowMouse);
     CheckExecOtherFiles->SetChecked(ExecOtherFiles);
     CheckBigThumbs->SetChecked(BigThumbs);
+    CheckAutoRotate->SetChecked(AutoRotate);
     CheckAllPictureTypes->SetChecked(AllPictureTypes);
     // Nothing has changed yet.
     BtnApply->SetEnabled(false);
@@ -104,6 +106,7 @@ void TOptionsForm::BtnApplyClick(Control&) {
     ShowMouse = CheckMouseInFullMode->Checked();
     ExecOtherFiles = CheckExecOtherFiles->Checked();
     BigThumbs = CheckBigThumbs->Checked();
+    AutoRotate = CheckAutoRotate->Checked();
     AllPictureTypes = CheckAllPictureTypes->Checked();
     SetThumbSizes();
 

@@ -1,7 +1,7 @@
 // TOptionsForm: the modal dialog in which the user sets the background colour, the display options,
-// large thumbnails, whether the newer picture types count, and which picture extensions open with this
-// program. Apply puts the choices into the settings (and the associations into the registry) at once; Close
-// drops what was not applied.
+// large thumbnails, turning photos upright, whether the newer picture types count, and which picture
+// extensions open with this program. Apply puts the choices into the settings (and the associations into the
+// registry) at once; Close drops what was not applied.
 #pragma once
 #include "settings/associations.h"
 #include "ui/form.h"
@@ -24,6 +24,7 @@ class TOptionsForm : public ui::Form {
     ui::CheckBox* CheckMouseInFullMode = nullptr;
     ui::CheckBox* CheckExecOtherFiles = nullptr;
     ui::CheckBox* CheckBigThumbs = nullptr;
+    ui::CheckBox* CheckAutoRotate = nullptr;
     ui::CheckBox* CheckAllPictureTypes = nullptr;
     ui::GroupBox* GroupBoxFileExt = nullptr;
     ui::CheckBox* CheckExtBMPVal = nullptr;

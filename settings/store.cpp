@@ -16,6 +16,7 @@ bool ExecOtherFiles = false;
 bool BigThumbs = false;
 std::string LastDir;
 bool Maximized = false;
+bool AutoRotate = true;
 
 int ThumbCellWidth = 80;
 int ThumbCellHeight = 100;
@@ -63,6 +64,9 @@ void LoadSettings() {
     SetThumbSizes();
     LastDir = Read("LastDir");
     Maximized = ReadFlag("Maximized");
+    // On by default: only an explicit "0" (or other text than "1") turns it off.
+    const std::string autoRotate = Read("AutoRotate");
+    AutoRotate = autoRotate.empty() || autoRotate == "1";
     AllPictureTypes = ReadFlag("AllPictureTypes");
 }
 
@@ -75,6 +79,7 @@ void SaveSettings() {
     Write("LastDir", LastDir);
     const HWND main = MainWindowHandle();
     WriteFlag("Maximized", main && IsZoomed(main));
+    WriteFlag("AutoRotate", AutoRotate);
     WriteFlag("AllPictureTypes", AllPictureTypes);
 }
 

@@ -14,6 +14,7 @@ extern bool ExecOtherFiles; // open non-picture files through the shell
 extern bool BigThumbs;      // large thumbnail cells
 extern std::string LastDir; // the file list's directory at the last close
 extern bool Maximized;      // the main window was maximised at the last close
+extern bool AutoRotate;     // photos shown upright by their EXIF orientation; on unless turned off
 // The newer picture types and the long extensions (.JPEG, .WEBP, .HEIC...) are pictures too. Read by the
 // decoding workers as well, hence atomic; defined with the portable code, which decides by it.
 extern std::atomic<bool> AllPictureTypes;

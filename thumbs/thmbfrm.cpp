@@ -236,7 +236,7 @@ void TCvThumbForm::SubmitAhead(std::size_t upTo) {
     WorkerPool& workers = DecodeWorkers();
     for (; submitted_ < upTo; ++submitted_) {
         auto job = std::make_shared<Job>();
-        job->request = {ThumbDir + "\\" + (*FileNames)[submitted_], cellSizes_, depth_, true};
+        job->request = {ThumbDir + "\\" + (*FileNames)[submitted_], cellSizes_, depth_, true, photo_};
         const std::size_t index = submitted_;
         job->ticket = workers.Submit([job, &library] { job->result = DecodeThumb(library, job->request); },
                                      [job, index, self = self_] {
@@ -342,6 +342,7 @@ void TCvThumbForm::ScanEnded() {
     SetCaption(std::string(kProgress) + "0 %");
     cellSizes_ = CurrentThumbSizes();
     depth_ = DepthCodeFor(Handle());
+    photo_ = ThumbPhotoOptions(Handle());
     phase_ = Phase::Cells;
     SubmitAhead(Ahead());
     if (jobs_.count(0) && jobs_[0]->done) QueueStep();
@@ -416,7 +417,8 @@ void TCvThumbForm::EndBuild() {
 
 void TCvThumbForm::LoadThumb(const std::string& fileName, TThumbNail& cell) {
     // A cell outside a build: decoded here and now.
-    ThumbResult result = DecodeThumb(ImagingLibrary(), {fileName, cellSizes_, DepthCodeFor(Handle()), true});
+    ThumbResult result = DecodeThumb(
+        ImagingLibrary(), {fileName, cellSizes_, DepthCodeFor(Handle()), true, ThumbPhotoOptions(Handle())});
     FillCell(fileName, cell, result);
 }
 

@@ -138,6 +138,7 @@ class TCvThumbForm : public ui::Form {
     ThumbHost host_;
     ThumbSizes cellSizes_;
     int depth_ = 24;
+    PhotoOptions photo_; // the cells' photo options, taken with the depth when a build starts
     // The decodes of the running build, by the 0-based position of their name.
     std::map<std::size_t, std::shared_ptr<Job>> jobs_;
     std::size_t submitted_ = 0;

@@ -2,10 +2,16 @@
 
 namespace corv {
 
+PhotoOptions ThumbPhotoOptions(HWND window) {
+    PhotoOptions photo = PhotoOptionsFor(window);
+    photo.flags |= cvimg::kPhotoPreview;
+    return photo;
+}
+
 ThumbResult DecodeThumb(const CvImgLib& library, const ThumbRequest& request) {
     ThumbResult result;
     if (!library.Loaded()) return result; // code 0: the user-interface side says the module is missing
-    result.header = ReadHeader(library, request.fileName);
+    result.header = ReadHeader(library, request.fileName, request.photo);
     if (result.header.code < 1) return result;
     result.box = PictureBox(result.header.width, result.header.height, request.sizes);
     const FormatEntry* format = FindFormat(request.fileName);
@@ -19,7 +25,7 @@ ThumbResult DecodeThumb(const CvImgLib& library, const ThumbRequest& request) {
         return result;
     }
     result.picture = DecodePicture(library, *format, request.fileName, request.depth, request.dither,
-                                   result.box.width, result.box.height);
+                                   result.box.width, result.box.height, request.photo);
     return result;
 }
 

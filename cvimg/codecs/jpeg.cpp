@@ -1,6 +1,7 @@
 // JPEG through libjpeg-turbo: baseline, extended, progressive and arithmetic coding; grey, YCbCr, RGB,
 // CMYK and YCCK. libjpeg reports fatal errors with longjmp, so every setjmp sits in a plain function
 // that holds no object with a destructor, and all state lives in one heap block that outlives it.
+#include "cvimg/color.h"
 #include "cvimg/decoder.h"
 
 #include <csetjmp>
@@ -23,6 +24,7 @@ struct JpegState {
     Status failure = Status::Corrupt;
     bool truncated = false, damaged = false, created = false;
     JSAMPLE* cmykRow = nullptr;
+    const RowFilter* filter = nullptr; // applied to each blue-green-red row as it is decoded
 };
 
 JpegState* StateOf(j_common_ptr c) {
@@ -123,6 +125,7 @@ int DecodeJpeg(JpegState* s, uint8_t* top, ptrdiff_t step, int cmyk, int invert)
         if (!cmyk) {
             JSAMPROW row = dst;
             jpeg_read_scanlines(&ci, &row, 1);
+            if (s->filter) s->filter->Row(dst, static_cast<int>(ci.output_width));
             continue;
         }
         JSAMPROW row = s->cmykRow;
@@ -203,6 +206,12 @@ class JpegDecoder final : public Decoder {
         if (!DecodeJpeg(state_, out.Row(0), out.Step(), cmyk, ci.saw_Adobe_marker)) return state_->failure;
         if (state_->truncated || state_->damaged) return Status::Corrupt;
         return Status::Ok;
+    }
+
+    bool TakeRowFilter(const RowFilter* filter) override {
+        if (!state_ || state_->cinfo.out_color_space != JCS_EXT_BGR) return false;
+        state_->filter = filter;
+        return true;
     }
 
   private:

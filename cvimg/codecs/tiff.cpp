@@ -107,6 +107,13 @@ class TiffDecoder final : public Decoder {
         if (tif_) TIFFClose(tif_);
     }
 
+    // The decoder mirrors and turns upside down by the orientation tag (Prepare); what a quarter turn needs
+    // on top of that is a transposition: across the main diagonal (5) or the other one (7).
+    int ResidualOrientation(int orientation) const override {
+        static constexpr int kLeft[9] = {1, 1, 1, 1, 1, 5, 7, 5, 7};
+        return orientation >= 1 && orientation <= 8 ? kLeft[orientation] : 1;
+    }
+
     Status ReadHeader(Layout& layout) override {
         const Bytes& f = source_.file;
         const bool classic =

@@ -1,15 +1,19 @@
 // The exports of CVIMG32.DLL: header information and one read operation per format. Every read
 // returns a DIB section and, for 8 bits and fewer, a palette; on failure both handles are 0.
 #include "cvimg/api.h"
+#include "cvimg/color.h"
 #include "cvimg/decoder.h"
 #include "cvimg/info.h"
+#include "cvimg/photometa.h"
 #include "cvimg/reduce.h"
 #include "cvimg/scale.h"
 #include "cvimg/win/mappedfile.h"
 #include "cvimg/win/output.h"
 
+#include <cmath>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -79,9 +83,28 @@ Status Output(const Raster& raster, int depth, bool dither, DibSection& dib, cor
     return Status::Ok;
 }
 
-// Reads the picture of `width` x `height` (0 x 0: its own size) into a DIB section of that size.
+// The camera's preview stands in for the picture when it covers the box and has the picture's shape: the
+// cell then differs from a reduced decode by no more than the preview's own detail.
+bool PreviewServes(const Layout& preview, const Layout& picture, int width, int height) {
+    if (preview.width < width || preview.height < height) return false;
+    const double shape = double(picture.width) / picture.height;
+    const double previewShape = double(preview.width) / preview.height;
+    return std::fabs(previewShape - shape) <= 0.02 * shape;
+}
+
+// The display profile's bytes; empty (sRGB) when none is named or it cannot be read.
+std::string ReadDisplayProfile(const wchar_t* name) {
+    if (!name || !name[0] || !NameOk(name)) return {};
+    MappedFile file;
+    if (Failed(file.Open(name)) || file.View().size > (4u << 20)) return {};
+    return std::string(reinterpret_cast<const char*>(file.View().data), file.View().size);
+}
+
+// Reads the picture of `width` x `height` (0 x 0: its own size) into a DIB section of that size. The photo
+// flags turn it upright, convert its colours to the display's and let a reduced read take the camera's
+// preview; broken metadata is read as far as it goes and never fails the picture.
 Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, int width, int height,
-                   DibSection& dib, corv::PaletteHandle& palette) {
+                   int flags, const wchar_t* displayProfile, DibSection& dib, corv::PaletteHandle& palette) {
     if (depth != 0 && depth != 1 && depth != 4 && depth != 8 && depth != 24) return Status::BadDepth;
     const bool reduce = width > 0 || height > 0;
     if (reduce) {
@@ -96,42 +119,78 @@ Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, i
     // The seven's reads keep to the seven's types here too, as before the newer ones came.
     const bool newType = format == Format::Webp || format == Format::Heif;
     if (ReadPictureInfo(file.View(), info, newType) == Status::TooLarge) return Status::TooLarge;
+    PhotoMeta meta;
+    if (flags & (kPhotoUpright | kPhotoColor | kPhotoPreview)) ReadPhotoMeta(file.View(), meta);
     std::unique_ptr<Decoder> decoder = MakeDecoder(format, file.View());
+    const int orientation = (flags & kPhotoUpright) ? decoder->ResidualOrientation(meta.orientation) : 1;
+    // What the decode must cover before the picture is turned.
+    if (SwapsSides(orientation)) std::swap(width, height);
     Layout layout;
     if (Status s = decoder->ReadHeader(layout); Failed(s)) return s;
     if (Status s = CheckPictureSize(layout.width, layout.height); Failed(s)) return s;
+    if (reduce && (flags & kPhotoPreview) && format == Format::Jpeg && meta.preview.size) {
+        std::unique_ptr<Decoder> preview = MakeJpegDecoder(meta.preview);
+        Layout small;
+        if (!Failed(preview->ReadHeader(small)) && small.format == layout.format &&
+            PreviewServes(small, layout, width, height)) {
+            decoder = std::move(preview);
+            layout = small;
+        }
+    }
+    ColorConversion color;
+    const bool convert =
+        (flags & kPhotoColor) && color.Prepare(meta, ReadDisplayProfile(displayProfile), layout.format);
     if (reduce) {
         if (Status s = decoder->ReduceToCover(width, height, layout); Failed(s)) return s;
     }
 
     Raster raster;
     const bool exact = !reduce || (layout.width == width && layout.height == height);
-    if (depth == 24 && layout.format == PixelFormat::Bgr24 && exact) {
+    const bool direct = depth == 24 && layout.format == PixelFormat::Bgr24 && exact && orientation == 1;
+    if (direct) {
         // True colour in, true colour out: the decoder writes straight into the section.
         if (Status s = CreateDib(layout.width, layout.height, 24, nullptr, dib); Failed(s)) return s;
         raster.Attach(layout.width, layout.height, layout.format, dib.top, dib.step);
-        return decoder->Decode(raster);
+    } else if (Status s = raster.Allocate(layout.width, layout.height, layout.format); Failed(s)) {
+        return s;
     }
-    if (Status s = raster.Allocate(layout.width, layout.height, layout.format); Failed(s)) return s;
+    const bool filtered = convert && layout.format == PixelFormat::Bgr24 && decoder->TakeRowFilter(&color);
     if (Status s = decoder->Decode(raster); Failed(s)) return s;
+    if (convert && !filtered) color.Apply(raster);
+    if (direct) return Status::Ok;
     decoder.reset();
-    if (exact) return Output(raster, depth, dither, dib, palette);
 
-    if (depth == 24) {
-        if (Status s = CreateDib(width, height, 24, nullptr, dib); Failed(s)) return s;
-        Raster small;
-        small.Attach(width, height, PixelFormat::Bgr24, dib.top, dib.step);
-        return ResizeArea(raster, small);
-    }
+    const Raster* current = &raster;
     Raster small;
-    if (Status s = small.Allocate(width, height, PixelFormat::Bgr24); Failed(s)) return s;
-    if (Status s = ResizeArea(raster, small); Failed(s)) return s;
-    return Output(small, depth, dither, dib, palette);
+    if (!exact) {
+        if (depth == 24 && orientation == 1) {
+            if (Status s = CreateDib(width, height, 24, nullptr, dib); Failed(s)) return s;
+            small.Attach(width, height, PixelFormat::Bgr24, dib.top, dib.step);
+            return ResizeArea(raster, small);
+        }
+        if (Status s = small.Allocate(width, height, PixelFormat::Bgr24); Failed(s)) return s;
+        if (Status s = ResizeArea(raster, small); Failed(s)) return s;
+        current = &small;
+    }
+    if (orientation == 1) return Output(*current, depth, dither, dib, palette);
+    const bool swap = SwapsSides(orientation);
+    const int uprightWidth = swap ? current->Height() : current->Width();
+    const int uprightHeight = swap ? current->Width() : current->Height();
+    Raster upright;
+    if (depth == 24 && current->Format() == PixelFormat::Bgr24) {
+        if (Status s = CreateDib(uprightWidth, uprightHeight, 24, nullptr, dib); Failed(s)) return s;
+        upright.Attach(uprightWidth, uprightHeight, PixelFormat::Bgr24, dib.top, dib.step);
+        return Orient(*current, orientation, upright);
+    }
+    if (Status s = upright.Allocate(uprightWidth, uprightHeight, current->Format()); Failed(s)) return s;
+    if (Status s = Orient(*current, orientation, upright); Failed(s)) return s;
+    return Output(upright, depth, dither, dib, palette);
 }
 
 // An incoming palette belongs to the caller: it is neither used nor freed, and the out value replaces it.
 int16_t Read(Format format, const wchar_t* name, int32_t depth, int32_t dither, HBITMAP* bitmap,
-             HPALETTE* palette, int32_t width = 0, int32_t height = 0) {
+             HPALETTE* palette, int32_t width = 0, int32_t height = 0, int32_t flags = 0,
+             const wchar_t* displayProfile = nullptr) {
     if (bitmap) *bitmap = nullptr;
     if (palette) *palette = nullptr;
     if (!bitmap || !palette || !NameOk(name)) return static_cast<int16_t>(Status::BadArgument);
@@ -139,7 +198,15 @@ int16_t Read(Format format, const wchar_t* name, int32_t depth, int32_t dither, 
     DibSection dib;
     corv::PaletteHandle pal;
     try {
-        status = ReadPicture(format, name, depth, dither != 0, width, height, dib, pal);
+        status =
+            ReadPicture(format, name, depth, dither != 0, width, height, flags, displayProfile, dib, pal);
+        // A camera's preview that turns out broken only costs the picture its shortcut.
+        if (Failed(status) && (flags & kPhotoPreview)) {
+            dib = {};
+            pal.Reset();
+            status = ReadPicture(format, name, depth, dither != 0, width, height, flags & ~kPhotoPreview,
+                                 displayProfile, dib, pal);
+        }
     } catch (const std::bad_alloc&) {
         status = Status::OutOfMemory;
     } catch (...) {
@@ -157,7 +224,8 @@ void Put16(int16_t* out, int value) {
 
 // allTypes: the newer types too; the seven's LibImageInfo knows only its own.
 int16_t Info(const wchar_t* fileName, char* typeText, int16_t* width, int16_t* height, int16_t* bits,
-             int16_t* planes, int16_t* frames, char* compressionText, bool allTypes = false) {
+             int16_t* planes, int16_t* frames, char* compressionText, bool allTypes = false,
+             int32_t flags = 0) {
     PictureInfo info;
     Status status = Status::BadArgument;
     if (NameOk(fileName)) {
@@ -165,6 +233,11 @@ int16_t Info(const wchar_t* fileName, char* typeText, int16_t* width, int16_t* h
             MappedFile file;
             status = file.Open(fileName);
             if (!Failed(status)) status = ReadPictureInfo(file.View(), info, allTypes);
+            if (!Failed(status) && (flags & kPhotoUpright)) {
+                PhotoMeta meta;
+                ReadPhotoMeta(file.View(), meta);
+                if (SwapsSides(meta.orientation)) std::swap(info.width, info.height);
+            }
         } catch (...) {
             status = Status::OutOfMemory;
         }
@@ -180,35 +253,41 @@ int16_t Info(const wchar_t* fileName, char* typeText, int16_t* width, int16_t* h
     return static_cast<int16_t>(status);
 }
 
+// The format named by its read operation's ordinal; false for any other number.
+bool FormatOfOrdinal(int32_t ordinal, Format& which) {
+    switch (ordinal) {
+    case kOrdReadJpeg:
+        which = Format::Jpeg;
+        return true;
+    case kOrdReadGif:
+        which = Format::Gif;
+        return true;
+    case kOrdReadPcx:
+        which = Format::Pcx;
+        return true;
+    case kOrdReadBmp:
+        which = Format::Bmp;
+        return true;
+    case kOrdReadPng:
+        which = Format::Png;
+        return true;
+    case kOrdReadTiff:
+        which = Format::Tiff;
+        return true;
+    case kOrdReadWebp:
+        which = Format::Webp;
+        return true;
+    case kOrdReadHeif:
+        which = Format::Heif;
+        return true;
+    }
+    return false;
+}
+
 int16_t ReadScaled(const wchar_t* fileName, int32_t format, int32_t depth, int32_t dither, int32_t width,
                    int32_t height, HBITMAP* bitmap, HPALETTE* palette) {
     Format which;
-    switch (format) {
-    case kOrdReadJpeg:
-        which = Format::Jpeg;
-        break;
-    case kOrdReadGif:
-        which = Format::Gif;
-        break;
-    case kOrdReadPcx:
-        which = Format::Pcx;
-        break;
-    case kOrdReadBmp:
-        which = Format::Bmp;
-        break;
-    case kOrdReadPng:
-        which = Format::Png;
-        break;
-    case kOrdReadTiff:
-        which = Format::Tiff;
-        break;
-    case kOrdReadWebp:
-        which = Format::Webp;
-        break;
-    case kOrdReadHeif:
-        which = Format::Heif;
-        break;
-    default:
+    if (!FormatOfOrdinal(format, which)) {
         if (bitmap) *bitmap = nullptr;
         if (palette) *palette = nullptr;
         return static_cast<int16_t>(Status::BadArgument);
@@ -334,6 +413,27 @@ int16_t __stdcall LibImageInfoAllW(const wchar_t* fileName, char* typeText, int1
     return Info(fileName, typeText, width, height, bits, planes, frames, compressionText, true);
 }
 
+// The photo operations.
+
+int16_t __stdcall LibImageInfoEx(const wchar_t* fileName, int32_t flags, char* typeText, int16_t* width,
+                                 int16_t* height, int16_t* bits, int16_t* planes, int16_t* frames,
+                                 char* compressionText) {
+    return Info(fileName, typeText, width, height, bits, planes, frames, compressionText,
+                (flags & kPhotoAllTypes) != 0, flags);
+}
+int16_t __stdcall LibReadEx(const wchar_t* fileName, int32_t format, int32_t depth, int32_t dither,
+                            int32_t width, int32_t height, int32_t flags, const wchar_t* displayProfile,
+                            HBITMAP* bitmap, HPALETTE* palette) {
+    Format which;
+    // Both sides 0 is the picture's own size; one side alone is no size.
+    if (!FormatOfOrdinal(format, which) || width < 0 || height < 0 || (width == 0) != (height == 0)) {
+        if (bitmap) *bitmap = nullptr;
+        if (palette) *palette = nullptr;
+        return static_cast<int16_t>(Status::BadArgument);
+    }
+    return Read(which, fileName, depth, dither, bitmap, palette, width, height, flags, displayProfile);
+}
+
 } // extern "C"
 
 // The exports must keep the exact types the program binds.
@@ -356,3 +456,5 @@ static_assert(std::is_same_v<decltype(&LibReadHEIF), LibReadFn>);
 static_assert(std::is_same_v<decltype(&LibReadHEIFW), LibReadWFn>);
 static_assert(std::is_same_v<decltype(&LibImageInfoAll), LibImageInfoFn>);
 static_assert(std::is_same_v<decltype(&LibImageInfoAllW), LibImageInfoWFn>);
+static_assert(std::is_same_v<decltype(&LibImageInfoEx), LibImageInfoExFn>);
+static_assert(std::is_same_v<decltype(&LibReadEx), LibReadExFn>);

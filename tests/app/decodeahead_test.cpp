@@ -164,7 +164,7 @@ TEST_F(DecodeAheadTest, TheBudgetAndTheFolderBoundWhatIsHeld) {
         // What a take hands over, once the loop has brought the decode's end.
         auto take = [&ahead](const std::string& file) {
             std::optional<std::optional<DecodedPicture>> given;
-            if (!ahead.Take(file, 24, true, [&given](auto picture) { given = std::move(picture); }))
+            if (!ahead.Take(file, 24, true, {}, [&given](auto picture) { given = std::move(picture); }))
                 return false;
             return test::RunUntil([&given] { return given.has_value(); }) && given->has_value();
         };

@@ -190,7 +190,7 @@ check "the same files as the setup installs" \
 for file in "${files[@]}"; do
   check "$file as installed" cmp -s "$(unix_path "$unpacked")/$file" "$(unix_path "$program_files")/$file"
 done
-for library in libjpeg-turbo libpng giflib LibTIFF liblzma Zstandard libwebp JBIG-KIT LERC zlib MinGW-w64; do
+for library in libjpeg-turbo libpng giflib LibTIFF liblzma Zstandard libwebp JBIG-KIT LERC "Little CMS" zlib MinGW-w64; do
   check "notice of $library" grep -q "^$library" "$(unix_path "$unpacked")/NOTICES.TXT"
 done
 check "the unpacked program shows the picture" start_program "$unpacked\\CORV32.EXE" "$picture"

@@ -70,7 +70,8 @@ TEST_F(OptionsFormTest, ADialogAsDesigned) {
     RECT client;
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 384);
-    EXPECT_EQ(client.bottom, 199);
+    EXPECT_EQ(client.bottom, 218)
+        << "two lines more than the designed 180: photos upright, all picture types";
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0) << "a fixed dialog border";
     RECT outer;
@@ -124,9 +125,9 @@ TEST_F(OptionsFormTest, ADialogAsDesigned) {
 
 TEST_F(OptionsFormTest, TabOrderAndMnemonics) {
     Open();
-    std::vector<ui::Control*> expected{form->ComboBoxBgColor,      form->CheckShowOnSel,
-                                       form->CheckMouseInFullMode, form->CheckExecOtherFiles,
-                                       form->CheckBigThumbs,       form->CheckAllPictureTypes};
+    std::vector<ui::Control*> expected{
+        form->ComboBoxBgColor, form->CheckShowOnSel,  form->CheckMouseInFullMode, form->CheckExecOtherFiles,
+        form->CheckBigThumbs,  form->CheckAutoRotate, form->CheckAllPictureTypes};
     for (ui::CheckBox* box : form->ExtensionBoxes())
         expected.push_back(box);
     expected.push_back(form->BtnClose);
@@ -250,6 +251,34 @@ TEST_F(OptionsFormTest, ApplyWritesWhatTheBoxesSayAndStaysOpen) {
     EXPECT_EQ(ThumbImageWidth, 116);
     EXPECT_EQ(ThumbImageHeight, 116);
     EXPECT_FALSE(IsWindowEnabled(form->BtnApply->Handle()));
+}
+
+// "Turn photos &upright" is the group's line after the large thumbnails, at the same pitch, and sets
+// AutoRotate.
+TEST_F(OptionsFormTest, TurnPhotosUprightBoxShowsAndAppliesAutoRotate) {
+    for (bool start : {true, false}) {
+        SCOPED_TRACE(start);
+        AutoRotate = start;
+        Open();
+        ui::CheckBox& box = *form->CheckAutoRotate;
+        EXPECT_EQ(box.Caption(), "Turn photos &upright");
+        EXPECT_EQ(GetParent(box.Handle()), form->GroupBoxGeneral->Handle());
+        EXPECT_EQ(box.Top() - form->CheckBigThumbs->Top(),
+                  form->CheckBigThumbs->Top() - form->CheckExecOtherFiles->Top());
+        EXPECT_LE(box.Top() + box.Height(), form->GroupBoxGeneral->Height() - 4)
+            << "inside the group's frame";
+        EXPECT_LE(form->GroupBoxGeneral->Top() + form->GroupBoxGeneral->Height(), form->BtnClose->Top());
+        EXPECT_EQ(box.Checked(), start);
+        EXPECT_FALSE(IsWindowEnabled(form->BtnApply->Handle()));
+        test::PostKey(GetFocus(), 'u', WM_SYSCHAR);
+        EXPECT_EQ(GetFocus(), box.Handle()) << "Alt+U";
+        EXPECT_EQ(box.Checked(), !start);
+        EXPECT_EQ(AutoRotate, start) << "nothing before Apply";
+        Click(*form->BtnApply);
+        EXPECT_EQ(AutoRotate, !start);
+        form.reset();
+    }
+    AutoRotate = true;
 }
 
 TEST_F(OptionsFormTest, CloseDropsWhatWasNotApplied) {

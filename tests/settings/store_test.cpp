@@ -188,3 +188,20 @@ TEST_F(Settings, LastDirWithUnicodeSurvivesSaveAndLoad) {
     LoadSettings();
     EXPECT_EQ(LastDir, "C:\\Users\\Ψ\\Gdańsk\\日本 😀");
 }
+
+// Photos are turned upright unless the user turned that off: absent means on, "1" on, any other text off.
+TEST_F(Settings, AutoRotateIsOnUnlessStoredOtherwiseAndRoundTrips) {
+    MainWindow window;
+    const struct {
+        const char* stored; // nullptr: no value
+        bool loaded;
+    } cases[] = {{nullptr, true}, {"1", true}, {"0", false}, {"true", false}, {" 1", false}};
+    for (const auto& c : cases) {
+        if (c.stored) Store("AutoRotate", c.stored);
+        AutoRotate = !c.loaded;
+        LoadSettings();
+        EXPECT_EQ(AutoRotate, c.loaded) << (c.stored ? c.stored : "absent");
+        SaveSettings();
+        EXPECT_EQ(Stored("AutoRotate"), c.loaded ? "1" : "0");
+    }
+}

@@ -186,6 +186,7 @@ TEST_F(ThumbFormTest, TheNewerTypesAreCellsOnlyWithAllPictureTypes) {
             AllPictureTypes = true;
             ScriptedMessageBoxes boxes({IDYES});
             form.PopupRefreshClick(form);
+            Finish();
         }
         ASSERT_EQ(form.ThumbCount, all ? 6 : 1);
         EXPECT_EQ(Cell(form, form.ThumbCount).FNLabel->Caption(), "g.bmp");
