@@ -59,7 +59,10 @@ class FullViewTest : public test::MainWindowTest {
         Pump();
         EndOfLoad();
     }
-    void Key(WORD key) { test::PostKey(fullView->Handle(), key); }
+    void Key(WORD key) {
+        test::PostKey(fullView->Handle(), key);
+        EndOfLoad();
+    }
     std::string Selected() const {
         const int index = form->FLB->ItemIndex();
         return index >= 0 ? form->FLB->Item(index) : "(none)";

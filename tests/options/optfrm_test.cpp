@@ -83,12 +83,14 @@ TEST_F(OptionsFormTest, ADialogAsDesigned) {
     EXPECT_EQ(GetParent(form->CheckBigThumbs->Handle()), form->GroupBoxGeneral->Handle());
     EXPECT_EQ(GetParent(form->CheckAllPictureTypes->Handle()), form->GroupBoxGeneral->Handle());
     EXPECT_EQ(test::WindowText(form->CheckAllPictureTypes->Handle()), "Show all &picture types");
-    // Below the thumbnails box at the boxes' pitch, inside its group's frame.
-    RECT thumbs, all, group;
+    // Below the thumbnails box and then the upright box at the boxes' pitch, inside its group's frame.
+    RECT thumbs, upright, all, group;
     GetWindowRect(form->CheckBigThumbs->Handle(), &thumbs);
+    GetWindowRect(form->CheckAutoRotate->Handle(), &upright);
     GetWindowRect(form->CheckAllPictureTypes->Handle(), &all);
     GetWindowRect(form->GroupBoxGeneral->Handle(), &group);
-    EXPECT_EQ(all.top - thumbs.top, 19);
+    EXPECT_EQ(upright.top - thumbs.top, 19);
+    EXPECT_EQ(all.top - upright.top, 19);
     EXPECT_LT(all.bottom, group.bottom);
     EXPECT_EQ(GetParent(form->CheckExtTIFVal->Handle()), form->GroupBoxFileExt->Handle());
 
