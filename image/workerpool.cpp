@@ -135,6 +135,9 @@ void WorkerPool::Stop() {
 
 namespace {
 std::unique_ptr<WorkerPool>& SharedPool() {
+    // The task window first, so that it is destroyed after the pool at exit: workers still ending then
+    // post their completions to it.
+    ui::TaskWindow::Instance();
     static std::unique_ptr<WorkerPool> pool;
     return pool;
 }
