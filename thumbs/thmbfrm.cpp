@@ -66,6 +66,11 @@ ThumbSizes CurrentThumbSizes() {
 TThumbNail::TThumbNail(TCvThumbForm* owner) : Component(owner), form_(*owner) {}
 
 void TThumbNail::InitThumb(Control* parent, Component* owner, int row, int col) {
+    PrepareThumb(*parent, owner, row, col);
+    Panel->SetParent(parent);
+}
+
+void TThumbNail::PrepareThumb(const Control& parent, Component* owner, int row, int col) {
     const ThumbSizes& sizes = form_.CellSizes();
     const NotifyEvent click = [this](Control& s) { PanelClick(s); };
     const NotifyEvent dblClick = [this](Control& s) { PanelDblClick(s); };
@@ -87,7 +92,6 @@ void TThumbNail::InitThumb(Control* parent, Component* owner, int row, int col) 
     // scrolled, the grid's place is off by the scroll position.
     Panel->SetBounds(place.left - form_.HorzScrollPosition(), place.top - form_.VertScrollPosition(),
                      sizes.cellWidth, sizes.cellHeight);
-    Panel->SetParent(parent);
     Panel->SetCaption("");
     Panel->SetColor(kThumbNavy);
     Panel->SetBevels(Bevel::None, Bevel::Raised, 2, 0);
@@ -99,16 +103,17 @@ void TThumbNail::InitThumb(Control* parent, Component* owner, int row, int col) 
     FNLabel->OnDblClick = dblClick;
     FNLabel->OnMouseDown = mouseDown;
     FNLabel->SetBounds(4, sizes.cellHeight - 18, sizes.imageWidth - 4, kLabelHeight);
-    FNLabel->SetParent(Panel);
     FNLabel->SetAutoSize(false);
     // A name has no good place to break, and only one line fits below the picture.
     FNLabel->SetWordWrap(false);
     // A file name is shown as it is: an "&" in it is no mnemonic.
     FNLabel->SetShowAccelChar(false);
     FNLabel->SetCaption("");
-    FontSpec font = Panel->Font();
+    // The window's font, which the panel takes once it is in the window.
+    FontSpec font = parent.Font();
     font.color = kLabelText;
     FNLabel->SetFont(font);
+    FNLabel->SetParent(Panel);
 
     PMI = new TPictureView(owner);
     PMI->SetVisible(false);
@@ -116,11 +121,11 @@ void TThumbNail::InitThumb(Control* parent, Component* owner, int row, int col) 
     PMI->OnClick = click;
     PMI->OnDblClick = dblClick;
     PMI->OnMouseDown = mouseDown;
-    PMI->SetParent(Panel);
     PMI->SetStretch(true);
     PMI->SetTabStop(false);
-    PMI->SetTabOrder(0);
     PMI->SetPopup(form_.PopupMenu);
+    PMI->SetParent(Panel);
+    PMI->SetTabOrder(0);
 }
 
 void TThumbNail::PanelClick(Control&) {
@@ -365,9 +370,19 @@ void TCvThumbForm::CellStep() {
     progress_ += progressStep_;
     auto* cell = new TThumbNail(this);
     Thumbs[static_cast<std::size_t>(ThumbCount)] = cell;
-    cell->InitThumb(this, cell, (ThumbCount - 1) / Cols, (ThumbCount - 1) % Cols);
-    UpdateExtent();
+    // The cell's windows are made once it is filled, as they are to be seen, and then shown: under Wine
+    // above all, every change to a window costs a round trip. A cell whose file fails shows a box first,
+    // which the window owns, so its windows are made first.
+    const bool reports = job->result.header.code < 1 || job->result.picture.code < 1;
+    const int row = (ThumbCount - 1) / Cols, col = (ThumbCount - 1) % Cols;
+    if (reports)
+        cell->InitThumb(this, cell, row, col);
+    else
+        cell->PrepareThumb(*this, cell, row, col);
     FillCell(fileName, *cell, job->result);
+    if (!reports) cell->Panel->SetParent(this);
+    ShowCell(*cell);
+    UpdateExtent();
     // The same text again would only cost a redraw of the frame.
     if (const std::string text = kProgress + std::to_string(static_cast<int>(progress_)) + " %";
         text != Caption())
@@ -420,6 +435,7 @@ void TCvThumbForm::LoadThumb(const std::string& fileName, TThumbNail& cell) {
     ThumbResult result = DecodeThumb(
         ImagingLibrary(), {fileName, cellSizes_, DepthCodeFor(Handle()), true, ThumbPhotoOptions(Handle())});
     FillCell(fileName, cell, result);
+    ShowCell(cell);
 }
 
 void TCvThumbForm::FillCell(const std::string& fileName, TThumbNail& cell, ThumbResult& result) {
@@ -447,6 +463,9 @@ void TCvThumbForm::FillCell(const std::string& fileName, TThumbNail& cell, Thumb
     }
     cell.FileName = fileName;
     cell.FNLabel->SetCaption(ExtractFileName(fileName));
+}
+
+void TCvThumbForm::ShowCell(TThumbNail& cell) {
     cell.Panel->SetTabOrder(ThumbCount - 1);
     cell.Panel->SetVisible(true);
 }

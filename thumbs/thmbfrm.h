@@ -46,6 +46,9 @@ class TThumbNail : public ui::Component {
     // Creates the panel (a child of parent), the label and the picture view, owned by owner, at the grid
     // place; all hidden until the cell is loaded.
     void InitThumb(ui::Control* parent, ui::Component* owner, int row, int col);
+    // The same, but the panel is not yet put into parent: the three windows are made once it is, with
+    // whatever has been set by then.
+    void PrepareThumb(const ui::Control& parent, ui::Component* owner, int row, int col);
 
     void PanelClick(ui::Control& sender);
     void PanelDblClick(ui::Control& sender);
@@ -122,7 +125,9 @@ class TCvThumbForm : public ui::Form {
     void CellStep();
     void EndBuild();
     std::size_t Ahead() const;
+    // What LoadThumb does: the cell's data, picture and name, then the cell shown in its tab place.
     void FillCell(const std::string& fileName, TThumbNail& cell, ThumbResult& result);
+    void ShowCell(TThumbNail& cell);
     void DestroyCells();
     // Submits the decodes of the sorted names up to `upTo` (exclusive) that are not yet submitted.
     void SubmitAhead(std::size_t upTo);

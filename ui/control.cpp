@@ -109,8 +109,13 @@ void Control::SetParent(Control* parent) {
     parent_ = parent;
     parent->children_.push_back(this);
     if (InTabList()) parent->tabList_.push_back(this);
+    // A parent without its window yet makes this one with its own, configured as it is by then.
+    if (parent->Handle()) CreateHandle(parent->Handle(), NextChildId());
+}
+
+HMENU Control::NextChildId() {
     static UINT nextId = 100;
-    CreateHandle(parent->Handle(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId++)));
+    return reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId++));
 }
 
 Form* Control::ParentForm() {
@@ -167,6 +172,8 @@ void Control::CreateHandle(HWND parentWindow, HMENU menuOrId) {
     }
     ApplyFontToWindow();
     HandleCreated();
+    for (Control* child : children_)
+        if (!child->hwnd_ && !child->destroying_) child->CreateHandle(hwnd_, NextChildId());
 }
 
 void Control::DestroyHandle() {

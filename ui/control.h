@@ -90,7 +90,9 @@ class Control : public Component {
     static Control* FromHandleOrAncestor(HWND window);
 
     Control* Parent() const { return parent_; }
-    // Puts the control into its parent and creates its window there.
+    // Puts the control into its parent and creates its window there; under a parent that has no window
+    // yet, the window is made with the parent's. Creating a window as it is to be seen costs less than
+    // changing it after: set the properties first.
     void SetParent(Control* parent);
     const std::vector<Control*>& Children() const { return children_; }
     Form* ParentForm();
@@ -186,6 +188,7 @@ class Control : public Component {
     virtual void GetCreateParams(CreateParams& params);
     void CreateHandle(HWND parentWindow, HMENU menuOrId);
     void DestroyHandle();
+    static HMENU NextChildId();
     bool Destroying() const { return destroying_; }
 
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);

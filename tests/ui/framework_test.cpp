@@ -80,6 +80,36 @@ TEST(Controls, HandlesAreAllGivenBack) {
     EXPECT_EQ(Counts(), before);
 }
 
+TEST(Controls, ChildrenOfAParentWithoutAWindowAreMadeWithItsWindowAsSet) {
+    const auto before = Counts();
+    {
+        Form form(nullptr, FormStyle{.className = "TDeferForm"});
+        auto* panel = new Panel(&form);
+        panel->SetBounds(10, 20, 120, 90);
+        auto* label = new Label(panel);
+        label->SetAutoSize(false);
+        label->SetBounds(4, 60, 100, 13);
+        label->SetCaption("Name");
+        label->SetParent(panel);
+        auto* hidden = new Panel(panel);
+        hidden->SetVisible(false);
+        hidden->SetParent(panel);
+        EXPECT_EQ(label->Handle(), nullptr);
+        panel->SetParent(&form);
+        ASSERT_NE(label->Handle(), nullptr);
+        ASSERT_NE(hidden->Handle(), nullptr);
+        EXPECT_EQ(GetParent(label->Handle()), panel->Handle());
+        EXPECT_EQ(label->Position().left, 4);
+        EXPECT_EQ(label->Position().top, 60);
+        wchar_t text[16] = L"";
+        GetWindowTextW(label->Handle(), text, 16);
+        EXPECT_STREQ(text, L"Name");
+        EXPECT_FALSE(GetWindowLongW(hidden->Handle(), GWL_STYLE) & WS_VISIBLE);
+        EXPECT_EQ(LiveHandles(HandleKind::Window), before[static_cast<int>(HandleKind::Window)] + 4);
+    }
+    EXPECT_EQ(Counts(), before);
+}
+
 class FocusForm : public ::testing::Test {
   protected:
     void SetUp() override {
