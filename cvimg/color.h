@@ -3,6 +3,7 @@
 // then applied row by row while the decoder's rows are still in the cache.
 #pragma once
 #include "cvimg/photometa.h"
+#include "cvimg/rowfilter.h"
 
 #include <cstdint>
 #include <memory>
@@ -10,13 +11,6 @@
 #include <vector>
 
 namespace cvimg {
-
-// What a decoder hands each finished row of blue-green-red triples to.
-class RowFilter {
-  public:
-    virtual ~RowFilter() = default;
-    virtual void Row(uint8_t* bgr, int width) const = 0;
-};
 
 class ColorConversion final : public RowFilter {
   public:

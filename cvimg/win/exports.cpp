@@ -2,6 +2,7 @@
 // returns a DIB section and, for 8 bits and fewer, a palette; on failure both handles are 0.
 #include "cvimg/api.h"
 #include "cvimg/color.h"
+#include "cvimg/concurrentrows.h"
 #include "cvimg/decoder.h"
 #include "cvimg/info.h"
 #include "cvimg/photometa.h"
@@ -21,6 +22,9 @@
 namespace cvimg {
 
 namespace {
+
+// From about a megapixel a thread of its own for the colour conversion pays for its start.
+constexpr int64_t kConcurrentPixels = int64_t{1} << 20;
 
 // The ANSI forms keep their old limit; the wide forms take what the extended-length form takes.
 bool NameOk(const char* name) {
@@ -105,6 +109,7 @@ std::string ReadDisplayProfile(const wchar_t* name) {
 // preview; broken metadata is read as far as it goes and never fails the picture.
 Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, int width, int height,
                    int flags, const wchar_t* displayProfile, DibSection& dib, corv::PaletteHandle& palette) {
+    const BusyThread busy;
     if (depth != 0 && depth != 1 && depth != 4 && depth != 8 && depth != 24) return Status::BadDepth;
     const bool reduce = width > 0 || height > 0;
     if (reduce) {
@@ -154,8 +159,13 @@ Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, i
     } else if (Status s = raster.Allocate(layout.width, layout.height, layout.format); Failed(s)) {
         return s;
     }
-    const bool filtered = convert && layout.format == PixelFormat::Bgr24 && decoder->TakeRowFilter(&color);
+    // A large picture's rows are converted beside the decode, on a core the module is not using.
+    ConcurrentRows rows(color, static_cast<int64_t>(layout.width) * layout.height >= kConcurrentPixels
+                                   ? static_cast<std::size_t>(layout.height)
+                                   : 0);
+    const bool filtered = convert && layout.format == PixelFormat::Bgr24 && decoder->TakeRowFilter(&rows);
     if (Status s = decoder->Decode(raster); Failed(s)) return s;
+    rows.Finish();
     if (convert && !filtered) color.Apply(raster);
     if (direct) return Status::Ok;
     decoder.reset();

@@ -1,6 +1,7 @@
 // The portable parts of the imaging module: header information of every fixture, our BMP and PCX
 // readers, colour reduction. Natively these run under AddressSanitizer, so every read past a buffer
 // while parsing cut or damaged files shows up here.
+#include "cvimg/concurrentrows.h"
 #include "cvimg/decoder.h"
 #include "base/dibstride.h"
 #include "cvimg/info.h"
@@ -17,6 +18,8 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <thread>
+#include <vector>
 
 namespace cvimg {
 namespace {
@@ -515,6 +518,66 @@ TEST(Regressions, FuzzerFindingsAreHandled) {
         ++count;
     }
     EXPECT_GT(count, 0);
+}
+
+// Adds one to every byte of a row, and notes which thread did it.
+class CountingFilter final : public RowFilter {
+  public:
+    void Row(uint8_t* bgr, int width) const override {
+        for (int i = 0; i < 3 * width; ++i)
+            ++bgr[i];
+        if (std::this_thread::get_id() != caller) ++elsewhere;
+    }
+    std::thread::id caller = std::this_thread::get_id();
+    mutable std::atomic<int> elsewhere{0};
+};
+
+TEST(ConcurrentRows, EveryRowIsFilteredOnceWhetherBesideTheDecoderOrNot) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    struct Case {
+        const char* what;
+        std::size_t capacity;
+        int rows;
+        bool coresBusy; // every core already taken by other reads
+        bool threaded;
+    };
+    const Case cases[] = {
+        {"not wanted", 0, 300, false, false},
+        {"beside the decoder", 300, 300, false, cores > 1},
+        {"more rows than said", 100, 300, false, cores > 1},
+        {"no core free", 300, 300, true, false},
+        {"no rows at all", 300, 0, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::unique_ptr<BusyThread>> others;
+        // This thread counts as one read, as the module's reads do.
+        const BusyThread self;
+        for (unsigned i = 1; c.coresBusy && i < cores; ++i)
+            others.push_back(std::make_unique<BusyThread>());
+        const int width = 37;
+        std::vector<uint8_t> picture(static_cast<std::size_t>(c.rows) * width * 3, 7);
+        CountingFilter filter;
+        {
+            ConcurrentRows rows(filter, c.capacity);
+            for (int y = 0; y < c.rows; ++y) {
+                rows.Row(&picture[static_cast<std::size_t>(y) * width * 3], width);
+                // Now and then the decoder is slower than the filter, which must then wait for rows.
+                if (y % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            rows.Finish();
+            EXPECT_EQ(rows.Threaded(), c.threaded);
+            EXPECT_EQ(std::count(picture.begin(), picture.end(), 8),
+                      static_cast<std::ptrdiff_t>(picture.size()));
+        }
+        EXPECT_EQ(filter.elsewhere.load() > 0, c.threaded);
+    }
+    // Every core is given back: with none busy, a thread can be had again.
+    CountingFilter filter;
+    ConcurrentRows rows(filter, 1);
+    uint8_t pixel[3] = {};
+    rows.Row(pixel, 1);
+    EXPECT_EQ(rows.Threaded(), cores > 1);
 }
 
 } // namespace
