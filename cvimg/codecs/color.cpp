@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <emmintrin.h>
@@ -105,6 +107,37 @@ cmsHPROFILE PngChunkProfile(const PhotoMeta& meta) {
     cmsHPROFILE p = cmsCreateRGBProfile(&white, &primaries, curves);
     cmsFreeToneCurve(curve);
     return p;
+}
+
+// The display's curves inverted, from linear light in 1/4096 to its values. Thousands of evaluations of
+// the curves, each a pow: done once for the display, whose profile is the same picture after picture.
+bool DisplayEncoding(const std::string& displayProfile, const MatrixShaper& to,
+                     uint8_t (&encode)[3][kEncodeSize]) {
+    struct Cached {
+        std::string profile;
+        uint8_t encode[3][kEncodeSize];
+    };
+    static std::mutex mutex;
+    static std::unique_ptr<Cached> cached;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (cached && cached->profile == displayProfile) {
+        std::memcpy(encode, cached->encode, sizeof encode);
+        return true;
+    }
+    for (int c = 0; c < 3; ++c) {
+        cmsToneCurve* reverse = cmsReverseToneCurve(to.curves[c]);
+        if (!reverse) return false;
+        for (int v = 0; v < kEncodeSize; ++v) {
+            const double e =
+                cmsEvalToneCurveFloat(reverse, static_cast<cmsFloat32Number>(double(v) / (kEncodeSize - 1)));
+            encode[c][v] = static_cast<uint8_t>(std::lround(std::fmin(std::fmax(e, 0.0), 1.0) * 255));
+        }
+        cmsFreeToneCurve(reverse);
+    }
+    if (!cached) cached = std::make_unique<Cached>();
+    cached->profile = displayProfile;
+    std::memcpy(cached->encode, encode, sizeof encode);
+    return true;
 }
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -231,26 +264,15 @@ bool ColorConversion::Prepare(const PhotoMeta& meta, const std::string& displayP
     if (!grey && ReadMatrixShaper(source.h, from) && ReadMatrixShaper(display.h, to) &&
         Invert(to.toXyz, toInverse)) {
         bool ok = true;
-        for (int c = 0; c < 3 && ok; ++c) {
+        for (int c = 0; c < 3; ++c) {
             for (int v = 0; v < 256; ++v) {
                 const double lin =
                     cmsEvalToneCurveFloat(from.curves[c], static_cast<cmsFloat32Number>(v / 255.0));
                 impl->linear[c][v] =
                     static_cast<uint16_t>(std::lround(std::fmin(std::fmax(lin, 0.0), 1.0) * kLinearOne));
             }
-            cmsToneCurve* reverse = cmsReverseToneCurve(to.curves[c]);
-            if (!reverse) {
-                ok = false;
-                break;
-            }
-            for (int v = 0; v < kEncodeSize; ++v) {
-                const double e = cmsEvalToneCurveFloat(
-                    reverse, static_cast<cmsFloat32Number>(double(v) / (kEncodeSize - 1)));
-                impl->encode[c][v] =
-                    static_cast<uint8_t>(std::lround(std::fmin(std::fmax(e, 0.0), 1.0) * 255));
-            }
-            cmsFreeToneCurve(reverse);
         }
+        ok = ok && DisplayEncoding(displayProfile, to, impl->encode);
         for (int r = 0; r < 3 && ok; ++r)
             for (int c = 0; c < 3; ++c) {
                 double sum = 0;

@@ -574,10 +574,12 @@ TEST(ConcurrentRows, EveryRowIsFilteredOnceWhetherBesideTheDecoderOrNot) {
     }
     // Every core is given back: with none busy, a thread can be had again.
     CountingFilter filter;
-    ConcurrentRows rows(filter, 1);
     uint8_t pixel[3] = {};
+    ConcurrentRows rows(filter, 1);
     rows.Row(pixel, 1);
+    rows.Finish();
     EXPECT_EQ(rows.Threaded(), cores > 1);
+    EXPECT_EQ(pixel[2], 1);
 }
 
 } // namespace
