@@ -99,6 +99,8 @@ void TThumbNail::PrepareThumb(const Control& parent, Component* owner, int row, 
     Panel->SetPopup(form_.PopupMenu);
 
     FNLabel = new Label(owner);
+    // Drawn by the panel: hundreds of cells, and a window each costs. Its clicks went to the panel anyway.
+    FNLabel->SetWindowless(true);
     FNLabel->OnClick = click;
     FNLabel->OnDblClick = dblClick;
     FNLabel->OnMouseDown = mouseDown;

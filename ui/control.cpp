@@ -75,6 +75,7 @@ Component* Component::FindComponent(const std::string& name) const {
 Control::Control(Component* owner) : Component(owner) {}
 
 Control::~Control() {
+    if (windowless_ && visible_) InvalidatePlace(stored_);
     DestroyHandle();
     for (Control* child : children_)
         child->parent_ = nullptr;
@@ -130,6 +131,10 @@ void Control::GetCreateParams(CreateParams& params) {
 }
 
 void Control::CreateHandle(HWND parentWindow, HMENU menuOrId) {
+    if (windowless_) {
+        if (visible_) InvalidatePlace(stored_);
+        return;
+    }
     CreateParams params;
     GetCreateParams(params);
     DWORD style = params.style;
@@ -339,6 +344,18 @@ LRESULT Control::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 1;
         }
         break;
+    case WM_PRINTCLIENT:
+        // Drawn into the DC given, as the window paints itself (captures and tests ask for it).
+        if (ownClass_) {
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            FillRect(dc, &client, ColorBrush());
+            Paint(dc, client);
+            PaintWindowlessChildren(dc);
+            return 0;
+        }
+        break;
     case WM_PAINT:
         if (ownClass_) {
             PAINTSTRUCT paint;
@@ -346,6 +363,7 @@ LRESULT Control::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             RECT client;
             GetClientRect(hwnd_, &client);
             Paint(dc, client);
+            PaintWindowlessChildren(dc);
             if (OnPaint) OnPaint(*this, dc);
             EndPaint(hwnd_, &paint);
             return 0;
@@ -356,6 +374,25 @@ LRESULT Control::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Control::Paint(HDC, const RECT&) {}
+
+void Control::PaintWindowlessChildren(HDC canvas) {
+    for (Control* child : children_) {
+        if (!child->windowless_ || !child->visible_) continue;
+        const Bounds& place = child->stored_;
+        const int saved = SaveDC(canvas);
+        IntersectClipRect(canvas, place.left, place.top, place.left + place.width, place.top + place.height);
+        POINT origin;
+        OffsetViewportOrgEx(canvas, place.left, place.top, &origin);
+        child->Paint(canvas, RECT{0, 0, place.width, place.height});
+        RestoreDC(canvas, saved);
+    }
+}
+
+void Control::InvalidatePlace(const Bounds& place) {
+    if (!parent_ || !parent_->hwnd_) return;
+    const RECT rect{place.left, place.top, place.left + place.width, place.top + place.height};
+    InvalidateRect(parent_->hwnd_, &rect, TRUE);
+}
 bool Control::Notify(WORD) {
     return false;
 }
@@ -387,7 +424,9 @@ Bounds Control::Position() const {
 }
 
 void Control::SetBounds(int left, int top, int width, int height) {
+    if (windowless_ && visible_) InvalidatePlace(stored_);
     stored_ = {left, top, width, height};
+    if (windowless_ && visible_) InvalidatePlace(stored_);
     if (hwnd_)
         SetWindowPos(hwnd_, nullptr, left, top, width, WindowHeightFor(height),
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -413,6 +452,7 @@ std::string Control::Caption() const {
 
 void Control::SetCaption(const std::string& text) {
     caption_ = text;
+    if (windowless_) Invalidate();
     if (hwnd_) {
         SetWindowTextW(hwnd_, Wide(text).c_str());
         if (ownClass_ && CaptionInClientArea()) Invalidate();
@@ -497,6 +537,7 @@ void Control::SetEnabled(bool value) {
 }
 
 void Control::SetVisible(bool value) {
+    if (windowless_ && value != visible_) InvalidatePlace(stored_);
     visible_ = value;
     if (hwnd_) ShowWindow(hwnd_, value ? SW_SHOWNA : SW_HIDE);
 }
@@ -557,6 +598,7 @@ bool Control::Focused() const {
 
 void Control::Invalidate() {
     if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    if (windowless_ && visible_) InvalidatePlace(stored_);
 }
 
 void Control::Repaint() {

@@ -209,6 +209,11 @@ class Control : public Component {
     // The height to give the window itself (a combo box's includes its dropped-down list).
     virtual int WindowHeightFor(int height) const { return height; }
     bool IsOwnClass() const { return ownClass_; }
+    // Drawn by its parent, into the parent's window, with no window of its own: set before it has a parent.
+    // Such a control takes no focus and no mouse input (what lies under it gets the clicks); its Paint
+    // draws it at its place in the parent's canvas.
+    void SetWindowless(bool value) { windowless_ = value; }
+    bool Windowless() const { return windowless_; }
     Bounds stored_;
 
   private:
@@ -220,10 +225,14 @@ class Control : public Component {
     void ParentFontChanged();
     void ParentColorChanged();
     Control* ChildFromHandle(HWND window) const;
+    void PaintWindowlessChildren(HDC canvas);
+    // A windowless control's place in its parent's window is redrawn.
+    void InvalidatePlace(const Bounds& place);
 
     HWND hwnd_ = nullptr;
     WNDPROC original_ = nullptr;
     bool ownClass_ = false;
+    bool windowless_ = false;
     bool destroying_ = false;
     Control* parent_ = nullptr;
     std::vector<Control*> children_;

@@ -130,8 +130,21 @@ void Label::FontChanged() {
     AdjustSize();
 }
 
+void Label::Paint(HDC canvas, const RECT& client) {
+    if (!ParentColor()) FillRect(canvas, &client, ColorBrush());
+    const UINT align = alignment_ == Alignment::Center  ? DT_CENTER
+                       : alignment_ == Alignment::Right ? DT_RIGHT
+                                                        : DT_LEFT;
+    const UINT lines = wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS;
+    ScopedSelect font(canvas, FontHandle());
+    SetBkMode(canvas, TRANSPARENT);
+    SetTextColor(canvas, Enabled() ? ToRgb(Font().color) : GetSysColor(COLOR_GRAYTEXT));
+    RECT rect = client;
+    DrawUtf8Text(canvas, Caption(), rect, align | lines | (showAccelChar_ ? 0 : DT_NOPREFIX));
+}
+
 void Label::AdjustSize() {
-    if (!autoSize_ || !Handle()) return;
+    if (!autoSize_ || (!Handle() && !Windowless())) return;
     WindowDc dc(Handle());
     ScopedSelect font(dc.Get(), FontHandle());
     const std::string shown = showAccelChar_ ? StripMnemonic(Caption()) : Caption();

@@ -50,6 +50,8 @@ class Label : public Control {
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool value);
     void SetFocusControl(Control* control) { focusControl_ = control; }
+    // For the many labels of a grid, where every window costs: the label is drawn by its parent.
+    using Control::SetWindowless;
     void SetCaption(const std::string& text) override;
     bool InTabList() const override { return false; }
     char Mnemonic() const override;
@@ -58,6 +60,8 @@ class Label : public Control {
   protected:
     void GetCreateParams(CreateParams& params) override;
     void FontChanged() override;
+    // A windowless label's text, drawn as the static control draws it.
+    void Paint(HDC canvas, const RECT& client) override;
 
   private:
     // Gives the existing window the text style the properties now ask for.

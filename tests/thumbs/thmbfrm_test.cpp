@@ -388,8 +388,8 @@ TEST_F(ThumbFormTest, EscapeWhileIdleAsksToCloseWithTheMainWindowDisabled) {
     Pump();
     EXPECT_FALSE(main->ThumbsOpen);
     EXPECT_EQ(main->ThumbForm, nullptr);
-    // The window and its cells (panel, label, picture) are gone.
-    EXPECT_EQ(LiveHandles(HandleKind::Window), windows - 4);
+    // The window and its cell's windows (panel, picture; the panel draws the label) are gone.
+    EXPECT_EQ(LiveHandles(HandleKind::Window), windows - 3);
 }
 
 TEST_F(ThumbFormTest, TheMainWindowsButtonOpensOneWindowAndClosingItClosesThatWithoutAsking) {
@@ -631,7 +631,7 @@ TEST_F(ThumbFormTest, LargeCellsComeWithTheNextBuildAndTheNewPitchWithTheNextRes
     EXPECT_EQ(Cell(form, 2).Panel->Height(), 140);
     EXPECT_EQ(Cell(form, 2).PMI->Width(), 116);
     EXPECT_EQ(Cell(form, 2).PMI->Picture().Height(), 116);
-    EXPECT_EQ(test::PlaceInParent(Cell(form, 2).FNLabel->Handle()).top, 122);
+    EXPECT_EQ(Cell(form, 2).FNLabel->Position().top, 122);
     form.SetClientSize(100, 100);
     Pump();
     EXPECT_EQ(form.ClientWidth(), 252);
@@ -718,19 +718,22 @@ TEST_F(ThumbFormTest, TheFocusStaysOnScreenAResizeSettlesAtOnceAndALongNameIsOne
         EXPECT_TRUE(r.top >= 0 && r.bottom <= form.ClientHeight() && r.right <= form.ClientWidth()) << key;
         EXPECT_EQ(form.VertScrollPosition(), scroll) << key;
     }
-    // The label as it paints itself, white on blue: text right of "with some" means no break there.
-    const HWND label = Cell(form, 24).FNLabel->Handle();
-    WindowDc screen(label);
+    // The label as its panel paints it, white on blue: text right of "with some" means no break there.
+    const ui::Label& name = *Cell(form, 24).FNLabel;
+    const HWND panel = Cell(form, 24).Panel->Handle();
+    WindowDc screen(panel);
     MemoryDcHandle dc(CreateCompatibleDC(screen.Get()));
-    BitmapHandle bitmap(CreateCompatibleBitmap(screen.Get(), 72, 13));
+    BitmapHandle bitmap(CreateCompatibleBitmap(screen.Get(), 80, 100));
     ScopedSelect select(dc.Get(), bitmap.Get());
-    SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
-    ScopedSelect font(screen.Get(), reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SendMessageW(panel, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+    ScopedSelect font(screen.Get(), name.FontHandle());
     SIZE first{};
     GetTextExtentPoint32W(screen.Get(), L"with some", 9, &first);
+    const ui::Bounds place = name.Position();
     int lit = 0;
-    for (int i = (first.cx + 2) * 13; i < 72 * 13; ++i)
-        lit += GetRValue(GetPixel(dc.Get(), i / 13, i % 13)) > 200;
+    for (int x = place.left + first.cx + 2; x < place.left + place.width; ++x)
+        for (int y = place.top; y < place.top + place.height; ++y)
+            lit += GetRValue(GetPixel(dc.Get(), x, y)) > 200;
     EXPECT_GT(lit, 0);
     // One SetWindowPos from 608 x 627, as a restore or a border drag makes it; 0: the client minimum.
     const int resizes[][4] = {{608, 100, 608, 0}, {150, 627, 0, 627}};

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace corv::ui {
 namespace {
 
@@ -268,6 +270,64 @@ TEST(Panel, PaintsItsColourBevelAndCaption) {
     panel->SetColor(RGB(0, 128, 0));
     panel->Repaint();
     EXPECT_EQ(GetPixel(dc.Get(), 60, 40), RGB(0, 128, 0));
+}
+
+// The pixels of the text colour inside a rectangle of the window.
+int TextPixels(HWND window, const RECT& rect, COLORREF color) {
+    WindowDc dc(window);
+    int count = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            count += GetPixel(dc.Get(), x, y) == color;
+    return count;
+}
+
+TEST(Label, AWindowlessLabelIsDrawnByItsParentAndFollowsItsCaptionAndVisibility) {
+    Form form(nullptr, FormStyle{.className = "TWindowlessForm"});
+    form.SetBounds(0, 0, 300, 200);
+    auto* panel = new Panel(&form);
+    panel->SetBounds(10, 10, 160, 80);
+    panel->SetColor(RGB(0, 0, 128));
+    panel->SetParent(&form);
+    const long windows = LiveHandles(HandleKind::Window);
+    auto* label = new Label(&form);
+    label->SetWindowless(true);
+    label->SetAutoSize(false);
+    label->SetBounds(4, 50, 100, 13);
+    FontSpec font = panel->Font();
+    font.color = RGB(255, 255, 255);
+    label->SetFont(font);
+    label->SetCaption("MMMMMMMMMMMMMMMMMMMMMMMM");
+    label->SetParent(panel);
+    form.Show();
+    panel->Repaint();
+    EXPECT_EQ(label->Handle(), nullptr);
+    EXPECT_EQ(LiveHandles(HandleKind::Window), windows);
+    const RECT place{4, 50, 104, 63}, outside{110, 50, 150, 63};
+    const COLORREF white = RGB(255, 255, 255);
+    EXPECT_GT(TextPixels(panel->Handle(), place, white), 20) << "its text";
+    EXPECT_EQ(TextPixels(panel->Handle(), outside, white), 0) << "clipped to its place, with an ellipsis";
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        bool shown;
+    };
+    const Step steps[] = {
+        {"caption cleared", [&] { label->SetCaption(""); }, false},
+        {"caption again", [&] { label->SetCaption("Name"); }, true},
+        {"hidden", [&] { label->SetVisible(false); }, false},
+        {"shown", [&] { label->SetVisible(true); }, true},
+        {"moved away", [&] { label->SetBounds(4, 20, 100, 13); }, false},
+        {"freed", [&] { delete label; }, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        // Only what the change asked to be redrawn is painted again.
+        RedrawWindow(panel->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        EXPECT_EQ(TextPixels(panel->Handle(), place, white) > 0, step.shown);
+    }
+    EXPECT_EQ(LiveHandles(HandleKind::Window), windows);
 }
 
 } // namespace
