@@ -73,6 +73,7 @@ class HeifDecoder final : public Decoder {
         const int width = heif_image_handle_get_width(handle), height = heif_image_handle_get_height(handle);
         if (Status s = CheckPictureSize(width, height); Failed(s)) return s;
         layout = {width, height, PixelFormat::Bgr24};
+        KeepColorProfile();
         return Status::Ok;
     }
 
@@ -109,7 +110,6 @@ class HeifDecoder final : public Decoder {
                     to[0] = in[2], to[1] = in[1], to[2] = in[0];
             }
         }
-        KeepColorProfile();
         return Status::Ok;
     }
 

@@ -133,6 +133,10 @@ Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, i
     Layout layout;
     if (Status s = decoder->ReadHeader(layout); Failed(s)) return s;
     if (Status s = CheckPictureSize(layout.width, layout.height); Failed(s)) return s;
+    // HEIF keeps its profile in its container, where the decoder reads it.
+    if (const Bytes profile = decoder->ColorProfile();
+        (flags & kPhotoColor) && profile.size && meta.icc.empty() && meta.iccZlib.empty())
+        meta.icc.assign(reinterpret_cast<const char*>(profile.data), profile.size);
     if (reduce && (flags & kPhotoPreview) && format == Format::Jpeg && meta.preview.size) {
         std::unique_ptr<Decoder> preview = MakeJpegDecoder(meta.preview);
         Layout small;
