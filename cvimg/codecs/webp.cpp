@@ -1,7 +1,7 @@
 // WebP through libwebp: a still picture, or the first frame of an animation as its canvas shows it
 // (libwebpdemux's animation decoder applies the frame's offset, blending and disposal). Opaque stills
 // decode straight into the rows as blue-green-red; alpha is flattened onto the module's neutral
-// background, as PNG's is.
+// background, as PNG's is. An ICC profile is handed out for the colour conversion.
 #include "cvimg/decoder.h"
 
 #include <cstring>
@@ -38,8 +38,11 @@ class WebpDecoder final : public Decoder {
         if (Status s = StatusOf(WebPGetFeatures(file_.data, file_.size, &features_)); Failed(s)) return s;
         if (Status s = CheckPictureSize(features_.width, features_.height); Failed(s)) return s;
         layout = {features_.width, features_.height, PixelFormat::Bgr24};
+        FindColorProfile();
         return Status::Ok;
     }
+
+    Bytes ColorProfile() const override { return profile_; }
 
     Status Decode(Raster& out) override {
         if (features_.has_animation) return DecodeFirstFrame(out);
@@ -47,6 +50,17 @@ class WebpDecoder final : public Decoder {
     }
 
   private:
+    // The ICCP chunk of an extended file, for the colour conversion; its bytes stay in the file's.
+    void FindColorProfile() {
+        const WebPData data{file_.data, file_.size};
+        std::unique_ptr<WebPDemuxer, decltype(&WebPDemuxDelete)> demux(WebPDemux(&data), &WebPDemuxDelete);
+        if (!demux || !(WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG)) return;
+        WebPChunkIterator chunk;
+        if (WebPDemuxGetChunk(demux.get(), "ICCP", 1, &chunk))
+            profile_ = {chunk.chunk.bytes, chunk.chunk.size};
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
+
     // Opaque: libwebp writes the rows itself. It takes only a positive stride, so bottom-up rows are
     // given from their lowest address and decoded flipped.
     Status DecodeInto(Raster& out) {
@@ -100,6 +114,7 @@ class WebpDecoder final : public Decoder {
 
     Bytes file_;
     WebPBitstreamFeatures features_{};
+    Bytes profile_;
 };
 
 } // namespace

@@ -133,7 +133,7 @@ Status ReadPicture(Format format, const wchar_t* name, int depth, bool dither, i
     Layout layout;
     if (Status s = decoder->ReadHeader(layout); Failed(s)) return s;
     if (Status s = CheckPictureSize(layout.width, layout.height); Failed(s)) return s;
-    // HEIF keeps its profile in its container, where the decoder reads it.
+    // HEIF and WebP keep their profiles in their containers, where the decoders read them.
     if (const Bytes profile = decoder->ColorProfile();
         (flags & kPhotoColor) && profile.size && meta.icc.empty() && meta.iccZlib.empty())
         meta.icc.assign(reinterpret_cast<const char*>(profile.data), profile.size);

@@ -1,7 +1,7 @@
 // Photos as they were taken, through the whole program: every fixture of tests/fixtures/photo (one table,
 // made by make-photo-fixtures) shown in the main panel, copied to the clipboard and made into a thumbnail
 // cell, upright and in its own colours, and shown as stored with AutoRotate off; with all picture types on,
-// so that PNG and HEIC are among them.
+// so that PNG, HEIC and WebP are among them.
 #include "tests/app/mainwindowtest.h"
 #include "tests/support/pictures.h"
 #include "thumbs/thmbfrm.h"
@@ -134,7 +134,7 @@ TEST_F(PhotoTest, PanelClipboardAndCellsUprightInTheirColoursAndAsStoredWithTheO
         ++boxes;
         return IDOK;
     });
-    // PNG and HEIC are pictures of the file list and the thumbnail window too.
+    // PNG, HEIC and WebP are pictures of the file list and the thumbnail window too.
     AllPictureTypes = true;
     for (bool upright : {true, false}) {
         AutoRotate = upright;
