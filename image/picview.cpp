@@ -378,7 +378,10 @@ void TPictureView::ClearImage() {
 }
 
 HWND TPictureView::MessageOwner() const {
-    return HandleAllocated() ? GetAncestor(Handle(), GA_ROOT) : nullptr;
+    // A windowless view's boxes belong to the window it is drawn in.
+    for (const ui::Control* control = this; control; control = control->Parent())
+        if (control->HandleAllocated()) return GetAncestor(control->Handle(), GA_ROOT);
+    return nullptr;
 }
 
 void TPictureView::ShowError(const std::string& text, UINT icon, const char* caption) const {

@@ -37,6 +37,9 @@ class TPictureView : public ui::CustomControl {
   public:
     explicit TPictureView(ui::Component* owner);
     ~TPictureView() override;
+    // A view drawn by its parent, for the many small ones of a grid: it takes no input of its own, and
+    // clicks on it go to the parent.
+    using Control::SetWindowless;
 
     // Registers the kind "TPictureView" with the layout builder.
     static void RegisterKind();

@@ -118,6 +118,9 @@ void TThumbNail::PrepareThumb(const Control& parent, Component* owner, int row, 
     FNLabel->SetParent(Panel);
 
     PMI = new TPictureView(owner);
+    // Drawn by the panel too: a cell is one window. Its clicks, double clicks and mouse-downs reach the
+    // same handlers through the panel, whose cursor and menu are the picture's.
+    PMI->SetWindowless(true);
     PMI->SetVisible(false);
     PMI->SetCursor(CursorKind::HourGlass);
     PMI->OnClick = click;

@@ -139,16 +139,16 @@ TEST_F(ThumbFormTest, PicturesOnlyInNameOrderRegardlessOfCaseWithTheirBoxesAndHe
     EXPECT_EQ(Cell(form, 2).Colors, "16");
 
     // Landscape 2:1 and portrait 1:2 boxes.
-    const RECT wide = test::PlaceInParent(Cell(form, 3).PMI->Handle());
+    const ui::Bounds wide = Cell(form, 3).PMI->Position();
     EXPECT_EQ(wide.left, 2);
     EXPECT_EQ(wide.top, 21);
-    EXPECT_EQ(wide.right - wide.left, 76);
-    EXPECT_EQ(wide.bottom - wide.top, 38);
-    const RECT tall = test::PlaceInParent(Cell(form, 4).PMI->Handle());
+    EXPECT_EQ(wide.width, 76);
+    EXPECT_EQ(wide.height, 38);
+    const ui::Bounds tall = Cell(form, 4).PMI->Position();
     EXPECT_EQ(tall.left, 21);
     EXPECT_EQ(tall.top, 2);
-    EXPECT_EQ(tall.right - tall.left, 38);
-    EXPECT_EQ(tall.bottom - tall.top, 76);
+    EXPECT_EQ(tall.width, 38);
+    EXPECT_EQ(tall.height, 76);
     // A solid picture stays its colour when reduced.
     EXPECT_EQ(PixelOf(Cell(form, 4).PMI->Picture().Bitmap(), 19, 40), RGB(0, 160, 0));
 
@@ -388,8 +388,8 @@ TEST_F(ThumbFormTest, EscapeWhileIdleAsksToCloseWithTheMainWindowDisabled) {
     Pump();
     EXPECT_FALSE(main->ThumbsOpen);
     EXPECT_EQ(main->ThumbForm, nullptr);
-    // The window and its cell's windows (panel, picture; the panel draws the label) are gone.
-    EXPECT_EQ(LiveHandles(HandleKind::Window), windows - 3);
+    // The window and its cell's one window (the panel, which draws the picture and the label) are gone.
+    EXPECT_EQ(LiveHandles(HandleKind::Window), windows - 2);
 }
 
 TEST_F(ThumbFormTest, TheMainWindowsButtonOpensOneWindowAndClosingItClosesThatWithoutAsking) {
@@ -560,10 +560,13 @@ TEST_F(ThumbFormTest, ClicksWhileBusyChangeNothing) {
     EXPECT_TRUE(form.PopupLoadImg->enabled);
     click();
     EXPECT_EQ(form.FocusedThumb(), 2);
-    // A click on the picture focuses the cell too.
+    // A click on the picture focuses the cell too: the panel it is drawn in takes it.
     Cell(form, 1).Panel->SetFocus();
-    PostMessageA(Cell(form, 2).PMI->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageA(Cell(form, 2).PMI->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    const ui::Bounds picture = Cell(form, 2).PMI->Position();
+    const POINT inside{picture.left + 5, picture.top + 5};
+    ASSERT_EQ(ChildWindowFromPoint(Cell(form, 2).Panel->Handle(), inside), Cell(form, 2).Panel->Handle());
+    PostMessageA(Cell(form, 2).Panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
+    PostMessageA(Cell(form, 2).Panel->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(inside.x, inside.y));
     Pump();
     EXPECT_EQ(form.FocusedThumb(), 2);
     doubleClick();
@@ -735,6 +738,12 @@ TEST_F(ThumbFormTest, TheFocusStaysOnScreenAResizeSettlesAtOnceAndALongNameIsOne
         for (int y = place.top; y < place.top + place.height; ++y)
             lit += GetRValue(GetPixel(dc.Get(), x, y)) > 200;
     EXPECT_GT(lit, 0);
+    // The picture as the panel draws it, at its box.
+    const TPictureView& view = *Cell(form, 24).PMI;
+    const ui::Bounds box = view.Position();
+    const COLORREF shown = PixelOf(view.Picture().Bitmap(), box.width / 2, box.height / 2);
+    EXPECT_NE(shown, kThumbNavy);
+    EXPECT_EQ(GetPixel(dc.Get(), box.left + box.width / 2, box.top + box.height / 2), shown);
     // One SetWindowPos from 608 x 627, as a restore or a border drag makes it; 0: the client minimum.
     const int resizes[][4] = {{608, 100, 608, 0}, {150, 627, 0, 627}};
     for (const auto& [w, h, width, height] : resizes) {
