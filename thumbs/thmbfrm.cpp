@@ -375,9 +375,9 @@ void TCvThumbForm::CellStep() {
     progress_ += progressStep_;
     auto* cell = new TThumbNail(this);
     Thumbs[static_cast<std::size_t>(ThumbCount)] = cell;
-    // The cell's windows are made once it is filled, as they are to be seen, and then shown: under Wine
-    // above all, every change to a window costs a round trip. A cell whose file fails shows a box first,
-    // which the window owns, so its windows are made first.
+    // The cell's window is made once it is filled, as it is to be seen: under Wine above all, every change
+    // to a window costs a round trip. A cell whose file fails shows a box first, which the window owns, so
+    // its window is made first.
     const bool reports = job->result.header.code < 1 || job->result.picture.code < 1;
     const int row = (ThumbCount - 1) / Cols, col = (ThumbCount - 1) % Cols;
     if (reports)
@@ -385,7 +385,6 @@ void TCvThumbForm::CellStep() {
     else
         cell->PrepareThumb(*this, cell, row, col);
     FillCell(fileName, *cell, job->result);
-    if (!reports) cell->Panel->SetParent(this);
     ShowCell(*cell);
     UpdateExtent();
     // The same text again would only cost a redraw of the frame.
@@ -471,8 +470,9 @@ void TCvThumbForm::FillCell(const std::string& fileName, TThumbNail& cell, Thumb
 }
 
 void TCvThumbForm::ShowCell(TThumbNail& cell) {
-    cell.Panel->SetTabOrder(ThumbCount - 1);
     cell.Panel->SetVisible(true);
+    if (!cell.Panel->Parent()) cell.Panel->SetParent(this);
+    cell.Panel->SetTabOrder(ThumbCount - 1);
 }
 
 int TCvThumbForm::FocusedThumb() const {

@@ -125,7 +125,8 @@ class TCvThumbForm : public ui::Form {
     void CellStep();
     void EndBuild();
     std::size_t Ahead() const;
-    // What LoadThumb does: the cell's data, picture and name, then the cell shown in its tab place.
+    // What LoadThumb does: the cell's data, picture and name, then the cell shown in its tab place (a
+    // prepared cell is put into the window then, and its window made visible).
     void FillCell(const std::string& fileName, TThumbNail& cell, ThumbResult& result);
     void ShowCell(TThumbNail& cell);
     void DestroyCells();
