@@ -27,18 +27,9 @@
 
 using corv::bench::Median;
 using corv::bench::Now;
+using corv::bench::ThreadCpu;
 
 namespace {
-// Milliseconds of processor time this thread has used (the system counts it in ticks of about 10 ms).
-double ThreadTime() {
-    FILETIME created, exited, kernel, user;
-    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-    auto ms = [](FILETIME t) {
-        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
-}
-
 // Handles the messages that come for the milliseconds given, as an idle program would.
 void Idle(double milliseconds) {
     const double end = Now() + milliseconds;
@@ -126,7 +117,7 @@ int main(int argc, char** argv) {
     view.PMI->OnPaint = [&](corv::ui::Control&, HDC) {
         GdiFlush();
         paintedAt = Now();
-        paintedCpu = ThreadTime();
+        paintedCpu = ThreadCpu();
         ++paints;
     };
     // Presses "+" and waits until the view has painted the file; the milliseconds, negative on failure.
@@ -157,14 +148,14 @@ int main(int argc, char** argv) {
         for (std::size_t i = 0; i < count; ++i) {
             const std::string file = corv::JoinEntry(list.Directory(), list.Item(pictures[i]));
             std::string error;
-            const double decodeStart = ThreadTime();
+            const double decodeStart = ThreadCpu();
             const double decode = corv::bench::TimeJpegDecode(library, file.c_str(), depth, 1, error);
-            decodeCpu += ThreadTime() - decodeStart;
+            decodeCpu += ThreadCpu() - decodeStart;
             if (decode < 0) {
                 std::fprintf(stderr, "decode of %s failed: %s\n", file.c_str(), error.c_str());
                 return 1;
             }
-            const double startCpu = ThreadTime();
+            const double startCpu = ThreadCpu();
             const double page = pageTo(file);
             if (page < 0) return 1;
             pageCpu += paintedCpu - startCpu;

@@ -16,29 +16,20 @@
 
 using corv::bench::Median;
 using corv::bench::Now;
+using corv::bench::ProcessCpu;
 
 namespace {
-
-// The processor time of the process so far, all threads, in milliseconds.
-double CpuNow() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    const auto ms = [](const FILETIME& t) {
-        return static_cast<double>(static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
-}
 
 // One decode; its time, the processor time it took, and the colour of the middle pixel.
 double Decode(const corv::CvImgLib& lib, const std::wstring& file, int flags, COLORREF& middle, double& cpu) {
     corv::BitmapHandle bitmap;
     corv::PaletteHandle palette;
-    const double cpuStart = CpuNow();
+    const double cpuStart = ProcessCpu();
     const double start = Now();
     const int16_t code = lib.LibReadEx(file.c_str(), cvimg::kOrdReadJpeg, 24, 0, 0, 0, flags, nullptr,
                                        corv::OutParam(bitmap), corv::OutParam(palette));
     const double elapsed = Now() - start;
-    cpu = CpuNow() - cpuStart;
+    cpu = ProcessCpu() - cpuStart;
     if (code < 1) return -1;
     BITMAP info{};
     GetObjectW(bitmap.Get(), sizeof info, &info);

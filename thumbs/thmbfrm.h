@@ -46,8 +46,8 @@ class TThumbNail : public ui::Component {
     // Creates the panel (a child of parent), the label and the picture view, owned by owner, at the grid
     // place; all hidden until the cell is loaded.
     void InitThumb(ui::Control* parent, ui::Component* owner, int row, int col);
-    // The same, but the panel is not yet put into parent: the three windows are made once it is, with
-    // whatever has been set by then.
+    // The same, but the panel is not yet put into parent: its window (which draws the label and the
+    // picture) is made once it is, with whatever has been set by then.
     void PrepareThumb(const ui::Control& parent, ui::Component* owner, int row, int col);
 
     void PanelClick(ui::Control& sender);

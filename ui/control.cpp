@@ -360,8 +360,7 @@ LRESULT Control::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             RECT client;
             GetClientRect(hwnd_, &client);
             FillRect(dc, &client, ColorBrush());
-            Paint(dc, client);
-            PaintWindowlessChildren(dc);
+            PaintClient(dc);
             return 0;
         }
         break;
@@ -369,11 +368,7 @@ LRESULT Control::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (ownClass_) {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(hwnd_, &paint);
-            RECT client;
-            GetClientRect(hwnd_, &client);
-            Paint(dc, client);
-            PaintWindowlessChildren(dc);
-            if (OnPaint) OnPaint(*this, dc);
+            PaintClient(dc);
             EndPaint(hwnd_, &paint);
             return 0;
         }
@@ -383,6 +378,14 @@ LRESULT Control::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Control::Paint(HDC, const RECT&) {}
+
+void Control::PaintClient(HDC canvas) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    Paint(canvas, client);
+    PaintWindowlessChildren(canvas);
+    if (OnPaint) OnPaint(*this, canvas);
+}
 
 void Control::PaintWindowlessChildren(HDC canvas) {
     for (Control* child : children_) {

@@ -225,6 +225,8 @@ class Control : public Component {
     void ParentFontChanged();
     void ParentColorChanged();
     Control* ChildFromHandle(HWND window) const;
+    // An own window's whole client: its Paint, its windowless children, then OnPaint.
+    void PaintClient(HDC canvas);
     void PaintWindowlessChildren(HDC canvas);
     // A windowless control's place in its parent's window is redrawn.
     void InvalidatePlace(const Bounds& place);

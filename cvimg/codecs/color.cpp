@@ -263,7 +263,6 @@ bool ColorConversion::Prepare(const PhotoMeta& meta, const std::string& displayP
     double toInverse[3][3];
     if (!grey && ReadMatrixShaper(source.h, from) && ReadMatrixShaper(display.h, to) &&
         Invert(to.toXyz, toInverse)) {
-        bool ok = true;
         for (int c = 0; c < 3; ++c) {
             for (int v = 0; v < 256; ++v) {
                 const double lin =
@@ -272,7 +271,7 @@ bool ColorConversion::Prepare(const PhotoMeta& meta, const std::string& displayP
                     static_cast<uint16_t>(std::lround(std::fmin(std::fmax(lin, 0.0), 1.0) * kLinearOne));
             }
         }
-        ok = ok && DisplayEncoding(displayProfile, to, impl->encode);
+        bool ok = DisplayEncoding(displayProfile, to, impl->encode);
         for (int r = 0; r < 3 && ok; ++r)
             for (int c = 0; c < 3; ++c) {
                 double sum = 0;
